@@ -1,0 +1,10 @@
+// The provider of the operating system's own MIDI ports (the ALSA sequencer
+// on Linux). Where the OS has no MIDI subsystem, or none was built in, it
+// lists nothing.
+#pragma once
+
+#include <memory>
+
+#include "platform/MidiProvider.h"
+
+std::unique_ptr<TMidiProvider> CreateOsMidiProvider();
