@@ -87,8 +87,8 @@ using MidiCallback = void (*)(TMidiHandleRecord* handle, UINT message, DWORD_PTR
 
 UINT midiOutGetNumDevs();
 MMRESULT midiOutGetDevCapsA(UINT_PTR deviceId, MIDIOUTCAPSA* caps, UINT size);
-MMRESULT midiOutOpen(HMIDIOUT* handle, UINT deviceId, DWORD_PTR callback,
-                                      DWORD_PTR instance, DWORD flags);
+MMRESULT midiOutOpen(HMIDIOUT* handle, UINT deviceId, DWORD_PTR callback, DWORD_PTR instance,
+                     DWORD flags);
 MMRESULT midiOutClose(HMIDIOUT handle);
 MMRESULT midiOutShortMsg(HMIDIOUT handle, DWORD message);
 MMRESULT midiOutPrepareHeader(HMIDIOUT handle, LPMIDIHDR header, UINT size);
@@ -98,8 +98,8 @@ MMRESULT midiOutReset(HMIDIOUT handle);
 
 UINT midiInGetNumDevs();
 MMRESULT midiInGetDevCapsA(UINT_PTR deviceId, MIDIINCAPSA* caps, UINT size);
-MMRESULT midiInOpen(HMIDIIN* handle, UINT deviceId, DWORD_PTR callback,
-                                     DWORD_PTR instance, DWORD flags);
+MMRESULT midiInOpen(HMIDIIN* handle, UINT deviceId, DWORD_PTR callback, DWORD_PTR instance,
+                    DWORD flags);
 MMRESULT midiInClose(HMIDIIN handle);
 MMRESULT midiInPrepareHeader(HMIDIIN handle, LPMIDIHDR header, UINT size);
 MMRESULT midiInUnprepareHeader(HMIDIIN handle, LPMIDIHDR header, UINT size);

@@ -14,7 +14,8 @@
 // Adds an in-process peer as the next in-process device. Returns false when a
 // peer of that name is registered already.
 bool MidiRegisterLocalPeer(std::shared_ptr<TMidiLocalPeer> peer);
-// Removes the peer of that name; devices of it that are open go silent.
+// Removes the peer of that name from the list; devices of it that are open
+// keep working until they are closed.
 void MidiUnregisterLocalPeer(const std::string& name);
 
 // Adds a byte-stream device such as "unix:/tmp/eps.sock" (an input and an

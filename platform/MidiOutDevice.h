@@ -1,0 +1,45 @@
+// An open MIDI output device of the platform layer. Short and long messages
+// are handed to the provider in the order they were given, from the device's
+// own driver thread, which also reports MOM_OPEN, MOM_DONE and MOM_CLOSE.
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "platform/MidiHandleRecord.h"
+#include "platform/MidiProvider.h"
+
+class TMidiOutDevice : public TMidiHandleRecord {
+public:
+    TMidiOutDevice(std::unique_ptr<TMidiOutputEndpoint> endpoint, MidiCallback callback,
+                   DWORD_PTR instance);
+    ~TMidiOutDevice() override;
+
+    MMRESULT ShortMsg(DWORD message);
+    MMRESULT LongMsg(MIDIHDR* header);
+    MMRESULT Reset();
+    // Refused with MIDIERR_STILLPLAYING while long messages are queued;
+    // otherwise returns once MOM_CLOSE has been reported.
+    MMRESULT Close();
+
+private:
+    struct TItem {
+        MIDIHDR* Header; // null for a short message
+        DWORD Short;
+        bool Skip;
+    };
+
+    void Run();
+    void Deliver(const TItem& item);
+
+    std::unique_ptr<TMidiOutputEndpoint> Endpoint;
+    std::mutex Mutex;
+    std::condition_variable Changed;
+    std::deque<TItem> Queue;
+    int LongMessages = 0;
+    bool Closing = false;
+    std::thread Thread;
+};
