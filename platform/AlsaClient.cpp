@@ -1,8 +1,17 @@
 #include "platform/AlsaClient.h"
 
+namespace {
+void Quiet(const char*, int, const char*, int, const char*, ...) {}
+} // namespace
+
 std::unique_ptr<TAlsaClient> TAlsaClient::Open(int streams) {
     snd_seq_t* seq = nullptr;
-    if (snd_seq_open(&seq, "default", streams, 0) < 0) {
+    // A machine without a sequencer simply has no OS ports; alsa-lib would
+    // print its complaint to the terminal of every run.
+    snd_lib_error_set_handler(&Quiet);
+    const int opened = snd_seq_open(&seq, "default", streams, 0);
+    snd_lib_error_set_handler(nullptr);
+    if (opened < 0) {
         return nullptr;
     }
     snd_seq_set_client_name(seq, "Tavimor");
