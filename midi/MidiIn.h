@@ -1,0 +1,57 @@
+// One MIDI input device. Two receive buffers circulate between the driver
+// and Vorrin's callback, which appends every received System Exclusive byte
+// to this port's ring; the program takes the bytes out one at a time.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "platform/MidiApi.h"
+#include "vorrin/Vorrin.h"
+
+class TMidiIn {
+public:
+    static constexpr std::size_t BufferSize = 32768;
+
+    // Takes a free slot and registers the ring with Vorrin; raises EMidiError
+    // "error: Midiin pool full" when sixteen ports exist already.
+    TMidiIn();
+    ~TMidiIn();
+    TMidiIn(const TMidiIn&) = delete;
+    TMidiIn& operator=(const TMidiIn&) = delete;
+
+    // The input device to open; -1 for none. Takes effect at the next Open.
+    std::int32_t DeviceID = 0;
+
+    int Slot() const { return SlotNumber; }
+
+    // True once the device reports open (within 5 s) and receives; opening
+    // empties the ring.
+    bool Open();
+    // Raises EMidiError when the device does not report closed within 5 s.
+    // What was received stays in the ring.
+    void Close();
+    bool IsOpen() const;
+
+    // Discards the unread bytes. Call it only when no reply is due.
+    void ClearInput();
+    std::uint32_t InputCount() const;
+    // Takes the next byte, waiting up to 10 s for one; false on time-out.
+    bool ReadByte(std::uint8_t& byte);
+    // Takes the next byte; true only when there was one and it is value.
+    bool ExpectByte(std::uint8_t value);
+
+private:
+    void QueueBuffer(MIDIHDR& header, char* buffer);
+
+    int SlotNumber = -1;
+    HMIDIIN Handle = nullptr;
+    // The driver and Vorrin hold pointers to these while the device is open,
+    // so they stay at one address for the life of the port.
+    std::unique_ptr<MIDIHDR> Header1;
+    std::unique_ptr<MIDIHDR> Header2;
+    std::unique_ptr<MidiInRing> Ring;
+    std::unique_ptr<char[]> Buffer1;
+    std::unique_ptr<char[]> Buffer2;
+};

@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <vector>
+
+#include "midi/MidiIn.h"
+#include "midi/MidiOut.h"
+#include "tests/support/Eventually.h"
+#include "tests/support/LoopbackPeer.h"
+#include "tests/support/SysEx.h"
+
+namespace {
+
+using TBytes = std::vector<std::uint8_t>;
+
+class MidiInTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        In.DeviceID = Device.InputDevice();
+        ASSERT_TRUE(In.Open());
+        ASSERT_TRUE(Device.Peer().IsConnected());
+    }
+
+    // Sends bytes from the peer and waits until the ring holds count of them.
+    void Receive(const TBytes& bytes, std::uint32_t count) {
+        ASSERT_TRUE(Device.Peer().SendToProgram(bytes));
+        ASSERT_TRUE(Eventually([&] { return In.InputCount() >= count; }));
+        EXPECT_EQ(In.InputCount(), count);
+    }
+
+    TBytes Read(std::size_t count) {
+        TBytes bytes(count);
+        for (std::uint8_t& byte : bytes) {
+            if (!In.ReadByte(byte)) {
+                ADD_FAILURE() << "ReadByte timed out";
+                break;
+            }
+        }
+        return bytes;
+    }
+
+    TLoopbackDevice Device{"MidiIn loopback"};
+    TMidiIn In;
+};
+
+TEST(MidiInOpenTest, NoDeviceDoesNotOpen) {
+    TMidiIn port;
+    port.DeviceID = -1;
+    EXPECT_FALSE(port.Open());
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(port.InputCount(), 0u);
+    port.Close();
+}
+
+TEST_F(MidiInTest, OpeningAnOpenPortSucceedsAtOnce) {
+    In.DeviceID = -1;
+    EXPECT_TRUE(In.Open());
+    In.Close();
+    EXPECT_FALSE(In.IsOpen());
+    EXPECT_FALSE(Device.Peer().IsConnected());
+    In.Close();
+}
+
+TEST_F(MidiInTest, AReplyIsReadInOrderAndThenReadingTimesOut) {
+    const TBytes reply = SysExMessage(12);
+    Receive(reply, 12);
+    EXPECT_EQ(Read(12), reply);
+    EXPECT_EQ(In.InputCount(), 0u);
+    const auto start = std::chrono::steady_clock::now();
+    std::uint8_t byte = 0;
+    EXPECT_FALSE(In.ReadByte(byte));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(9900));
+}
+
+TEST_F(MidiInTest, ExpectByteConsumesAByteThatDoesNotMatch) {
+    Receive({0xF0, 0x01, 0xF7}, 3);
+    EXPECT_TRUE(In.ExpectByte(0xF0));
+    EXPECT_FALSE(In.ExpectByte(0x02));
+    EXPECT_TRUE(In.ExpectByte(0xF7));
+    EXPECT_EQ(In.InputCount(), 0u);
+}
+
+TEST_F(MidiInTest, OnlySystemExclusiveBytesReachTheRing) {
+    Device.Peer().SendToProgram(TBytes{0x90, 0x3C, 0x40, 0xC1, 0x05, 0xFE});
+    const TBytes message = {0xF0, 0x11, 0xF7};
+    Receive(message, 3);
+    EXPECT_EQ(Read(3), message);
+}
+
+TEST_F(MidiInTest, ReadingContinuesAcrossTheEndOfTheRing) {
+    const TBytes first = SysExMessage(30000, 1);
+    const TBytes second = SysExMessage(5000, 2);
+    Receive(first, 30000);
+    EXPECT_EQ(Read(first.size()), first);
+    Receive(second, 5000);
+    EXPECT_EQ(Read(second.size()), second);
+    EXPECT_EQ(In.InputCount(), 0u);
+}
+
+TEST_F(MidiInTest, ClosingKeepsTheRingAndOpeningEmptiesIt) {
+    Receive(SysExMessage(20), 20);
+    In.Close();
+    EXPECT_EQ(In.InputCount(), 20u);
+    EXPECT_TRUE(In.ExpectByte(0xF0));
+    ASSERT_TRUE(In.Open());
+    EXPECT_EQ(In.InputCount(), 0u);
+    const TBytes message = SysExMessage(5, 3);
+    Receive(message, 5);
+    EXPECT_EQ(Read(5), message);
+}
+
+TEST_F(MidiInTest, ClearInputDiscardsWhatIsWaiting) {
+    Receive(SysExMessage(40), 40);
+    In.ClearInput();
+    EXPECT_EQ(In.InputCount(), 0u);
+    const TBytes message = SysExMessage(6, 4);
+    Receive(message, 6);
+    EXPECT_EQ(Read(6), message);
+}
+
+// The longest message the program builds, sent through the output port to a
+// peer that echoes it, comes back whole through the input port.
+TEST_F(MidiInTest, TheLongestMessageMakesTheRoundTrip) {
+    TMidiOut out;
+    out.DeviceID = Device.OutputDevice();
+    ASSERT_TRUE(out.Open());
+    Device.Peer().SetEcho(true);
+    const TBytes message = SysExMessage(30725, 5);
+    for (std::uint8_t byte : message) {
+        out.PutSysExByte(byte);
+    }
+    EXPECT_EQ(Read(message.size()), message);
+    EXPECT_EQ(In.InputCount(), 0u);
+}
+
+} // namespace
