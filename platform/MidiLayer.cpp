@@ -132,7 +132,8 @@ MMRESULT midiOutOpen(HMIDIOUT* handle, UINT deviceId, DWORD_PTR callback, DWORD_
     auto device = std::make_shared<TMidiOutDevice>(std::move(endpoint), CallbackOf(callback, flags),
                                                    instance);
     *handle = device.get();
-    Handles().Add(std::move(device));
+    Handles().Add(device);
+    device->Start();
     return MMSYSERR_NOERROR;
 }
 
@@ -187,9 +188,9 @@ MMRESULT midiInOpen(HMIDIIN* handle, UINT deviceId, DWORD_PTR callback, DWORD_PT
     if (!endpoint) {
         return MMSYSERR_ALLOCATED;
     }
-    device->Attach(std::move(endpoint));
     *handle = device.get();
-    Handles().Add(std::move(device));
+    Handles().Add(device);
+    device->Attach(std::move(endpoint));
     return MMSYSERR_NOERROR;
 }
 

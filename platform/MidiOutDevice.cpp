@@ -4,7 +4,9 @@
 
 TMidiOutDevice::TMidiOutDevice(std::unique_ptr<TMidiOutputEndpoint> endpoint, MidiCallback callback,
                                DWORD_PTR instance)
-    : TMidiHandleRecord(callback, instance), Endpoint(std::move(endpoint)) {
+    : TMidiHandleRecord(callback, instance), Endpoint(std::move(endpoint)) {}
+
+void TMidiOutDevice::Start() {
     Thread = std::thread([this] { Run(); });
 }
 

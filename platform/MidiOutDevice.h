@@ -17,6 +17,9 @@ public:
     TMidiOutDevice(std::unique_ptr<TMidiOutputEndpoint> endpoint, MidiCallback callback,
                    DWORD_PTR instance);
     ~TMidiOutDevice() override;
+    // Starts the driver thread, which reports MOM_OPEN first; called once the
+    // handle is known to the layer, so that the callback may use it.
+    void Start();
 
     MMRESULT ShortMsg(DWORD message);
     MMRESULT LongMsg(MIDIHDR* header);
