@@ -1,0 +1,23 @@
+// Captures the program-wide debug trace of one test in a private folder, so
+// that tests can check the trace lines the program writes.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+class TTraceCapture {
+public:
+    TTraceCapture();
+    ~TTraceCapture();
+    TTraceCapture(const TTraceCapture&) = delete;
+    TTraceCapture& operator=(const TTraceCapture&) = delete;
+
+    // What has been traced since the capture began, without the banners.
+    std::string Text();
+    // Starts afresh: what was traced so far is forgotten.
+    void Clear();
+
+private:
+    std::filesystem::path Folder;
+    std::string Kept;
+};

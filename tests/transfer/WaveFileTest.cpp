@@ -1,0 +1,257 @@
+// Reading and writing WAVE files: the reader's diagnostics, the frame
+// conversions, the faults of malformed files, the written header.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/support/TraceCapture.h"
+#include "transfer/WaveFile.h"
+
+namespace {
+
+using TBytes = std::vector<std::uint8_t>;
+
+void Put(TBytes& to, const std::string& tag) {
+    to.insert(to.end(), tag.begin(), tag.end());
+}
+
+void Put(TBytes& to, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) {
+        to.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    }
+}
+
+// A fmt chunk body of 16 bytes (or more, for extended chunks).
+TBytes Fmt(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate, std::uint16_t align,
+           std::uint16_t bits, std::uint32_t extra = 0) {
+    TBytes chunk;
+    Put(chunk, "fmt ");
+    Put(chunk, 16 + extra, 4);
+    Put(chunk, tag, 2);
+    Put(chunk, channels, 2);
+    Put(chunk, rate, 4);
+    Put(chunk, rate * align, 4);
+    Put(chunk, align, 2);
+    Put(chunk, bits, 2);
+    chunk.resize(chunk.size() + extra + (extra & 1), 0);
+    return chunk;
+}
+
+TBytes Chunk(const std::string& tag, const TBytes& body, std::uint32_t declared = UINT32_MAX) {
+    TBytes chunk;
+    Put(chunk, tag);
+    Put(chunk, declared == UINT32_MAX ? static_cast<std::uint32_t>(body.size()) : declared, 4);
+    chunk.insert(chunk.end(), body.begin(), body.end());
+    return chunk;
+}
+
+TBytes Riff(std::initializer_list<TBytes> chunks, const std::string& form = "WAVE") {
+    TBytes file;
+    Put(file, "RIFF");
+    Put(file, 0, 4);
+    Put(file, form);
+    for (const auto& c : chunks) {
+        file.insert(file.end(), c.begin(), c.end());
+    }
+    return file;
+}
+
+// A stream over the bytes, as the workflows open files.
+class TStream {
+public:
+    explicit TStream(const TBytes& bytes) : File(std::tmpfile()) {
+        std::fwrite(bytes.data(), 1, bytes.size(), File);
+        std::rewind(File);
+    }
+    TStream() : File(std::tmpfile()) {}
+    ~TStream() { std::fclose(File); }
+    operator std::FILE*() const { return File; }
+    TBytes All() {
+        std::fflush(File);
+        std::rewind(File);
+        TBytes bytes;
+        for (int c; (c = std::fgetc(File)) != EOF;) {
+            bytes.push_back(static_cast<std::uint8_t>(c));
+        }
+        return bytes;
+    }
+
+private:
+    std::FILE* File;
+};
+
+class WaveFileTest : public ::testing::Test {
+protected:
+    // The trace lines a failing header read leaves, after "Reading Header".
+    std::string Failure(const TBytes& file) {
+        Trace.Clear();
+        TStream stream(file);
+        EXPECT_FALSE(ReadWaveHeader(stream));
+        const std::string text = Trace.Text();
+        const std::string first = "Reading Header\r\n";
+        EXPECT_EQ(text.substr(0, first.size()), first);
+        return text.substr(first.size());
+    }
+
+    std::vector<std::int32_t> Convert(const TBytes& fmt, const TBytes& data) {
+        TStream stream(Riff({fmt, Chunk("data", data)}));
+        const auto format = ReadWaveHeader(stream);
+        EXPECT_TRUE(format);
+        std::vector<std::int32_t> words(16);
+        std::uint32_t read = 0;
+        words.resize(ReadWaveBlock(stream, *format, words.data(), 16, read));
+        EXPECT_EQ(read, words.size());
+        return words;
+    }
+
+    TTraceCapture Trace;
+};
+
+TEST_F(WaveFileTest, RejectsWhatIsNotAWaveFileWithItsDiagnostic) {
+    EXPECT_EQ(Failure({}), "Not a RIFF file\r\n");
+    EXPECT_EQ(Failure({'R', 'I', 'F'}), "Not a RIFF file\r\n");
+    TBytes rifx = Riff({});
+    rifx[3] = 'X';
+    EXPECT_EQ(Failure(rifx), "Not a RIFF file\r\n");
+    EXPECT_EQ(Failure(Riff({}, "AVI ")), "Not a RIFF WAVE file\r\n");
+    EXPECT_EQ(Failure(Riff({Fmt(1, 1, 22050, 2, 16)})), "Unexpected EOF\r\n");
+    EXPECT_EQ(Failure(Riff({Chunk("data", {1, 2})})), "Data chunk found without fmt\r\n");
+    EXPECT_EQ(Failure(Riff({Fmt(3, 1, 22050, 4, 32)})), "Unsuported format :3\r\n");
+    EXPECT_EQ(Failure(Riff({Fmt(1, 1, 22050, 2, 16), Chunk("data", {7})})),
+              "No WAVE size specified\r\n1\r\n2\r\n");
+}
+
+TEST_F(WaveFileTest, RejectsFormatsThatCannotBeDividedOrMixed) {
+    EXPECT_EQ(Failure(Riff({Fmt(1, 1, 22050, 0, 16), Chunk("data", {1, 2})})),
+              "Block align is 0\r\n");
+    EXPECT_EQ(Failure(Riff({Chunk("fmt ", {1, 0, 1, 0})})), "fmt chunk too short\r\n");
+
+    TStream six(Riff({Fmt(1, 6, 48000, 12, 16), Chunk("data", TBytes(24))}));
+    const auto format = ReadWaveHeader(six);
+    ASSERT_TRUE(format);
+    EXPECT_TRUE(WaveFormatProblem(*format));
+    std::int32_t words[4];
+    std::uint32_t read = 0;
+    EXPECT_EQ(ReadWaveBlock(six, *format, words, 4, read), 0u);
+
+    TWaveFormat format24{1, 1, 48000, 144000, 3, 24, 3, 1};
+    EXPECT_TRUE(WaveFormatProblem(format24));
+    TWaveFormat noRate{1, 1, 0, 0, 2, 16, 2, 1};
+    EXPECT_TRUE(WaveFormatProblem(noRate));
+    TWaveFormat good{1, 2, 44100, 176400, 4, 16, 4, 1};
+    EXPECT_FALSE(WaveFormatProblem(good));
+}
+
+TEST_F(WaveFileTest, SkipsOtherChunksWithTheirPadByteAndExtendedFmtChunks) {
+    const TBytes list = Chunk("LIST", {'a', 'b', 'c', 0}); // odd size 3 below
+    TBytes odd = Chunk("junk", {1, 2, 3});
+    odd.push_back(0); // the pad byte
+    TStream stream(Riff({odd, Fmt(1, 1, 8000, 2, 16, 2), list, Chunk("data", {0x34, 0x12})}));
+    const auto format = ReadWaveHeader(stream);
+    ASSERT_TRUE(format);
+    EXPECT_EQ(format->SampleRate, 8000u);
+    EXPECT_EQ(format->FrameCount, 1u);
+    std::int32_t word = 0;
+    std::uint32_t read = 0;
+    ASSERT_EQ(ReadWaveBlock(stream, *format, &word, 1, read), 1u);
+    EXPECT_EQ(word, 0x1234);
+}
+
+TEST_F(WaveFileTest, ASecondFmtChunkReplacesTheFirst) {
+    TStream stream(
+        Riff({Fmt(1, 2, 8000, 4, 16), Fmt(1, 1, 11025, 1, 8), Chunk("data", {128, 128})}));
+    const auto format = ReadWaveHeader(stream);
+    ASSERT_TRUE(format);
+    EXPECT_EQ(format->Channels, 1);
+    EXPECT_EQ(format->FrameCount, 2u);
+}
+
+TEST_F(WaveFileTest, AShortDataChunkYieldsOnlyTheFramesThatAreThere) {
+    TStream stream(Riff({Fmt(1, 1, 8000, 2, 16), Chunk("data", {1, 0, 2, 0, 3}, 1000)}));
+    const auto format = ReadWaveHeader(stream);
+    ASSERT_TRUE(format);
+    EXPECT_EQ(format->DataSize, 1000u);
+    EXPECT_EQ(format->FrameCount, 2u);
+}
+
+TEST_F(WaveFileTest, ConvertsEveryFrameToOneSampleWord) {
+    EXPECT_EQ(Convert(Fmt(1, 1, 8000, 1, 8), {0, 128, 255}),
+              (std::vector<std::int32_t>{-32768, 0, 32512}));
+    EXPECT_EQ(Convert(Fmt(1, 2, 8000, 2, 8), {0, 255, 255, 255}),
+              (std::vector<std::int32_t>{-128, 32512}));
+    EXPECT_EQ(Convert(Fmt(1, 1, 8000, 2, 16), {0xFF, 0xFF, 0x00, 0x80}),
+              (std::vector<std::int32_t>{65535, 32768}));
+    EXPECT_EQ(Convert(Fmt(1, 2, 8000, 4, 16), {0xFF, 0x7F, 0x01, 0x80, 0xFD, 0xFF, 0xFD, 0xFF}),
+              (std::vector<std::int32_t>{0, -2}));
+}
+
+TEST_F(WaveFileTest, ReadsInBlocksUpToTheFrameCount) {
+    TBytes data;
+    for (int i = 0; i < 10; ++i) {
+        Put(data, static_cast<std::uint32_t>(i), 2);
+    }
+    TStream stream(Riff({Fmt(1, 1, 8000, 2, 16), Chunk("data", data)}));
+    const auto format = ReadWaveHeader(stream);
+    ASSERT_TRUE(format);
+    std::int32_t words[4];
+    std::uint32_t read = 0;
+    EXPECT_EQ(ReadWaveBlock(stream, *format, words, 4, read), 4u);
+    EXPECT_EQ(ReadWaveBlock(stream, *format, words, 4, read), 4u);
+    EXPECT_EQ(words[0], 4);
+    EXPECT_EQ(ReadWaveBlock(stream, *format, words, 4, read), 2u);
+    EXPECT_EQ(words[1], 9);
+    EXPECT_EQ(read, 10u);
+    EXPECT_EQ(ReadWaveBlock(stream, *format, words, 4, read), 0u);
+}
+
+TEST_F(WaveFileTest, WritesAMono16BitFileThatReadsBack) {
+    TStream stream;
+    const std::uint32_t rate = PeriodToRate(28 << 8);
+    WriteWaveHeader(stream, 1000, rate);
+    std::vector<std::int32_t> words(1000);
+    for (int i = 0; i < 1000; ++i) {
+        words[static_cast<std::size_t>(i)] = (i * 97) % 65536 - 32768;
+    }
+    WriteWaveBlock(stream, words.data(), 1000);
+    const TBytes bytes = stream.All();
+    ASSERT_EQ(bytes.size(), 2044u);
+    TBytes header;
+    Put(header, "RIFF");
+    Put(header, 2036, 4);
+    Put(header, "WAVEfmt ");
+    for (auto [v, n] :
+         {std::pair{16u, 4}, {1u, 2}, {1u, 2}, {22321u, 4}, {44642u, 4}, {2u, 2}, {16u, 2}}) {
+        Put(header, v, n);
+    }
+    Put(header, "data");
+    Put(header, 2000, 4);
+    EXPECT_EQ(TBytes(bytes.begin(), bytes.begin() + 44), header);
+
+    std::rewind(stream);
+    const auto format = ReadWaveHeader(stream);
+    ASSERT_TRUE(format);
+    std::vector<std::int32_t> back(1000);
+    std::uint32_t read = 0;
+    ASSERT_EQ(ReadWaveBlock(stream, *format, back.data(), 1000, read), 1000u);
+    for (std::size_t i = 0; i < 1000; ++i) {
+        EXPECT_EQ(back[i] & 0xFFFF, words[i] & 0xFFFF) << i;
+    }
+}
+
+TEST(WaveRateTest, MapsRatesToPeriodsAndBackTruncating) {
+    EXPECT_EQ(RateToPeriod(44100), 14u << 8);
+    EXPECT_EQ(RateToPeriod(22050), 28u << 8);
+    EXPECT_EQ(RateToPeriod(8000), 78u << 8);
+    EXPECT_EQ(PeriodToRate(14 << 8), 44642u);
+    EXPECT_EQ(PeriodToRate(28 << 8), 22321u);
+    EXPECT_EQ(PeriodToRate(78 << 8), 8012u);
+    // What the word cannot hold keeps the nearest period it can.
+    EXPECT_EQ(RateToPeriod(1000), 255u << 8);
+    EXPECT_EQ(RateToPeriod(0), 255u << 8);
+    EXPECT_EQ(RateToPeriod(700000), 1u << 8);
+    EXPECT_EQ(PeriodToRate(0x00FF), 0u);
+}
+
+} // namespace

@@ -1,0 +1,46 @@
+// RIFF WAVE files: reading PCM files for upload (every frame mixed into one
+// 16-bit sample word) and writing the mono 16-bit files of a download. Every
+// diagnostic goes to the debug trace; the workflows tell the user.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+struct TWaveFormat {
+    std::uint16_t FormatTag = 0;
+    std::uint16_t Channels = 0;
+    std::uint32_t SampleRate = 0;
+    std::uint32_t ByteRate = 0;
+    std::uint16_t BlockAlign = 0;
+    std::uint16_t BitsPerSample = 0;
+    std::uint32_t DataSize = 0;
+    std::uint32_t FrameCount = 0;
+};
+
+// Reads up to and including the data chunk's header and leaves the stream on
+// the first sample byte. Empty on failure, after tracing why.
+std::optional<TWaveFormat> ReadWaveHeader(std::FILE* stream);
+
+// Why the frames of a header that was read cannot be converted (a channel
+// count or sample width the reader does not mix, no sample rate), for the
+// user; empty when they can.
+std::optional<std::string> WaveFormatProblem(const TWaveFormat& format);
+
+// Converts up to maxFrames frames into buffer[0..], stopping when framesRead
+// reaches the format's FrameCount; advances framesRead and returns the number
+// of frames converted.
+std::uint32_t ReadWaveBlock(std::FILE* stream, const TWaveFormat& format, std::int32_t* buffer,
+                            std::uint32_t maxFrames, std::uint32_t& framesRead);
+
+// The 44-byte header of a mono 16-bit file of `words` samples at `rate` Hz.
+void WriteWaveHeader(std::FILE* stream, std::uint32_t words, std::uint32_t rate);
+// Writes the low 16 bits of buffer[0..count) as little-endian samples.
+void WriteWaveBlock(std::FILE* stream, const std::int32_t* buffer, std::uint32_t count);
+
+// The sampler keeps the rate as a period of 1.6-microsecond ticks in bits
+// 8..15 of parameter word 131.
+std::uint32_t RateToPeriod(std::uint32_t rate);
+// 0 for a word whose period is 0: there is no rate to tell.
+std::uint32_t PeriodToRate(std::uint32_t word);
