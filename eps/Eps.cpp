@@ -1,0 +1,75 @@
+#include "eps/Eps.h"
+
+#include <algorithm>
+#include <cassert>
+
+TEps::TEps(TEpsOwner* owner, TEpsDialogs* dialogs)
+    : MidiIn(std::make_unique<TMidiIn>()), MidiOut(std::make_unique<TMidiOut>()), Owner(owner),
+      Dialogs(dialogs) {
+    ResetWaveSampleParameters();
+}
+
+// Out of line so that the ports close before the rest of the engine goes.
+TEps::~TEps() = default;
+
+void TEps::SetBlockSize(int words) {
+    BlockSizeValue = std::clamp(words, MinBlockSize, MaxBlockSize);
+}
+
+void TEps::SetDelay(int milliseconds) {
+    DelayValue = std::clamp(milliseconds, 0, MaxDelay);
+}
+
+void TEps::ResetWaveSampleParameters() {
+    WaveSampleParameters = DefaultWaveSampleParameters;
+}
+
+// An address is a 32-bit big-endian number in the high bytes of four words;
+// its low 9 bits are a fraction of a sample.
+std::int32_t TEps::GetSampleAddress(int first) const {
+    assert(first >= 0 && first + 3 < WaveSampleWords);
+    std::uint32_t address = 0;
+    for (int i = first; i < first + 4; ++i) {
+        address = address << 8 | HighByte(WaveSampleParameters[i]);
+    }
+    return static_cast<std::int32_t>(address >> 9);
+}
+
+void TEps::SetSampleAddress(int first, std::int32_t sample) {
+    assert(first >= 0 && first + 3 < WaveSampleWords);
+    const std::uint32_t address = static_cast<std::uint32_t>(sample) << 9;
+    WaveSampleParameters[first] = static_cast<std::int32_t>((address >> 24 & 0xFF) << 8);
+    WaveSampleParameters[first + 1] = static_cast<std::int32_t>((address >> 16 & 0xFF) << 8);
+    WaveSampleParameters[first + 2] = static_cast<std::int32_t>(address & 0xFF00);
+    WaveSampleParameters[first + 3] = 0;
+}
+
+int TEps::GetPlayKey() const {
+    int key = HighByte(WaveSampleParameters[wpRootKey]);
+    key = std::min<int>(key, HighByte(WaveSampleParameters[wpHighKey]));
+    return std::max<int>(key, HighByte(WaveSampleParameters[wpLowKey]));
+}
+
+TEps::TBusy::TBusy(TEpsOwner* owner) : Owner(owner) {
+    if (Owner != nullptr) {
+        Owner->BeginBusy();
+    }
+}
+
+TEps::TBusy::~TBusy() {
+    if (Owner != nullptr) {
+        Owner->EndBusy();
+    }
+}
+
+void TEps::UpdateCommands() {
+    if (Owner != nullptr) {
+        Owner->UpdateCommands();
+    }
+}
+
+void TEps::UpdateView() {
+    if (Owner != nullptr) {
+        Owner->UpdateView();
+    }
+}

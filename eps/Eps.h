@@ -1,0 +1,256 @@
+// The protocol engine: the only code that talks to the sampler. It owns the
+// two MIDI ports, builds every request, parses every reply and keeps what it
+// learns: the current instrument and wavesample, their parameter blocks, the
+// directory of the sampler, the display points of the view and the block
+// buffer of a transfer. Used from the GUI thread only; every exchange blocks
+// until the sampler has answered or fallen silent.
+//
+// Failures are results, never exceptions, except the ports' own hard
+// failures (EMidiError), which leave the engine and reach the program's
+// outermost handler; the owner's busy count stays balanced all the same.
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "eps/EpsDialogs.h"
+#include "eps/EpsOwner.h"
+#include "eps/ParameterBlocks.h"
+#include "eps/ReplyResult.h"
+#include "midi/MidiIn.h"
+#include "midi/MidiOut.h"
+
+constexpr int InstrumentCount = 8;
+constexpr int ViewPointCount = 512;
+constexpr int TransferBufferWords = 10240;
+constexpr int MinBlockSize = 256;
+constexpr int MaxBlockSize = TransferBufferWords;
+constexpr int MaxDelay = 4000;
+
+// OpenWavesample's results.
+enum TOpenResult { orFailed = 0, orOpened = 1, orCopy = 2 };
+// PutWaveSampleParameters' results.
+enum TWriteResult { wrWritten = 1, wrFailed = 2 };
+
+class TEps {
+public:
+    using TViewPoints = std::array<std::int32_t, ViewPointCount>;
+
+    // Both may be null: the engine then works without busy indicator, redraw
+    // or dialogs, and a connection failure counts as Cancel.
+    explicit TEps(TEpsOwner* owner = nullptr, TEpsDialogs* dialogs = nullptr);
+    ~TEps();
+    TEps(const TEps&) = delete;
+    TEps& operator=(const TEps&) = delete;
+
+    // The dialogs exist only after the window that creates the engine.
+    void SetDialogs(TEpsDialogs* dialogs) { Dialogs = dialogs; }
+
+    // Current instrument 0..7 and wavesample 1..127; every request addresses
+    // them.
+    int Instrument = 0;
+    int WaveSample = 1;
+    bool WaveSampleOpen = false;
+    TWaveSampleBlock WaveSampleParameters{};
+    // Index of the last sample of the open wavesample.
+    std::int32_t LastSample = 0;
+    TInstrumentBlock InstrumentParameters{};
+
+    // The directory, rebuilt by ReadConfiguration.
+    std::array<bool, InstrumentCount> InstrumentPresent{};
+    std::array<std::string, InstrumentCount> InstrumentName;
+    // Slot j of instrument i holds wavesample j + 1.
+    std::array<std::array<bool, InstrumentSlots>, InstrumentCount> WaveSampleUsed{};
+    // 0-based; 0 also when no slot is free.
+    std::array<int, InstrumentCount> FirstFreeWaveSample{};
+
+    TViewPoints ViewPoints{};
+    // The points of the whole wavesample, kept to spare a request.
+    TViewPoints FullViewPoints{};
+    bool FullViewStale = true;
+    // The view window: first sample, the sample after the last, and samples
+    // per display point; a whole number of 512-point pages inside the
+    // wavesample.
+    std::int32_t ViewStart = 0;
+    std::int32_t ViewEnd = 0;
+    std::int32_t SamplesPerPoint = 0;
+    bool Zoomed = false;
+
+    // The transfer workflows' steps; the parser reads them too.
+    int UploadState = 0;
+    int DownloadState = 0;
+    std::array<std::int32_t, TransferBufferWords> TransferBuffer{};
+
+    std::unique_ptr<TMidiIn> MidiIn;
+    std::unique_ptr<TMidiOut> MidiOut;
+
+    // Words per transfer block, kept within 256..10240 so that a block always
+    // fits the transfer buffer.
+    int BlockSize() const { return BlockSizeValue; }
+    void SetBlockSize(int words);
+    // Milliseconds before each upload block, kept within 0..4000.
+    int Delay() const { return DelayValue; }
+    void SetDelay(int milliseconds);
+
+    // The range the sampler announced for the download block on its way.
+    std::int32_t DataStart = 0;
+    std::int32_t DataEnd = 0;
+
+    // How long WaitForReply listens to a silent sampler before it gives up:
+    // well beyond the slowest edit of a real sampler.
+    std::chrono::milliseconds ReplyTimeLimit = std::chrono::minutes(3);
+
+    // Parameter block.
+    void ResetWaveSampleParameters();
+    // A sample index from the four address words starting at first
+    // (wpSampleStart, wpSampleEnd, wpLoopStart or wpLoopEnd).
+    std::int32_t GetSampleAddress(int first) const;
+    void SetSampleAddress(int first, std::int32_t sample);
+    // The root key, kept inside the key range.
+    int GetPlayKey() const;
+
+    // Framing and numbers.
+    void SendHeader();
+    void SendWord12(std::uint32_t value);
+    void SendWord16(std::uint32_t value);
+    void SendWord24(std::uint32_t value);
+
+    // Requests. Each sends one message and returns; the caller reads the
+    // answer with ProcessInput or WaitForReply. Ends of ranges are exclusive.
+    void SendAck();
+    void SendProbe(int value);
+    void GetInstrumentParameters();
+    void GetWaveSampleParameters();
+    void GetWaveSampleData(std::int32_t start, std::int32_t end);
+    void GetWaveSampleOverview(std::int32_t start, std::int32_t end);
+    void SendInstrumentParametersHeader();
+    void SendInstrumentParameterData();
+    void SendWaveSampleParametersHeader();
+    void SendWaveSampleParameterData();
+    void SendWaveSampleDataHeader(std::int32_t start, std::int32_t end);
+    void SendWaveSampleData(std::span<const std::int32_t> words);
+    void CreateInstrument();
+    void CreateLayer();
+    void CreateWaveSample();
+    void SendCloseRequest();
+
+    // Edits, carried out by the sampler; all but CopyData make the cached
+    // whole view stale. CopyData's to is inclusive.
+    void ClearData(std::int32_t start, std::int32_t end);
+    void CopyData(std::int32_t from, std::int32_t to, std::int32_t destination);
+    void ScaleData(std::int32_t start, std::int32_t end, std::int32_t startLevel,
+                   std::int32_t endLevel, int depth);
+    void ReverseData(std::int32_t start, std::int32_t end);
+    void FadeIn(std::int32_t start, std::int32_t end, int shape);
+    void FadeOut(std::int32_t start, std::int32_t end, int shape);
+    void NormalizeGain();
+
+    // Channel messages.
+    void SelectInstrument();
+    void PlayNoteOn();
+    void PlayNoteOff();
+
+    // Replies.
+    TReplyResult ProcessInput();
+    // ProcessInput until something other than silence comes, for at most
+    // ReplyTimeLimit; rrNothing when the sampler stays silent that long.
+    TReplyResult WaitForReply();
+    bool ExpectHeader();
+    bool ReadWord12(std::int32_t& value);
+    bool ReadWord16(std::int32_t& value);
+    bool ReadWord24(std::int32_t& value);
+    bool ExpectWord12(std::int32_t value);
+
+    // Connection and the open wavesample.
+    // Opens the ports and probes the sampler, showing the connection dialog
+    // on failure and trying again while the user answers Retry.
+    bool CheckConnection();
+    // With prepare, opens the current wavesample for editing; without it,
+    // only reads its parameters.
+    TOpenResult OpenWavesample(bool prepare);
+    void CloseWavesample();
+    TWriteResult PutWaveSampleParameters();
+
+    // The view.
+    void SetViewStart(std::int32_t sample);
+    void SetViewEnd(std::int32_t sample);
+    void NormalizeView();
+    void SaveFullView();
+    void RestoreFullView();
+    bool RefreshView();
+
+    // Directory and names.
+    bool ReadConfiguration();
+    bool RenameInstrument(int instrument, std::string_view name);
+
+private:
+    // BeginBusy for the life of the object, so that a port failure thrown
+    // through an exchange does not leave the busy count raised.
+    class TBusy {
+    public:
+        explicit TBusy(TEpsOwner* owner);
+        ~TBusy();
+        TBusy(const TBusy&) = delete;
+        TBusy& operator=(const TBusy&) = delete;
+
+    private:
+        TEpsOwner* Owner;
+    };
+
+    void SendByte(std::uint8_t byte);
+    void SendEnd();
+    void SendRequest(std::uint8_t code);
+    void SendAddressOf(int waveSample);
+    void SendAddress();
+    void SendRange(std::int32_t start, std::int32_t end);
+    void SendAddressRequest(std::uint8_t code);
+    void SendCreateRequest(std::uint8_t code);
+    // The code, the address and the range, without the end of the message.
+    void StartRangeRequest(std::uint8_t code, std::int32_t start, std::int32_t end);
+    void SendRangeRequest(std::uint8_t code, std::int32_t start, std::int32_t end);
+    void SendFade(std::uint8_t code, std::int32_t start, std::int32_t end, int shape);
+    void SendDataMessage(std::span<const std::int32_t> words);
+
+    // How received data words are stored: parameter words as they come,
+    // display points as 16-bit samples.
+    enum TDataKind { dkParameters, dkView };
+
+    std::optional<TReplyResult> ReadResponse();
+    TReplyResult ReadInstrumentParameters();
+    TReplyResult ReadWaveSampleParameters();
+    TReplyResult ReadWaveSampleData();
+    TReplyResult ReadOverview();
+    TReplyResult ReadDataHeader();
+    bool ReadAddress();
+    bool ReadViewHeader();
+    bool ReadDataPart(std::span<std::int32_t> destination, TDataKind kind);
+    TReplyResult ReadDownloadData();
+    bool AnnouncedBlockFits() const;
+    void ShowWarning(std::string_view text, TMessageCaption caption);
+
+    // One pass of CheckConnection; retry tells whether the user asked for
+    // another.
+    bool CheckConnectionOnce(bool& retry);
+    TModalResult ShowConnectionFailure(NoEpsReason reason);
+    TOpenResult ReadParameters();
+    bool PrepareWorkArea();
+    bool FetchView();
+
+    void ReadInstrumentEntry(int instrument);
+    bool WriteInstrumentName(std::string_view name);
+    bool FetchInstrumentParameters();
+
+    void UpdateCommands();
+    void UpdateView();
+
+    TEpsOwner* Owner;
+    TEpsDialogs* Dialogs;
+    int BlockSizeValue = MinBlockSize;
+    int DelayValue = 0;
+};

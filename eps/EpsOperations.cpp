@@ -1,0 +1,202 @@
+// The connection, the open wavesample and its view.
+#include <algorithm>
+#include <thread>
+
+#include "debug/DebugDevice.h"
+#include "eps/Eps.h"
+
+namespace {
+
+// The value the connection test sends; any sampler answers it.
+constexpr int ProbeValue = 35;
+// The sampler needs a moment after the program changes before it serves
+// data of the instrument they select.
+constexpr auto ViewFetchPause = std::chrono::milliseconds(100);
+// An overview request covers twice the window it fills.
+constexpr int OverviewSpan = 2 * ViewPointCount;
+
+} // namespace
+
+bool TEps::CheckConnection() {
+    for (;;) {
+        bool retry = false;
+        const bool connected = CheckConnectionOnce(retry);
+        if (!retry) {
+            return connected;
+        }
+    }
+}
+
+bool TEps::CheckConnectionOnce(bool& retry) {
+    TBusy busy(Owner);
+    if (!MidiIn->Open()) {
+        ShowConnectionFailure(neMidiIn);
+        return false;
+    }
+    if (!MidiOut->Open()) {
+        ShowConnectionFailure(neMidiOut);
+        return false;
+    }
+    MidiIn->ClearInput();
+    SendProbe(ProbeValue);
+    switch (ProcessInput()) {
+    case rrNothing:
+        retry = ShowConnectionFailure(neNoAnswer) == mrRetry;
+        return false;
+    case rrNothingAfterWait:
+        retry = ShowConnectionFailure(neSystemDisk) == mrRetry;
+        return false;
+    default:
+        // Any answer, even a refusal, shows that a sampler listens.
+        return true;
+    }
+}
+
+TModalResult TEps::ShowConnectionFailure(NoEpsReason reason) {
+    return Dialogs != nullptr ? Dialogs->ShowConnectionFailure(reason) : mrCancel;
+}
+
+TOpenResult TEps::OpenWavesample(bool prepare) {
+    TBusy busy(Owner);
+    MidiIn->ClearInput();
+    CloseWavesample();
+    DebugWriteLn(DebugDevice, "## OPEN WS ##");
+    SelectInstrument();
+    GetWaveSampleParameters();
+    TOpenResult result = ReadParameters();
+    if (result == orOpened && prepare && !PrepareWorkArea()) {
+        result = orFailed;
+    }
+    if (prepare && result == orOpened) {
+        RefreshView();
+        WaveSampleOpen = true;
+    } else {
+        WaveSampleOpen = false;
+    }
+    UpdateCommands();
+    return result;
+}
+
+TOpenResult TEps::ReadParameters() {
+    if (ProcessInput() != rrAck) {
+        return orFailed;
+    }
+    if (ProcessInput() != rrWaveSampleParameters) {
+        DebugWriteLn(DebugDevice, "Error getting Parameters");
+        return orFailed;
+    }
+    return HighByte(WaveSampleParameters[wpCopyOf]) != 0 ? orCopy : orOpened;
+}
+
+// Edits need room behind the data: the wavesample's own data is copied
+// behind itself, doubling the area each pass, until it reaches past twice
+// the data, and that stretch is then cleared. The end parameter stays as it
+// was.
+bool TEps::PrepareWorkArea() {
+    LastSample = GetSampleAddress(wpSampleEnd);
+    const std::int32_t target = (LastSample & ~0x1FF) * 2 + 1024;
+    std::int32_t pos = LastSample;
+    while (pos < target) {
+        const std::int32_t n = std::min(target - pos + 1, pos + 1);
+        // Each copy lands on the last sample reached so far; a single sample
+        // copied onto itself would never advance, so it goes behind it.
+        const std::int32_t destination = n > 1 ? pos : pos + 1;
+        CopyData(0, n - 1, destination);
+        if (ProcessInput() != rrAck) {
+            return false;
+        }
+        pos = destination + n - 1;
+    }
+    ClearData(LastSample + 1, target + 1);
+    if (ProcessInput() != rrAck) {
+        return false;
+    }
+    ViewStart = 0;
+    ViewEnd = LastSample + 1;
+    return true;
+}
+
+void TEps::CloseWavesample() {
+    if (WaveSampleOpen) {
+        DebugWriteLn(DebugDevice, "## CLOSE WS ##");
+        // A failed write is sent again whole by the next one.
+        PutWaveSampleParameters();
+        SendCloseRequest();
+        ProcessInput();
+        WaveSampleOpen = false;
+        UpdateCommands();
+    }
+    FullViewStale = true;
+}
+
+TWriteResult TEps::PutWaveSampleParameters() {
+    SendWaveSampleParametersHeader();
+    if (ProcessInput() != rrAck) {
+        return wrFailed;
+    }
+    SendWaveSampleParameterData();
+    return ProcessInput() == rrAck ? wrWritten : wrFailed;
+}
+
+void TEps::SetViewStart(std::int32_t sample) {
+    ViewStart = std::min(sample, LastSample - (ViewPointCount - 1));
+    ViewStart = std::max(ViewStart, 0);
+}
+
+void TEps::SetViewEnd(std::int32_t sample) {
+    ViewEnd = std::min(sample, LastSample + 1);
+    ViewEnd = std::max(ViewEnd, ViewPointCount);
+}
+
+// Makes the window a whole number of pages wide, keeping its start where it
+// can and moving it back where the wavesample ends.
+void TEps::NormalizeView() {
+    // At least one sample per point, even for a window given backwards.
+    SamplesPerPoint = std::max((ViewEnd - ViewStart - 1) / ViewPointCount + 1, 1);
+    SetViewEnd(ViewStart + ViewPointCount * SamplesPerPoint);
+    SetViewStart(ViewEnd - ViewPointCount * SamplesPerPoint);
+}
+
+void TEps::SaveFullView() {
+    FullViewPoints = ViewPoints;
+    FullViewStale = false;
+}
+
+void TEps::RestoreFullView() {
+    ViewPoints = FullViewPoints;
+    FullViewStale = false;
+}
+
+bool TEps::RefreshView() {
+    bool fetched = true;
+    {
+        TBusy busy(Owner);
+        NormalizeView();
+        Zoomed = !(ViewStart == 0 && ViewEnd == LastSample + 1);
+        if (!Zoomed && !FullViewStale) {
+            RestoreFullView();
+        } else {
+            fetched = FetchView();
+        }
+        UpdateCommands();
+    }
+    UpdateView();
+    return fetched;
+}
+
+bool TEps::FetchView() {
+    MidiIn->ClearInput();
+    SelectInstrument();
+    std::this_thread::sleep_for(ViewFetchPause);
+    if (SamplesPerPoint > 1) {
+        GetWaveSampleOverview(ViewStart, ViewStart + SamplesPerPoint * OverviewSpan);
+        // Over a long window the sampler may ask to wait before it answers.
+        const bool fetched = WaitForReply() == rrAck && ProcessInput() == rrOverview;
+        if (fetched && !Zoomed) {
+            SaveFullView();
+        }
+        return fetched;
+    }
+    GetWaveSampleData(ViewStart, ViewStart + ViewPointCount);
+    return ProcessInput() == rrAck && ProcessInput() == rrData;
+}

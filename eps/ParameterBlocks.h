@@ -1,0 +1,42 @@
+// The sampler's two parameter blocks as the engine keeps them: one 16-bit
+// parameter word per 32-bit slot, most values in the word's high byte.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+constexpr int WaveSampleWords = 139;
+constexpr int InstrumentWords = 323;
+constexpr int NameWords = 12;
+
+using TWaveSampleBlock = std::array<std::int32_t, WaveSampleWords>;
+using TInstrumentBlock = std::array<std::int32_t, InstrumentWords>;
+
+// The wavesample words the program interprets; all others pass through as
+// they came from the sampler.
+enum TWaveSampleWord : int {
+    wpCopyOf = 12, // 0, or the wavesample this one is a parameters-only copy of
+    wpRootKey = 80,
+    wpPlaybackMode = 114, // 0 and 1 play without a loop
+    wpSampleStart = 115,  // the four sample addresses take four words each
+    wpSampleEnd = 119,    // index of the last sample
+    wpLoopStart = 123,
+    wpLoopEnd = 127,
+    wpSamplingPeriod = 131, // in 1.6 microsecond ticks
+    wpLowKey = 132,
+    wpHighKey = 133,
+};
+
+// For wavesample slot j (0..126) of an instrument, the two words
+// InstrumentSlotWord + 2j and the one after it are 0 when the slot is free.
+constexpr int InstrumentSlotWord = 63;
+constexpr int InstrumentSlots = 127;
+
+// Bits 15..8 of a parameter word.
+constexpr std::uint8_t HighByte(std::int32_t word) {
+    return static_cast<std::uint8_t>((static_cast<std::uint32_t>(word) >> 8) & 0xFF);
+}
+
+// What a new wavesample holds: named "UNNAMED WS", root key 60, keys 21..108,
+// no loop, all addresses 0, period 21 (about 29762 Hz).
+extern const TWaveSampleBlock DefaultWaveSampleParameters;

@@ -1,0 +1,49 @@
+// Recording stand-ins for the window that owns the engine and for the
+// dialogs it shows.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "eps/EpsDialogs.h"
+#include "eps/EpsOwner.h"
+
+class TRecordingOwner : public TEpsOwner {
+public:
+    void BeginBusy() override {
+        ++Busy;
+        ++BeginCount;
+    }
+    void EndBusy() override { --Busy; }
+    void UpdateCommands() override { ++CommandUpdates; }
+    void UpdateView() override { ++ViewUpdates; }
+
+    // Raised busy count; 0 whenever the engine is idle.
+    int Busy = 0;
+    int BeginCount = 0;
+    int CommandUpdates = 0;
+    int ViewUpdates = 0;
+};
+
+class TRecordingDialogs : public TEpsDialogs {
+public:
+    TModalResult ShowConnectionFailure(NoEpsReason reason) override {
+        Reasons.push_back(reason);
+        if (Answers.empty()) {
+            return mrOk;
+        }
+        const TModalResult answer = Answers.front();
+        Answers.pop_front();
+        return answer;
+    }
+    void ShowWarning(std::string_view text, TMessageCaption caption) override {
+        Warnings.emplace_back(std::string(text), caption);
+    }
+
+    std::vector<NoEpsReason> Reasons;
+    // What the user answers the connection dialog, in order; OK when empty.
+    std::deque<TModalResult> Answers;
+    std::vector<std::pair<std::string, TMessageCaption>> Warnings;
+};
