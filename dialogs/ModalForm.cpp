@@ -1,0 +1,94 @@
+#include "dialogs/ModalForm.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int IconSize = 32;
+}
+
+TModalForm::TModalForm(QWidget* parent) : QDialog(parent) {
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setModal(true);
+}
+
+TModalResult TModalForm::ShowModal() {
+    const int result = exec();
+    return result == QDialog::Rejected ? mrCancel : static_cast<TModalResult>(result);
+}
+
+void TModalForm::CloseWith(TModalResult result) {
+    done(result);
+}
+
+void TModalForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (QScreen* display = screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(display->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+QLabel* TModalForm::MakeIconLabel(QStyle::StandardPixmap picture) {
+    auto* label = new QLabel(this);
+    label->setPixmap(style()->standardIcon(picture).pixmap(IconSize, IconSize));
+    label->setFixedSize(IconSize, IconSize);
+    return label;
+}
+
+QLabel* TModalForm::MakeBoldLabel(const QString& text) {
+    QLabel* label = MakeLineLabel(text);
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+    return label;
+}
+
+QLabel* TModalForm::MakeLineLabel(const QString& text) {
+    auto* label = new QLabel(text);
+    label->setTextFormat(Qt::PlainText);
+    label->setMinimumHeight(label->fontMetrics().height());
+    return label;
+}
+
+QPushButton* TModalForm::MakeResultButton(const QString& caption, TModalResult result) {
+    auto* button = new QPushButton(caption);
+    if (result == mrCancel) {
+        connect(button, &QPushButton::clicked, this, &QDialog::reject);
+    } else {
+        connect(button, &QPushButton::clicked, this, [this, result] { CloseWith(result); });
+    }
+    return button;
+}
+
+void TModalForm::LayOutNotice(QStyle::StandardPixmap picture,
+                              std::initializer_list<QLabel*> headings,
+                              std::initializer_list<QLabel*> lines,
+                              std::initializer_list<QPushButton*> buttons) {
+    auto* headingColumn = new QVBoxLayout;
+    for (QLabel* heading : headings) {
+        headingColumn->addWidget(heading);
+    }
+    auto* top = new QHBoxLayout;
+    top->addWidget(MakeIconLabel(picture), 0, Qt::AlignTop);
+    top->addSpacing(8);
+    top->addLayout(headingColumn, 1);
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addStretch(1);
+    for (QPushButton* button : buttons) {
+        buttonRow->addWidget(button);
+    }
+    auto* form = new QVBoxLayout(this);
+    form->addLayout(top);
+    form->addSpacing(6);
+    for (QLabel* line : lines) {
+        form->addWidget(line);
+    }
+    form->addSpacing(6);
+    form->addLayout(buttonRow);
+    form->setSizeConstraint(QLayout::SetFixedSize);
+}

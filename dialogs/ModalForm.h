@@ -1,0 +1,52 @@
+// The common ground of the program's modal windows: each is created once,
+// centred on the screen whenever it appears, sized by its contents and shown
+// through an Execute method that returns the modal result as the engine
+// understands it (OK, Cancel, Retry).
+#pragma once
+
+#include <QDialog>
+#include <QStyle>
+
+#include <initializer_list>
+
+#include "eps/EpsDialogs.h"
+
+class QLabel;
+class QPushButton;
+
+class TModalForm : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TModalForm(QWidget* parent = nullptr);
+
+signals:
+    // The user asked for the help topic of this context; the program's help
+    // viewer answers it.
+    void HelpRequested(int context);
+
+protected:
+    // Shows the window modally. Closing it by Esc or its close box counts as
+    // Cancel.
+    TModalResult ShowModal();
+    // Ends the modal loop with the given result.
+    void CloseWith(TModalResult result);
+
+    void showEvent(QShowEvent* event) override;
+
+    static QLabel* MakeBoldLabel(const QString& text = {});
+    // A line that keeps its height while empty, so the window does not
+    // change its layout with its texts.
+    static QLabel* MakeLineLabel(const QString& text = {});
+    // A button that ends the modal loop with the given result.
+    QPushButton* MakeResultButton(const QString& caption, TModalResult result);
+    // The layout every notice shares: a 32 x 32 picture at the top left with
+    // the bold headings beside it, the plain lines below, the buttons in a row
+    // at the bottom right. The window takes the size its contents need.
+    void LayOutNotice(QStyle::StandardPixmap picture, std::initializer_list<QLabel*> headings,
+                      std::initializer_list<QLabel*> lines,
+                      std::initializer_list<QPushButton*> buttons);
+
+private:
+    QLabel* MakeIconLabel(QStyle::StandardPixmap picture);
+};

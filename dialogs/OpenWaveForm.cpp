@@ -1,0 +1,276 @@
+#include "dialogs/OpenWaveForm.h"
+
+#include <QAction>
+#include <QGridLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include "dialogs/NoInstrForm.h"
+#include "dialogs/RenameInstrForm.h"
+#include "eps/Eps.h"
+
+namespace {
+
+constexpr int ListWidth = 145;
+constexpr int ListHeight = 113;
+const QString NewRow = "<new>";
+
+std::optional<int> SelectedRow(const QListWidget* list) {
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    if (selected.isEmpty()) {
+        return std::nullopt;
+    }
+    return list->row(selected.front());
+}
+
+QString Caption(TOpenWaveMode mode) {
+    switch (mode) {
+    case owUpload:
+        return "Upload to Wavesample";
+    case owDownload:
+        return "Download Wavesample";
+    case owOpen:
+        break;
+    }
+    return "Open Wavesample";
+}
+
+QListWidget* MakeList() {
+    auto* list = new QListWidget;
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setFixedSize(ListWidth, ListHeight);
+    return list;
+}
+
+} // namespace
+
+TOpenWaveForm::TOpenWaveForm(TEps& eps, TRenameInstrForm& renameForm, TNoInstrForm& noInstrForm,
+                             QWidget* parent)
+    : TModalForm(parent), Eps(eps), RenameForm(renameForm), NoInstrForm(noInstrForm) {
+    setWindowTitle("Open wavesample");
+    InstrumentListBox = MakeList();
+    WaveSampleListBox = MakeList();
+    InstrumentLabel = new QLabel("&Instrument");
+    InstrumentLabel->setBuddy(InstrumentListBox);
+    WavesampleLabel = new QLabel("&Wavesample");
+    WavesampleLabel->setBuddy(WaveSampleListBox);
+    OkButton = new QPushButton("OK");
+    OkButton->setDefault(true);
+    CancelButton = MakeResultButton("Cancel", mrCancel);
+    connect(OkButton, &QPushButton::clicked, this, &TOpenWaveForm::OkButtonClick);
+    connect(InstrumentListBox, &QListWidget::itemSelectionChanged, this,
+            &TOpenWaveForm::FillWaveSampleList);
+    connect(WaveSampleListBox, &QListWidget::itemSelectionChanged, this,
+            &TOpenWaveForm::UpdateOkButton);
+    for (QListWidget* list : {InstrumentListBox, WaveSampleListBox}) {
+        connect(list, &QListWidget::itemDoubleClicked, this, &TOpenWaveForm::OkButtonClick);
+    }
+    CreateMenus();
+    LayOutControls();
+    FormCreate();
+}
+
+void TOpenWaveForm::CreateMenus() {
+    RenameMenuItem = new QAction("Rename", this);
+    connect(RenameMenuItem, &QAction::triggered, this, &TOpenWaveForm::RenameMenuItemClick);
+    RefreshMenuItem = new QAction("Refresh", this);
+    RefreshMenuItem->setShortcut(Qt::Key_F5);
+    connect(RefreshMenuItem, &QAction::triggered, this, &TOpenWaveForm::Refresh);
+    InstrumentPopupMenu = new QMenu(this);
+    InstrumentPopupMenu->addAction(RenameMenuItem);
+    InstrumentPopupMenu->setDefaultAction(RenameMenuItem);
+    InstrumentPopupMenu->addSeparator();
+    InstrumentPopupMenu->addAction(RefreshMenuItem);
+    connect(InstrumentPopupMenu, &QMenu::aboutToShow, this,
+            &TOpenWaveForm::InstrumentPopupMenuPopup);
+    InstrumentListBox->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(InstrumentListBox, &QWidget::customContextMenuRequested, this,
+            &TOpenWaveForm::ShowInstrumentPopup);
+
+    // The window's own menu; its shortcut makes F5 work anywhere in the
+    // browser.
+    Refresh1 = new QAction("Refresh", this);
+    Refresh1->setShortcut(Qt::Key_F5);
+    connect(Refresh1, &QAction::triggered, this, &TOpenWaveForm::Refresh);
+    addAction(Refresh1);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void TOpenWaveForm::LayOutControls() {
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(OkButton);
+    buttons->addWidget(CancelButton);
+    buttons->addStretch(1);
+    auto* form = new QGridLayout(this);
+    form->addWidget(InstrumentLabel, 0, 0);
+    form->addWidget(WavesampleLabel, 0, 1);
+    form->addWidget(InstrumentListBox, 1, 0);
+    form->addWidget(WaveSampleListBox, 1, 1);
+    form->addLayout(buttons, 1, 2);
+    form->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+// Rows to show until the first Refresh replaces them.
+void TOpenWaveForm::FormCreate() {
+    for (int i = 1; i <= InstrumentCount; ++i) {
+        InstrumentListBox->addItem(QString("Instrument %1").arg(i));
+    }
+    for (int j = 1; j <= InstrumentSlots; ++j) {
+        WaveSampleListBox->addItem(QString("WaveSample %1").arg(j));
+    }
+}
+
+TModalResult TOpenWaveForm::Execute(TOpenWaveMode mode) {
+    OpenMode = mode;
+    setWindowTitle(Caption(mode));
+    Refresh();
+    if (InstrumentListBox->count() == 0) {
+        return mrCancel;
+    }
+    OkButton->setFocus();
+    const TModalResult result = ShowModal();
+    if (result != mrOk) {
+        return result;
+    }
+    // OkButtonClick closes with OK only once a choice is made.
+    const std::optional<TChoice> choice = Choice();
+    if (!choice) {
+        return mrCancel;
+    }
+    Eps.Instrument = choice->Instrument;
+    Eps.WaveSample = choice->WaveSample;
+    return result;
+}
+
+void TOpenWaveForm::Refresh() {
+    for (;;) {
+        Eps.ReadConfiguration();
+        FillInstrumentList();
+        FillWaveSampleList();
+        if (InstrumentListBox->count() > 0) {
+            return;
+        }
+        if (NoInstrForm.Execute() != mrOk) {
+            reject();
+            return;
+        }
+    }
+}
+
+void TOpenWaveForm::FillInstrumentList() {
+    const QSignalBlocker quiet(InstrumentListBox);
+    InstrumentListBox->clear();
+    InstrumentMap.clear();
+    int current = 0;
+    for (int i = 0; i < InstrumentCount; ++i) {
+        const bool present = Eps.InstrumentPresent[i];
+        if (!present && OpenMode != owUpload) {
+            continue;
+        }
+        if (i == Eps.Instrument) {
+            current = InstrumentListBox->count();
+        }
+        const QString name = present ? QString::fromLatin1(Eps.InstrumentName[i]) : NewRow;
+        InstrumentListBox->addItem(QString("(%1) ").arg(i + 1) + name);
+        InstrumentMap.push_back(i);
+    }
+    if (InstrumentListBox->count() > 0) {
+        InstrumentListBox->setCurrentRow(current);
+    }
+}
+
+void TOpenWaveForm::FillWaveSampleList() {
+    const QSignalBlocker quiet(WaveSampleListBox);
+    WaveSampleListBox->clear();
+    WaveSampleMap.clear();
+    const std::optional<int> instrument = SelectedInstrument();
+    if (instrument) {
+        const int inst = *instrument;
+        if (OpenMode == owUpload && HasFreeSlot(inst)) {
+            WaveSampleListBox->addItem(NewRow);
+            WaveSampleMap.push_back(Eps.FirstFreeWaveSample[inst]);
+        }
+        int current = 0;
+        for (int j = 0; j < InstrumentSlots; ++j) {
+            if (!Eps.WaveSampleUsed[inst][j]) {
+                continue;
+            }
+            if (inst == Eps.Instrument && j + 1 == Eps.WaveSample) {
+                current = WaveSampleListBox->count();
+            }
+            WaveSampleListBox->addItem(QString("WaveSample %1").arg(j + 1));
+            WaveSampleMap.push_back(j);
+        }
+        if (WaveSampleListBox->count() > 0) {
+            WaveSampleListBox->setCurrentRow(OpenMode == owUpload ? 0 : current);
+        }
+    }
+    UpdateOkButton();
+}
+
+bool TOpenWaveForm::HasFreeSlot(int instrument) const {
+    return !Eps.WaveSampleUsed[instrument][Eps.FirstFreeWaveSample[instrument]];
+}
+
+std::optional<int> TOpenWaveForm::SelectedInstrument() const {
+    const std::optional<int> row = SelectedRow(InstrumentListBox);
+    if (!row) {
+        return std::nullopt;
+    }
+    return InstrumentMap[*row];
+}
+
+std::optional<int> TOpenWaveForm::RenamableInstrument() const {
+    const std::optional<int> instrument = SelectedInstrument();
+    if (!instrument || !Eps.InstrumentPresent[*instrument]) {
+        return std::nullopt;
+    }
+    return instrument;
+}
+
+std::optional<TOpenWaveForm::TChoice> TOpenWaveForm::Choice() const {
+    const std::optional<int> instrument = SelectedInstrument();
+    const std::optional<int> row = SelectedRow(WaveSampleListBox);
+    if (!instrument || !row) {
+        return std::nullopt;
+    }
+    return TChoice{*instrument, WaveSampleMap[*row] + 1};
+}
+
+// An instrument without wavesamples offers nothing to open, so OK waits for
+// a wavesample row.
+void TOpenWaveForm::UpdateOkButton() {
+    OkButton->setEnabled(Choice().has_value());
+}
+
+void TOpenWaveForm::OkButtonClick() {
+    if (Choice()) {
+        CloseWith(mrOk);
+    }
+}
+
+void TOpenWaveForm::InstrumentPopupMenuPopup() {
+    RenameMenuItem->setEnabled(RenamableInstrument().has_value());
+}
+
+void TOpenWaveForm::ShowInstrumentPopup(const QPoint& position) {
+    InstrumentPopupMenu->exec(InstrumentListBox->viewport()->mapToGlobal(position));
+}
+
+void TOpenWaveForm::RenameMenuItemClick() {
+    const std::optional<int> instrument = RenamableInstrument();
+    if (!instrument) {
+        return;
+    }
+    const QString name = QString::fromLatin1(Eps.InstrumentName[*instrument]);
+    if (RenameForm.Execute(name) != mrOk) {
+        return;
+    }
+    // A failed rename shows itself: the list shows what the sampler holds.
+    Eps.RenameInstrument(*instrument, RenameForm.NewName.toLatin1().toStdString());
+    Refresh();
+}

@@ -1,0 +1,89 @@
+// The browser in which the user picks an instrument and one of its
+// wavesamples in the sampler, for editing, as the target of an upload or as
+// the source of a download. It reads the sampler's directory afresh each time
+// it is shown; in upload mode it also offers "<new>" targets: the first free
+// slot of an instrument, or an instrument that does not exist yet. The user's
+// choice goes into the engine's Instrument and WaveSample.
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "dialogs/ModalForm.h"
+
+class QAction;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class TEps;
+class TNoInstrForm;
+class TRenameInstrForm;
+
+enum TOpenWaveMode { owOpen = 0, owUpload = 1, owDownload = 2 };
+
+class TOpenWaveForm : public TModalForm {
+    Q_OBJECT
+
+public:
+    TOpenWaveForm(TEps& eps, TRenameInstrForm& renameForm, TNoInstrForm& noInstrForm,
+                  QWidget* parent = nullptr);
+
+    // Re-reads the directory and shows the lists, unless the sampler holds
+    // nothing to choose from and the user gives up: then Cancel without
+    // showing. On OK the choice is in the engine; otherwise nothing changes.
+    TModalResult Execute(TOpenWaveMode mode);
+    TOpenWaveMode Mode() const { return OpenMode; }
+
+    // Re-reads the sampler's directory and refills both lists. While the
+    // sampler holds no instrument and nothing may be created, asks the user
+    // to load one; giving up closes the browser as cancelled.
+    void Refresh();
+
+    // Enables Rename only for an instrument that the sampler holds.
+    void InstrumentPopupMenuPopup();
+    void RenameMenuItemClick();
+    // Closes the browser with OK once both lists have a row selected.
+    void OkButtonClick();
+
+    QLabel* InstrumentLabel;
+    QLabel* WavesampleLabel;
+    QListWidget* InstrumentListBox;
+    QListWidget* WaveSampleListBox;
+    QPushButton* OkButton;
+    QPushButton* CancelButton;
+    QMenu* InstrumentPopupMenu;
+    QAction* RenameMenuItem;
+    QAction* RefreshMenuItem;
+    QAction* Refresh1;
+
+    // The instrument number (0..7) of each instrument row, and the 0-based
+    // wavesample index of each wavesample row.
+    std::vector<int> InstrumentMap;
+    std::vector<int> WaveSampleMap;
+
+private:
+    struct TChoice {
+        int Instrument;
+        int WaveSample;
+    };
+
+    void FormCreate();
+    void CreateMenus();
+    void LayOutControls();
+    void FillInstrumentList();
+    void FillWaveSampleList();
+    // Whether the "<new>" row may stand for the instrument's first free slot:
+    // an instrument whose slots are all taken has none.
+    bool HasFreeSlot(int instrument) const;
+    std::optional<int> SelectedInstrument() const;
+    std::optional<int> RenamableInstrument() const;
+    std::optional<TChoice> Choice() const;
+    void UpdateOkButton();
+    void ShowInstrumentPopup(const QPoint& position);
+
+    TEps& Eps;
+    TRenameInstrForm& RenameForm;
+    TNoInstrForm& NoInstrForm;
+    TOpenWaveMode OpenMode = owOpen;
+};

@@ -1,0 +1,152 @@
+#include "midi/PreferencesForm.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+#include "eps/Eps.h"
+#include "midi/ChannelComboBox.h"
+#include "midi/MidiInComboBox.h"
+#include "midi/MidiOutComboBox.h"
+
+namespace {
+
+constexpr int ScrollBarWidth = 320;
+
+QScrollBar* MakeScrollBar(int minimum, int maximum, int smallStep, int largeStep) {
+    auto* bar = new QScrollBar(Qt::Horizontal);
+    bar->setRange(minimum, maximum);
+    bar->setSingleStep(smallStep);
+    bar->setPageStep(largeStep);
+    bar->setFocusPolicy(Qt::StrongFocus);
+    bar->setMinimumWidth(ScrollBarWidth);
+    return bar;
+}
+
+QLabel* MakeBuddyLabel(const QString& caption, QWidget* buddy) {
+    auto* label = new QLabel(caption);
+    label->setBuddy(buddy);
+    return label;
+}
+
+// A port is closed and reopened only when its device changed; whether the
+// new device opens shows at the next connection check.
+template <typename TPort> void SwitchDevice(TPort& port, std::int32_t deviceId) {
+    if (deviceId == port.DeviceID) {
+        return;
+    }
+    port.Close();
+    port.DeviceID = deviceId;
+    port.Open();
+}
+
+} // namespace
+
+TPreferencesForm::TPreferencesForm(TEps& eps, QWidget* parent) : TModalForm(parent), Eps(eps) {
+    setWindowTitle("Preferences");
+    CreateControls();
+    LayOutControls();
+    SetTabOrder();
+}
+
+void TPreferencesForm::CreateControls() {
+    MidiInComboBox = new TMidiInComboBox;
+    Label6 = MakeBuddyLabel("&Input", MidiInComboBox);
+    MidiOutComboBox = new TMidiOutComboBox;
+    Label7 = MakeBuddyLabel("&Output", MidiOutComboBox);
+    ChannelComboBox = new TChannelComboBox;
+    ChannelComboBox->SetChannel(1);
+    Label1 = MakeBuddyLabel("&Channel", ChannelComboBox);
+    BlockSizeScrollBar = MakeScrollBar(MinBlockSize, MaxBlockSize, 50, 500);
+    BlockSizeScrollBar->setValue(MinBlockSize);
+    Label2 = MakeBuddyLabel("Upload/download &Blocksize", BlockSizeScrollBar);
+    DelayScrollBar = MakeScrollBar(0, MaxDelay, 40, 400);
+    Label3 = MakeBuddyLabel("&Delay", DelayScrollBar);
+    OkButton = MakeResultButton("OK", mrOk);
+    OkButton->setDefault(true);
+    CancelButton = MakeResultButton("Cancel", mrCancel);
+    HelpButton = new QPushButton("Help");
+    connect(HelpButton, &QPushButton::clicked, this, &TPreferencesForm::HelpButtonClick);
+}
+
+void TPreferencesForm::LayOutControls() {
+    GroupBox4 = new QGroupBox("Midi Device");
+    auto* devices = new QGridLayout(GroupBox4);
+    devices->addWidget(Label6, 0, 0);
+    devices->addWidget(MidiInComboBox, 0, 1);
+    devices->addWidget(Label7, 1, 0);
+    devices->addWidget(MidiOutComboBox, 1, 1);
+
+    GroupBox1 = new QGroupBox("EPS / ASR");
+    auto* sampler = new QGridLayout(GroupBox1);
+    sampler->addWidget(Label1, 0, 0);
+    sampler->addWidget(ChannelComboBox, 0, 1);
+    sampler->setRowStretch(1, 1);
+
+    GroupBox2 = new QGroupBox("Transfer");
+    auto* transfer = new QGridLayout(GroupBox2);
+    transfer->addWidget(Label2, 0, 0);
+    transfer->addWidget(BlockSizeScrollBar, 0, 1);
+    transfer->addWidget(Label3, 1, 0);
+    transfer->addWidget(DelayScrollBar, 1, 1);
+
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(OkButton);
+    buttons->addWidget(CancelButton);
+    buttons->addWidget(HelpButton);
+    buttons->addStretch(1);
+
+    auto* form = new QGridLayout(this);
+    form->addWidget(GroupBox4, 0, 0);
+    form->addWidget(GroupBox1, 0, 1);
+    form->addWidget(GroupBox2, 1, 0, 1, 2);
+    form->addLayout(buttons, 0, 2, 2, 1);
+    form->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TPreferencesForm::SetTabOrder() {
+    QWidget::setTabOrder(OkButton, CancelButton);
+    QWidget::setTabOrder(CancelButton, MidiInComboBox);
+    QWidget::setTabOrder(MidiInComboBox, MidiOutComboBox);
+    QWidget::setTabOrder(MidiOutComboBox, ChannelComboBox);
+    QWidget::setTabOrder(ChannelComboBox, BlockSizeScrollBar);
+    QWidget::setTabOrder(BlockSizeScrollBar, DelayScrollBar);
+    QWidget::setTabOrder(DelayScrollBar, HelpButton);
+}
+
+TModalResult TPreferencesForm::Execute() {
+    LoadControls();
+    OkButton->setFocus();
+    const TModalResult result = ShowModal();
+    if (result == mrOk) {
+        ApplyControls();
+    }
+    return result;
+}
+
+// The device lists are read afresh, so that each entry stands for the
+// device number the ports will be given, even after devices came or went.
+void TPreferencesForm::LoadControls() {
+    MidiInComboBox->FillDeviceList();
+    MidiOutComboBox->FillDeviceList();
+    MidiInComboBox->SetDeviceID(Eps.MidiIn->DeviceID);
+    MidiOutComboBox->SetDeviceID(Eps.MidiOut->DeviceID);
+    ChannelComboBox->SetChannel(Eps.MidiOut->Channel());
+    BlockSizeScrollBar->setValue(Eps.BlockSize());
+    DelayScrollBar->setValue(Eps.Delay());
+}
+
+void TPreferencesForm::ApplyControls() {
+    SwitchDevice(*Eps.MidiIn, MidiInComboBox->DeviceID());
+    SwitchDevice(*Eps.MidiOut, MidiOutComboBox->DeviceID());
+    Eps.MidiOut->SetChannel(ChannelComboBox->Channel());
+    Eps.SetBlockSize(BlockSizeScrollBar->value());
+    Eps.SetDelay(DelayScrollBar->value());
+}
+
+void TPreferencesForm::HelpButtonClick() {
+    emit HelpRequested(HelpContext);
+}

@@ -1,0 +1,57 @@
+// The dialog in which the user chooses the MIDI devices, the sampler's
+// channel and the transfer settings. It shows the engine's current values and
+// applies the changes on OK at once: a port whose device changed is closed
+// and opened on the new device. Keeping the values between runs is the main
+// window's business.
+#pragma once
+
+#include "dialogs/ModalForm.h"
+
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QScrollBar;
+class TChannelComboBox;
+class TEps;
+class TMidiInComboBox;
+class TMidiOutComboBox;
+
+class TPreferencesForm : public TModalForm {
+    Q_OBJECT
+
+public:
+    static constexpr int HelpContext = 2;
+
+    explicit TPreferencesForm(TEps& eps, QWidget* parent = nullptr);
+
+    // OK or Cancel; after Cancel the engine is as it was. Closing the old
+    // device on OK may raise the port's EMidiError, which skips the rest.
+    TModalResult Execute();
+
+    QGroupBox* GroupBox4;
+    QLabel* Label6;
+    TMidiInComboBox* MidiInComboBox;
+    QLabel* Label7;
+    TMidiOutComboBox* MidiOutComboBox;
+    QGroupBox* GroupBox1;
+    QLabel* Label1;
+    TChannelComboBox* ChannelComboBox;
+    QGroupBox* GroupBox2;
+    QLabel* Label2;
+    QScrollBar* BlockSizeScrollBar;
+    QLabel* Label3;
+    QScrollBar* DelayScrollBar;
+    QPushButton* OkButton;
+    QPushButton* CancelButton;
+    QPushButton* HelpButton;
+
+private:
+    void CreateControls();
+    void LayOutControls();
+    void SetTabOrder();
+    void LoadControls();
+    void ApplyControls();
+    void HelpButtonClick();
+
+    TEps& Eps;
+};
