@@ -37,8 +37,19 @@ std::vector<std::int16_t> Quantize(const std::vector<double>& signal, double pea
 
 } // namespace
 
+// The synthesis takes a while, so it is done once and copied after.
 void TDemoBank::Load(TSamplerModel& model) {
+    static const TSamplerModel bank = Build();
     model.Clear();
+    for (int i = 0; i < TSamplerModel::InstrumentCount; ++i) {
+        if (const TInstrument* instrument = bank.Instrument(i)) {
+            model.CreateInstrument(i) = *instrument;
+        }
+    }
+}
+
+TSamplerModel TDemoBank::Build() {
+    TSamplerModel model;
     TInstrument& piano = AddInstrument(model, 0, "GRAND PIANO");
     TWaveSample& tone = piano.Place(1, Piano());
     TWaveSample high = tone;
@@ -54,6 +65,7 @@ void TDemoBank::Load(TSamplerModel& model) {
     drums.Place(2, Rimshot());
 
     AddInstrument(model, 3, "WARM PAD").Place(1, Pad());
+    return model;
 }
 
 TWaveSample TDemoBank::Piano() {

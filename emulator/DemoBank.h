@@ -34,6 +34,7 @@ private:
         int HighKey;
     };
 
+    static TSamplerModel Build();
     static TWaveSample Piano();
     static TWaveSample Kick();
     static TWaveSample Rimshot();

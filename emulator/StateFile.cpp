@@ -103,11 +103,13 @@ void WriteInstrument(TWriter& out, const TInstrument& instrument) {
     }
 }
 
-void ReadWaveSample(TReader& in, TInstrument& instrument, int n, std::size_t memory) {
+// No wavesample of any model is larger than the largest memory; a count
+// above it can only come from a damaged file.
+void ReadWaveSample(TReader& in, TInstrument& instrument, int n) {
     TWaveSample waveSample;
     in.Words(waveSample.Parameters);
     const std::uint32_t count = in.U32();
-    if (count > memory) {
+    if (count > TSamplerModel::MemoryWords(TSamplerKind::Asr)) {
         in.Bad = true;
         return;
     }
@@ -116,7 +118,7 @@ void ReadWaveSample(TReader& in, TInstrument& instrument, int n, std::size_t mem
     instrument.Place(n, std::move(waveSample));
 }
 
-void ReadInstrument(TReader& in, TInstrument& instrument, std::size_t memory) {
+void ReadInstrument(TReader& in, TInstrument& instrument) {
     TInstrument::TParameters block;
     in.Words(block);
     if (in.Flag()) {
@@ -124,7 +126,7 @@ void ReadInstrument(TReader& in, TInstrument& instrument, std::size_t memory) {
     }
     for (int n = 1; n <= TInstrument::SlotCount && !in.Bad; ++n) {
         if (in.Flag()) {
-            ReadWaveSample(in, instrument, n, memory);
+            ReadWaveSample(in, instrument, n);
         }
     }
     instrument.SetParameters(block);
@@ -194,7 +196,7 @@ bool TStateFile::Load(TSamplerModel& model, const std::string& path, std::string
     }
     for (int i = 0; i < TSamplerModel::InstrumentCount && !in.Bad; ++i) {
         if (in.Flag()) {
-            ReadInstrument(in, loaded.CreateInstrument(i), model.MemoryWords());
+            ReadInstrument(in, loaded.CreateInstrument(i));
         }
     }
     if (in.Bad || !in.AtEnd()) {
