@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,6 +32,9 @@ class TRecordingDialogs : public TEpsDialogs {
 public:
     TModalResult ShowConnectionFailure(NoEpsReason reason) override {
         Reasons.push_back(reason);
+        if (OnConnectionFailure) {
+            OnConnectionFailure(reason);
+        }
         if (Answers.empty()) {
             return mrOk;
         }
@@ -45,5 +49,7 @@ public:
     std::vector<NoEpsReason> Reasons;
     // What the user answers the connection dialog, in order; OK when empty.
     std::deque<TModalResult> Answers;
+    // What the user does about the failure before answering.
+    std::function<void(NoEpsReason)> OnConnectionFailure;
     std::vector<std::pair<std::string, TMessageCaption>> Warnings;
 };

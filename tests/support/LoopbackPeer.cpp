@@ -2,8 +2,8 @@
 
 #include <stdexcept>
 
-#include "platform/MidiApi.h"
 #include "platform/MidiDevices.h"
+#include "tests/support/DeviceNumbers.h"
 
 void TLoopbackPeer::Connect(TMidiByteSink* toProgram) {
     std::lock_guard lock(SinkMutex);
@@ -79,21 +79,6 @@ bool TLoopbackPeer::WaitUntilHolding(std::chrono::milliseconds timeout) const {
     return Changed.wait_for(lock, timeout, [this] { return Holding; });
 }
 
-namespace {
-
-template <typename TCaps, typename TGetCaps>
-int FindDevice(const std::string& name, UINT count, TGetCaps getCaps) {
-    for (UINT id = 0; id < count; ++id) {
-        TCaps caps{};
-        if (getCaps(id, &caps, sizeof(caps)) == MMSYSERR_NOERROR && name == caps.szPname) {
-            return static_cast<int>(id);
-        }
-    }
-    return -1;
-}
-
-} // namespace
-
 TLoopbackDevice::TLoopbackDevice(const std::string& name)
     : PeerObject(std::make_shared<TLoopbackPeer>(name)) {
     if (!MidiRegisterLocalPeer(PeerObject)) {
@@ -106,9 +91,9 @@ TLoopbackDevice::~TLoopbackDevice() {
 }
 
 int TLoopbackDevice::OutputDevice() const {
-    return FindDevice<MIDIOUTCAPSA>(PeerObject->Name(), midiOutGetNumDevs(), midiOutGetDevCapsA);
+    return MidiOutputNumber(PeerObject->Name());
 }
 
 int TLoopbackDevice::InputDevice() const {
-    return FindDevice<MIDIINCAPSA>(PeerObject->Name(), midiInGetNumDevs(), midiInGetDevCapsA);
+    return MidiInputNumber(PeerObject->Name());
 }
