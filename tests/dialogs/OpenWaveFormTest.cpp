@@ -1,0 +1,477 @@
+// The wavesample browser on the real engine and the built-in virtual
+// sampler: what it lists in each mode, what it maps each row to, what it
+// hands the engine, renaming and re-reading while it is open.
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+
+#include "ModalDriver.h"
+#include "SamplerConnection.h"
+#include "dialogs/NoInstrForm.h"
+#include "dialogs/OpenWaveForm.h"
+#include "dialogs/RenameInstrForm.h"
+#include "emulator/DemoBank.h"
+
+namespace {
+
+QStringList Rows(const QListWidget* list) {
+    QStringList rows;
+    for (int i = 0; i < list->count(); ++i) {
+        rows << list->item(i)->text();
+    }
+    return rows;
+}
+
+int SelectedRow(const QListWidget* list) {
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? -1 : list->row(selected.front());
+}
+
+QPoint RowCentre(const QListWidget* list, int row) {
+    return list->visualItemRect(list->item(row)).center();
+}
+
+void Click(QListWidget* list, int row, Qt::MouseButton button = Qt::LeftButton) {
+    QTest::mouseClick(list->viewport(), button, {}, RowCentre(list, row));
+}
+
+// The item view takes a double-click only on the row the button went down
+// on, so the press comes first, as from a real mouse.
+void DoubleClick(QListWidget* list, int row) {
+    QTest::mousePress(list->viewport(), Qt::LeftButton, {}, RowCentre(list, row));
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, RowCentre(list, row));
+}
+
+std::vector<int> Numbers(std::initializer_list<int> numbers) {
+    return numbers;
+}
+
+// An instrument with the given wavesample numbers.
+void PlaceInstrument(TSamplerModel& model, int slot, const std::string& name,
+                     std::initializer_list<int> waveSamples) {
+    TInstrument& instrument = model.CreateInstrument(slot);
+    instrument.SetName(name);
+    instrument.CreateLayer();
+    for (int n : waveSamples) {
+        instrument.Place(n, TWaveSample());
+    }
+}
+
+} // namespace
+
+class TOpenWaveFormTest : public QObject {
+    Q_OBJECT
+
+    TSamplerConnection Sampler;
+    TRenameInstrForm RenameForm;
+    TNoInstrForm NoInstrForm;
+    TOpenWaveForm Browser{Sampler.Eps, RenameForm, NoInstrForm};
+
+    struct TSeen {
+        QString Caption;
+        QStringList Instruments;
+        std::vector<int> InstrumentMap;
+        int InstrumentRow = -1;
+        QStringList WaveSamples;
+        std::vector<int> WaveSampleMap;
+        int WaveSampleRow = -1;
+    };
+
+    TSeen Look() const {
+        return {Browser.windowTitle(),
+                Rows(Browser.InstrumentListBox),
+                Browser.InstrumentMap,
+                SelectedRow(Browser.InstrumentListBox),
+                Rows(Browser.WaveSampleListBox),
+                Browser.WaveSampleMap,
+                SelectedRow(Browser.WaveSampleListBox)};
+    }
+
+    // Shows the browser in the mode and lets the action act on it; the action
+    // must close it.
+    TModalResult Browse(TOpenWaveMode mode, std::function<void()> action) {
+        WhenModal(&Browser, std::move(action));
+        return Browser.Execute(mode);
+    }
+
+    void Choose(int instrumentRow, int waveSampleRow) {
+        Click(Browser.InstrumentListBox, instrumentRow);
+        Click(Browser.WaveSampleListBox, waveSampleRow);
+        QTest::mouseClick(Browser.OkButton, Qt::LeftButton);
+    }
+
+    // Right-clicks the instrument row and, in the popup menu that comes up,
+    // chooses the item if it is enabled. Returns whether it was.
+    bool UseInstrumentPopup(int row, QAction* item) {
+        QListWidget* list = Browser.InstrumentListBox;
+        Click(list, row, Qt::RightButton);
+        QMenu* menu = Browser.InstrumentPopupMenu;
+        bool enabled = false;
+        WhenModal(menu, [&] {
+            enabled = item->isEnabled();
+            if (enabled) {
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+            } else {
+                menu->close();
+            }
+        });
+        const QPoint position = RowCentre(list, row);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, position,
+                                list->viewport()->mapToGlobal(position));
+        QApplication::sendEvent(list->viewport(), &event);
+        return enabled;
+    }
+
+    // Window shortcuts work in the active window only, and the offscreen
+    // platform does not always make a new modal window active by itself.
+    void PressF5(QWidget* focus) {
+        Browser.activateWindow();
+        QTest::qWaitForWindowActive(&Browser);
+        QTest::keyClick(focus, Qt::Key_F5);
+    }
+
+    void Reload(const std::function<void(TSamplerModel&)>& memory) {
+        Sampler.Change([&](TSamplerModel& model) {
+            model.Clear();
+            memory(model);
+        });
+    }
+
+    // Only the instruments displayed as 1 and 3.
+    void LoadFirstAndThird() {
+        Reload([](TSamplerModel& model) {
+            PlaceInstrument(model, 0, "ALPHA", {1});
+            PlaceInstrument(model, 2, "GAMMA", {1, 2});
+        });
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(Sampler.Connect()); }
+
+    void init() {
+        Sampler.Change(TDemoBank::Load);
+        Sampler.Eps.Instrument = 0;
+        Sampler.Eps.WaveSample = 1;
+    }
+
+    void cleanup() { QVERIFY(AllModalWindowsCame()); }
+
+    void OpenModeListsTheLoadedInstrumentsAndTheirWavesamples() {
+        TSeen first;
+        TSeen pad;
+        const TModalResult result = Browse(owOpen, [&] {
+            first = Look();
+            Click(Browser.InstrumentListBox, 2);
+            pad = Look();
+            Choose(2, 0);
+        });
+        QCOMPARE(result, mrOk);
+        QCOMPARE(first.Caption, QString("Open Wavesample"));
+        QCOMPARE(first.Instruments,
+                 QStringList({"(1) Grand Piano", "(2) Drum Kit", "(4) Warm Pad"}));
+        QCOMPARE(first.InstrumentMap, Numbers({0, 1, 3}));
+        QCOMPARE(first.InstrumentRow, 0);
+        QCOMPARE(first.WaveSamples, QStringList({"WaveSample 1", "WaveSample 2"}));
+        QCOMPARE(first.WaveSampleMap, Numbers({0, 1}));
+        QCOMPARE(first.WaveSampleRow, 0);
+        QCOMPARE(pad.WaveSamples, QStringList({"WaveSample 1"}));
+        QCOMPARE(Sampler.Eps.Instrument, 3);
+        QCOMPARE(Sampler.Eps.WaveSample, 1);
+    }
+
+    void DownloadModeListsLikeOpenModeAndCancelChangesNothing() {
+        TSeen seen;
+        const TModalResult result = Browse(owDownload, [&] {
+            seen = Look();
+            Click(Browser.InstrumentListBox, 1);
+            Click(Browser.WaveSampleListBox, 1);
+            QTest::mouseClick(Browser.CancelButton, Qt::LeftButton);
+        });
+        QCOMPARE(result, mrCancel);
+        QCOMPARE(seen.Caption, QString("Download Wavesample"));
+        QCOMPARE(seen.InstrumentMap, Numbers({0, 1, 3}));
+        QCOMPARE(Sampler.Eps.Instrument, 0);
+        QCOMPARE(Sampler.Eps.WaveSample, 1);
+    }
+
+    void UploadModeOffersNewTargets() {
+        TSeen first;
+        TSeen empty;
+        const TModalResult result = Browse(owUpload, [&] {
+            first = Look();
+            Click(Browser.InstrumentListBox, 2);
+            empty = Look();
+            Choose(2, 0);
+        });
+        QCOMPARE(result, mrOk);
+        QCOMPARE(first.Caption, QString("Upload to Wavesample"));
+        QCOMPARE(first.Instruments,
+                 QStringList({"(1) Grand Piano", "(2) Drum Kit", "(3) <new>", "(4) Warm Pad",
+                              "(5) <new>", "(6) <new>", "(7) <new>", "(8) <new>"}));
+        QCOMPARE(first.InstrumentMap, Numbers({0, 1, 2, 3, 4, 5, 6, 7}));
+        QCOMPARE(first.WaveSamples, QStringList({"<new>", "WaveSample 1", "WaveSample 2"}));
+        QCOMPARE(first.WaveSampleMap, Numbers({2, 0, 1}));
+        QCOMPARE(first.WaveSampleRow, 0);
+        QCOMPARE(empty.WaveSamples, QStringList({"<new>"}));
+        QCOMPARE(empty.WaveSampleMap, Numbers({0}));
+        QCOMPARE(Sampler.Eps.Instrument, 2);
+        QCOMPARE(Sampler.Eps.WaveSample, 1);
+    }
+
+    void UploadModeWithTwoInstrumentsCanCreateTheMissingOnes() {
+        LoadFirstAndThird();
+        TSeen seen;
+        const TModalResult result = Browse(owUpload, [&] {
+            seen = Look();
+            Choose(1, 0);
+        });
+        QCOMPARE(result, mrOk);
+        QCOMPARE(seen.Instruments.size(), 8);
+        QCOMPARE(seen.Instruments[0], QString("(1) Alpha"));
+        QCOMPARE(seen.Instruments[2], QString("(3) Gamma"));
+        for (int row : {1, 3, 4, 5, 6, 7}) {
+            QVERIFY(seen.Instruments[row].endsWith(") <new>"));
+        }
+        QCOMPARE(Sampler.Eps.Instrument, 1);
+        QCOMPARE(Sampler.Eps.WaveSample, 1);
+    }
+
+    void OpenModeMapsRowsToInstrumentNumbers() {
+        LoadFirstAndThird();
+        TSeen seen;
+        const TModalResult result = Browse(owOpen, [&] {
+            seen = Look();
+            Choose(1, 1);
+        });
+        QCOMPARE(result, mrOk);
+        QCOMPARE(seen.Instruments, QStringList({"(1) Alpha", "(3) Gamma"}));
+        QCOMPARE(seen.InstrumentMap, Numbers({0, 2}));
+        QCOMPARE(Sampler.Eps.Instrument, 2);
+        QCOMPARE(Sampler.Eps.WaveSample, 2);
+    }
+
+    void NewRowTakesTheFirstFreeSlot() {
+        Reload([](TSamplerModel& model) { PlaceInstrument(model, 0, "GAPS", {1, 2, 5}); });
+        TSeen seen;
+        const TModalResult result = Browse(owUpload, [&] {
+            seen = Look();
+            Choose(0, 0);
+        });
+        QCOMPARE(result, mrOk);
+        QCOMPARE(seen.WaveSamples,
+                 QStringList({"<new>", "WaveSample 1", "WaveSample 2", "WaveSample 5"}));
+        QCOMPARE(seen.WaveSampleMap, Numbers({2, 0, 1, 4}));
+        QCOMPARE(Sampler.Eps.WaveSample, 3);
+    }
+
+    // With every slot taken there is no new wavesample to make; offering one
+    // would overwrite wavesample 1.
+    void FullInstrumentOffersNoNewRow() {
+        Reload([](TSamplerModel& model) {
+            PlaceInstrument(model, 0, "FULL", {});
+            for (int n = 1; n <= TInstrument::SlotCount; ++n) {
+                model.Instrument(0)->Place(n, TWaveSample());
+            }
+        });
+        TSeen seen;
+        const TModalResult result = Browse(owUpload, [&] {
+            seen = Look();
+            QTest::mouseClick(Browser.OkButton, Qt::LeftButton);
+        });
+        QCOMPARE(result, mrOk);
+        QCOMPARE(seen.WaveSamples.size(), TInstrument::SlotCount);
+        QCOMPARE(seen.WaveSamples.front(), QString("WaveSample 1"));
+        QCOMPARE(seen.WaveSamples.back(), QString("WaveSample 127"));
+        QCOMPARE(seen.WaveSampleRow, 0);
+        QCOMPARE(Sampler.Eps.WaveSample, 1);
+    }
+
+    void ReopeningPreselectsTheEnginesWavesample() {
+        Sampler.Eps.Instrument = 1;
+        Sampler.Eps.WaveSample = 2;
+        TSeen open;
+        TSeen upload;
+        Browse(owOpen, [&] {
+            open = Look();
+            Browser.reject();
+        });
+        Browse(owUpload, [&] {
+            upload = Look();
+            Browser.reject();
+        });
+        QCOMPARE(open.InstrumentRow, 1);
+        QCOMPARE(open.WaveSampleRow, 1);
+        QCOMPARE(upload.InstrumentRow, 1);
+        QCOMPARE(upload.WaveSampleRow, 0);
+        QCOMPARE(upload.WaveSamples.front(), QString("<new>"));
+    }
+
+    void DoubleClickActsAsOk() {
+        const TModalResult result = Browse(owOpen, [&] {
+            Click(Browser.InstrumentListBox, 1);
+            DoubleClick(Browser.WaveSampleListBox, 1);
+        });
+        QCOMPARE(result, mrOk);
+        QCOMPARE(Sampler.Eps.Instrument, 1);
+        QCOMPARE(Sampler.Eps.WaveSample, 2);
+    }
+
+    // An instrument without wavesamples has nothing to open: OK waits.
+    void OkWaitsForAWavesampleRow() {
+        Sampler.Change([](TSamplerModel& model) { PlaceInstrument(model, 2, "BARE", {}); });
+        bool okEnabled = true;
+        bool stayed = false;
+        const TModalResult result = Browse(owOpen, [&] {
+            Click(Browser.InstrumentListBox, 2);
+            okEnabled = Browser.OkButton->isEnabled();
+            Browser.OkButtonClick();
+            DoubleClick(Browser.InstrumentListBox, 2);
+            stayed = Browser.isVisible();
+            Choose(0, 1);
+        });
+        QCOMPARE(result, mrOk);
+        QVERIFY(!okEnabled);
+        QVERIFY(stayed);
+        QCOMPARE(Sampler.Eps.Instrument, 0);
+        QCOMPARE(Sampler.Eps.WaveSample, 2);
+    }
+
+    void RightClickSelectsTheRowAndRenameNeedsAnInstrument() {
+        bool renameNew = true;
+        bool renameNoRow = true;
+        int selected = -1;
+        QStringList waveSamples;
+        Browse(owUpload, [&] {
+            renameNew = UseInstrumentPopup(2, Browser.RenameMenuItem);
+            selected = SelectedRow(Browser.InstrumentListBox);
+            waveSamples = Rows(Browser.WaveSampleListBox);
+            Browser.InstrumentListBox->clearSelection();
+            Browser.InstrumentPopupMenuPopup();
+            renameNoRow = Browser.RenameMenuItem->isEnabled();
+            Browser.reject();
+        });
+        QCOMPARE(selected, 2);
+        QCOMPARE(waveSamples, QStringList({"<new>"}));
+        QVERIFY(!renameNew);
+        QVERIFY(!renameNoRow);
+    }
+
+    void RenameRenamesTheInstrumentInTheSampler() {
+        bool renamed = false;
+        QStringList after;
+        Browse(owOpen, [&] {
+            WhenModal(&RenameForm, [&] {
+                QTest::keyClicks(RenameForm.NameEdit, "Bongos");
+                QTest::keyClick(RenameForm.NameEdit, Qt::Key_Return);
+            });
+            renamed = UseInstrumentPopup(1, Browser.RenameMenuItem);
+            after = Rows(Browser.InstrumentListBox);
+            Browser.reject();
+        });
+        QVERIFY(renamed);
+        QCOMPARE(Sampler.InstrumentName(1), std::string("BONGOS"));
+        QCOMPARE(after, QStringList({"(1) Grand Piano", "(2) Bongos", "(4) Warm Pad"}));
+    }
+
+    void RenameCancelledSendsNothing() {
+        QString offered;
+        Browse(owOpen, [&] {
+            WhenModal(&RenameForm, [&] {
+                offered = RenameForm.NameEdit->text();
+                QTest::keyClicks(RenameForm.NameEdit, "Strings");
+                QTest::mouseClick(RenameForm.CancelButton, Qt::LeftButton);
+            });
+            UseInstrumentPopup(2, Browser.RenameMenuItem);
+            Browser.reject();
+        });
+        QCOMPARE(offered, QString("Warm Pad"));
+        QCOMPARE(Sampler.InstrumentName(3), std::string("WARM PAD"));
+    }
+
+    void PopupRefreshRereadsTheSampler() {
+        QStringList after;
+        Browse(owOpen, [&] {
+            Sampler.Change([](TSamplerModel& model) { model.Instrument(1)->SetName("CONGAS"); });
+            UseInstrumentPopup(0, Browser.RefreshMenuItem);
+            after = Rows(Browser.InstrumentListBox);
+            Browser.reject();
+        });
+        QCOMPARE(after, QStringList({"(1) Grand Piano", "(2) Congas", "(4) Warm Pad"}));
+    }
+
+    void F5RereadsTheSamplerWhileOpen() {
+        QStringList after;
+        Browse(owOpen, [&] {
+            Sampler.Change([](TSamplerModel& model) {
+                model.Instrument(3)->SetName("STRINGS");
+                PlaceInstrument(model, 6, "CHOIR", {1});
+            });
+            PressF5(Browser.WaveSampleListBox);
+            after = Rows(Browser.InstrumentListBox);
+            Browser.reject();
+        });
+        QCOMPARE(after,
+                 QStringList({"(1) Grand Piano", "(2) Drum Kit", "(4) Strings", "(7) Choir"}));
+    }
+
+    void EmptySamplerGivenUpCancelsWithoutShowingTheBrowser() {
+        Reload([](TSamplerModel&) {});
+        bool asked = false;
+        WhenModal(&NoInstrForm, [&] {
+            asked = true;
+            QTest::mouseClick(NoInstrForm.CancelButton, Qt::LeftButton);
+        });
+        QCOMPARE(Browser.Execute(owOpen), mrCancel);
+        QVERIFY(asked);
+        QVERIFY(!Browser.isVisible());
+    }
+
+    void EmptySamplerReadAgainAfterContinue() {
+        Reload([](TSamplerModel&) {});
+        WhenModal(&NoInstrForm, [&] {
+            Sampler.Change([](TSamplerModel& model) { PlaceInstrument(model, 5, "LATE", {3}); });
+            QTest::mouseClick(NoInstrForm.OkButton, Qt::LeftButton);
+        });
+        TSeen seen;
+        const TModalResult result = Browse(owDownload, [&] {
+            seen = Look();
+            QTest::mouseClick(Browser.OkButton, Qt::LeftButton);
+        });
+        QCOMPARE(result, mrOk);
+        QCOMPARE(seen.Instruments, QStringList({"(6) Late"}));
+        QCOMPARE(Sampler.Eps.Instrument, 5);
+        QCOMPARE(Sampler.Eps.WaveSample, 3);
+    }
+
+    void EmptySamplerInUploadModeOffersEveryInstrument() {
+        Reload([](TSamplerModel&) {});
+        TSeen seen;
+        const TModalResult result = Browse(owUpload, [&] {
+            seen = Look();
+            Choose(3, 0);
+        });
+        QCOMPARE(result, mrOk);
+        QCOMPARE(seen.Instruments.size(), 8);
+        QCOMPARE(seen.Instruments[7], QString("(8) <new>"));
+        QCOMPARE(Sampler.Eps.Instrument, 3);
+        QCOMPARE(Sampler.Eps.WaveSample, 1);
+    }
+
+    void SamplerEmptiedWhileOpenClosesTheBrowserWhenGivenUp() {
+        const TModalResult result = Browse(owOpen, [&] {
+            Reload([](TSamplerModel&) {});
+            WhenModal(&NoInstrForm,
+                      [&] { QTest::mouseClick(NoInstrForm.CancelButton, Qt::LeftButton); });
+            PressF5(Browser.InstrumentListBox);
+        });
+        QCOMPARE(result, mrCancel);
+        QCOMPARE(Sampler.Eps.Instrument, 0);
+    }
+};
+
+QTEST_MAIN(TOpenWaveFormTest)
+#include "OpenWaveFormTest.moc"
