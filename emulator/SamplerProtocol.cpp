@@ -168,10 +168,8 @@ void TSamplerProtocol::GetInstrumentParameters(TSysExReader& fields) {
 void TSamplerProtocol::GetWaveSampleParameters(TSysExReader& fields) {
     const TSamplerAddress a = ReadAddress(fields);
     const std::string request = "GetWaveSampleParameters " + a.Text();
-    TWaveSample* waveSample = nullptr;
-    const TResponseCode code = Model.Find(a.Instrument, a.Layer, a.WaveSample, waveSample);
-    Answer(request, code);
-    if (code == TResponseCode::Ack) {
+    if (const TWaveSample* waveSample = Lookup(request, a)) {
+        Answer(request, TResponseCode::Ack);
         Writer.Header(TReplyWriter::ParametersHeader, a);
         const auto& block = waveSample->Parameters;
         Hold({block.begin(), block.end()});
@@ -229,10 +227,8 @@ void TSamplerProtocol::PutInstrumentParameters(TSysExReader& fields) {
 void TSamplerProtocol::PutWaveSampleParameters(TSysExReader& fields) {
     const TSamplerAddress a = ReadAddress(fields);
     const std::string request = "SendWaveSampleParametersHeader " + a.Text();
-    TWaveSample* waveSample = nullptr;
-    const TResponseCode code = Model.Find(a.Instrument, a.Layer, a.WaveSample, waveSample);
-    Answer(request, code);
-    if (code == TResponseCode::Ack) {
+    if (Lookup(request, a) != nullptr) {
+        Answer(request, TResponseCode::Ack);
         Expect(TAwait::ParameterBlock, a, 0, TWaveSample::ParameterCount);
     }
 }
@@ -305,18 +301,15 @@ void TSamplerProtocol::CreateWaveSample(TSysExReader& fields) {
 }
 
 void TSamplerProtocol::Close(TSysExReader& fields) {
-    const TSamplerAddress a = ReadAddress(fields);
-    TWaveSample* waveSample = nullptr;
-    Answer("Close " + a.Text(), Model.Find(a.Instrument, a.Layer, a.WaveSample, waveSample));
+    const TSamplerAddress address = ReadAddress(fields);
+    const std::string request = "Close " + address.Text();
+    if (Lookup(request, address) != nullptr) {
+        Answer(request, TResponseCode::Ack);
+    }
 }
 
 void TSamplerProtocol::ClearData(TSysExReader& fields) {
-    const TRange r = ReadRange(fields);
-    const std::string request = "ClearData " + r.Address.Text() + RangeText(r.Start, r.End);
-    if (TWaveSample* waveSample = EditTarget(request, r)) {
-        TSampleEdits::Clear(waveSample->Data, r.Start, r.End);
-        Finish(request, r.End - r.Start);
-    }
+    Edit("ClearData", ReadRange(fields), "", TSampleEdits::Clear);
 }
 
 void TSamplerProtocol::CopyData(TSysExReader& fields) {
@@ -348,45 +341,29 @@ void TSamplerProtocol::ScaleData(TSysExReader& fields) {
     const int startLevel = TSampleEdits::DecodeLevel(fields.Word24());
     const int endLevel = TSampleEdits::DecodeLevel(fields.Word24());
     const std::uint32_t depth = fields.Word12();
-    const std::string request = "ScaleData " + r.Address.Text() + RangeText(r.Start, r.End) +
-                                " levels " + std::to_string(startLevel) + ".." +
-                                std::to_string(endLevel) + " depth " + std::to_string(depth);
-    if (TWaveSample* waveSample = EditTarget(request, r)) {
-        TSampleEdits::Scale(waveSample->Data, r.Start, r.End, startLevel, endLevel);
-        Finish(request, r.End - r.Start);
-    }
+    Edit("ScaleData", r,
+         " levels " + std::to_string(startLevel) + ".." + std::to_string(endLevel) + " depth " +
+             std::to_string(depth),
+         [&](TSampleEdits::TData& data, std::size_t start, std::size_t end) {
+             TSampleEdits::Scale(data, start, end, startLevel, endLevel);
+         });
 }
 
 void TSamplerProtocol::ReverseData(TSysExReader& fields) {
-    const TRange r = ReadRange(fields);
-    const std::string request = "ReverseData " + r.Address.Text() + RangeText(r.Start, r.End);
-    if (TWaveSample* waveSample = EditTarget(request, r)) {
-        TSampleEdits::Reverse(waveSample->Data, r.Start, r.End);
-        Finish(request, r.End - r.Start);
-    }
+    Edit("ReverseData", ReadRange(fields), "", TSampleEdits::Reverse);
 }
 
 // Every shape is carried out as the linear one.
 void TSamplerProtocol::FadeIn(TSysExReader& fields) {
     const TRange r = ReadRange(fields);
     fields.Byte();
-    const std::string request = "FadeIn " + r.Address.Text() + RangeText(r.Start, r.End) +
-                                " shape " + std::to_string(fields.Byte());
-    if (TWaveSample* waveSample = EditTarget(request, r)) {
-        TSampleEdits::FadeIn(waveSample->Data, r.Start, r.End);
-        Finish(request, r.End - r.Start);
-    }
+    Edit("FadeIn", r, " shape " + std::to_string(fields.Byte()), TSampleEdits::FadeIn);
 }
 
 void TSamplerProtocol::FadeOut(TSysExReader& fields) {
     const TRange r = ReadRange(fields);
     fields.Byte();
-    const std::string request = "FadeOut " + r.Address.Text() + RangeText(r.Start, r.End) +
-                                " shape " + std::to_string(fields.Byte());
-    if (TWaveSample* waveSample = EditTarget(request, r)) {
-        TSampleEdits::FadeOut(waveSample->Data, r.Start, r.End);
-        Finish(request, r.End - r.Start);
-    }
+    Edit("FadeOut", r, " shape " + std::to_string(fields.Byte()), TSampleEdits::FadeOut);
 }
 
 void TSamplerProtocol::Probe(TSysExReader& fields) {
@@ -420,14 +397,20 @@ TSamplerProtocol::TRange TSamplerProtocol::ReadRange(TSysExReader& fields) {
     return range;
 }
 
-TWaveSample* TSamplerProtocol::DataOwner(const std::string& request, const TSamplerAddress& a) {
+TWaveSample* TSamplerProtocol::Lookup(const std::string& request, const TSamplerAddress& a) {
     TWaveSample* waveSample = nullptr;
-    TResponseCode code = Model.Find(a.Instrument, a.Layer, a.WaveSample, waveSample);
-    if (code == TResponseCode::Ack && waveSample->IsCopy()) {
-        code = TResponseCode::IsCopy;
-    }
+    const TResponseCode code = Model.Find(a.Instrument, a.Layer, a.WaveSample, waveSample);
     if (code != TResponseCode::Ack) {
         Answer(request, code);
+    }
+    return waveSample;
+}
+
+TWaveSample* TSamplerProtocol::DataOwner(const std::string& request,
+                                         const TSamplerAddress& address) {
+    TWaveSample* waveSample = Lookup(request, address);
+    if (waveSample != nullptr && waveSample->IsCopy()) {
+        Answer(request, TResponseCode::IsCopy);
         return nullptr;
     }
     return waveSample;
@@ -447,6 +430,16 @@ TWaveSample* TSamplerProtocol::EditTarget(const std::string& request, const TRan
         return nullptr;
     }
     return waveSample;
+}
+
+void TSamplerProtocol::Edit(const std::string& name, const TRange& range,
+                            const std::string& details, const TEdit& edit) {
+    const std::string request =
+        name + " " + range.Address.Text() + RangeText(range.Start, range.End) + details;
+    if (TWaveSample* waveSample = EditTarget(request, range)) {
+        edit(waveSample->Data, range.Start, range.End);
+        Finish(request, range.End - range.Start);
+    }
 }
 
 void TSamplerProtocol::Finish(const std::string& request, std::size_t samples) {

@@ -19,6 +19,7 @@
 
 #include "emulator/MidiStreamParser.h"
 #include "emulator/ReplyWriter.h"
+#include "emulator/SampleEdits.h"
 #include "emulator/SamplerAddress.h"
 #include "emulator/SamplerModel.h"
 #include "emulator/SamplerTiming.h"
@@ -101,12 +102,19 @@ private:
 
     static TSamplerAddress ReadAddress(TSysExReader& fields);
     static TRange ReadRange(TSysExReader& fields);
+    // The wavesample at an address, or null after the refusal that names
+    // what is missing has gone out.
+    TWaveSample* Lookup(const std::string& request, const TSamplerAddress& address);
     // The wavesample at an address whose data a request wants, or null after
     // the refusal has gone out.
     TWaveSample* DataOwner(const std::string& request, const TSamplerAddress& address);
     // The wavesample of an edit of [start, end), grown as far as the range
     // reaches, or null after the refusal has gone out.
     TWaveSample* EditTarget(const std::string& request, const TRange& range);
+    // Carries out an edit of a range and answers it.
+    using TEdit = std::function<void(TSampleEdits::TData&, std::size_t, std::size_t)>;
+    void Edit(const std::string& name, const TRange& range, const std::string& details,
+              const TEdit& edit);
     // Answers an edit of `samples` samples once its processing time is over.
     void Finish(const std::string& request, std::size_t samples);
     void Answer(const std::string& request, TResponseCode code);

@@ -243,6 +243,8 @@ TEST(BuiltInSamplerTest, RepliesWhileTheInputIsClosedAreLost) {
     out.DeviceID = 0;
     ASSERT_TRUE(out.Open());
     out.SendSysEx(TBytes{0xF0, 0x0F, 0x03, 0x00, 0x40, 0x00, 0x23, 0xF7});
+    // Closing waits for the block in flight, so the sampler has it then.
+    out.Close();
     ASSERT_TRUE(peer->Sampler().WaitUntilIdle());
     TEditor editor(0, 0);
     ASSERT_TRUE(editor.Opened);
