@@ -1,0 +1,23 @@
+#include "app/Application.h"
+
+#include <QMessageBox>
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool TApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+        ShowException(error);
+        return false;
+    }
+}
+
+void TApplication::ShowException(const std::exception& error) {
+    ShowException(std::string(error.what()));
+}
+
+void TApplication::ShowException(const std::string& message) {
+    QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationDisplayName(),
+                          QString::fromStdString(message));
+}

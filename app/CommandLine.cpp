@@ -1,0 +1,41 @@
+#include "app/CommandLine.h"
+
+namespace {
+
+// A whole number within first..last, or nothing.
+std::optional<int> NumberIn(const QString& text, int first, int last) {
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    return ok && value >= first && value <= last ? std::optional<int>(value) : std::nullopt;
+}
+
+} // namespace
+
+TCommandLine::TCommandLine(const QStringList& arguments) : FirstArgument(arguments.value(0)) {
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        if (argument == "--help" || argument == "-h") {
+            HelpWanted = true;
+        } else if (argument == "--open") {
+            const auto instrument = NumberIn(arguments.value(i + 1), 1, 8);
+            const auto waveSample = NumberIn(arguments.value(i + 2), 1, 127);
+            if (!instrument || !waveSample) {
+                Error = "--open needs an instrument 1..8 and a wavesample 1..127";
+                return;
+            }
+            Open = TOpenRequest{*instrument - 1, *waveSample};
+            i += 2;
+        }
+    }
+}
+
+QString TCommandLine::Usage() {
+    return "Usage: tavimor [/DF | /DW | /DS] [--open INST WS]\n"
+           "\n"
+           "  /DF             trace to Debug.txt beside the program (first argument only)\n"
+           "  /DW             trace to the monitor window (tavimor-monitor)\n"
+           "  /DS             trace to the first serial port\n"
+           "  --open INST WS  open wavesample WS (1..127) of instrument INST (1..8)\n"
+           "                  at start-up, without the browser\n"
+           "  --help          show this text\n";
+}

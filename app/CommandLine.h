@@ -1,0 +1,29 @@
+// What the program's command line asks for. The first argument may choose the
+// medium of the debug trace ("/DF", "/DW", "/DS"); "--open INST WS" opens a
+// wavesample once the program has started, as File > Open Wavesample does
+// when the user picks it in the browser; "--help" asks for the usage text.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+struct TOpenRequest {
+    int Instrument = 0; // 0..7, shown to the user as 1..8
+    int WaveSample = 1; // 1..127
+};
+
+class TCommandLine {
+public:
+    // arguments: without the program's own name.
+    explicit TCommandLine(const QStringList& arguments);
+
+    QString FirstArgument;
+    std::optional<TOpenRequest> Open;
+    bool HelpWanted = false;
+    // Empty when the command line is usable.
+    QString Error;
+
+    static QString Usage();
+};

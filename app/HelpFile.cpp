@@ -1,0 +1,48 @@
+#include "app/HelpFile.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+QString ContentsPage;
+
+// Each topic page marks its place with the anchor "context-N".
+struct TTopic {
+    int Context;
+    const char* Page;
+};
+constexpr TTopic Topics[] = {
+    {THelpFile::hcPreferences, "preferences.html"},
+    {THelpFile::hcConnection, "connection.html"},
+};
+
+} // namespace
+
+void THelpFile::SetPath(const QString& contentsPage) {
+    ContentsPage = contentsPage;
+}
+
+QString THelpFile::Path() {
+    return ContentsPage;
+}
+
+QUrl THelpFile::TopicUrl(int context) {
+    for (const TTopic& topic : Topics) {
+        if (topic.Context == context) {
+            QUrl url = QUrl::fromLocalFile(QFileInfo(ContentsPage).dir().filePath(topic.Page));
+            url.setFragment(QString("context-%1").arg(context));
+            return url;
+        }
+    }
+    return QUrl::fromLocalFile(ContentsPage);
+}
+
+bool THelpFile::ShowContents() {
+    return ShowContext(hcContents);
+}
+
+bool THelpFile::ShowContext(int context) {
+    return QDesktopServices::openUrl(TopicUrl(context));
+}

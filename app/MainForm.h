@@ -1,0 +1,191 @@
+// The main window: a menu bar, a tool bar of speed buttons, the wave area and
+// a status bar of five position panels. It owns the protocol engine, answers
+// the engine's calls back (busy indicator, command enabling, redraw, the
+// connection dialog and warnings) and keeps the settings between runs.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "eps/Eps.h"
+
+class QAction;
+class QMenu;
+class QScrollBar;
+class QStatusBar;
+class QToolButton;
+class TAboutForm;
+class TGotoPrefForm;
+class TNoEpsForm;
+class TOpenWaveForm;
+class TPreferencesForm;
+class TStatusPanels;
+class TWsIsCopyForm;
+
+// The dialogs the main window shows. They are created after it, so it learns
+// of them once they exist.
+struct TMainFormDialogs {
+    TAboutForm* AboutForm = nullptr;
+    TOpenWaveForm* OpenWaveForm = nullptr;
+    TPreferencesForm* PreferencesForm = nullptr;
+    TNoEpsForm* NoEpsForm = nullptr;
+    TGotoPrefForm* GotoPrefForm = nullptr;
+    TWsIsCopyForm* WsIsCopyForm = nullptr;
+};
+
+class TMainForm : public QMainWindow, public TEpsOwner, public TEpsDialogs {
+    Q_OBJECT
+
+public:
+    static constexpr int ScaleCount = 9;
+
+    // firstArgument: the program's first command-line argument, which may
+    // choose the medium of the debug trace.
+    explicit TMainForm(const QString& firstArgument = {});
+    ~TMainForm() override;
+
+    void SetDialogs(const TMainFormDialogs& dialogs);
+
+    std::unique_ptr<TEps> Eps;
+    // The folder last used for WAVE files.
+    QString UploadDownloadPath;
+    // The vertical scale: a point of 128 * 2^VScale reaches the top edge.
+    int VScale = 8;
+    int BusyCount = 0;
+    // The selection, inclusive at both ends, in samples.
+    std::int32_t SelStart = 0;
+    std::int32_t SelEnd = 0;
+    bool HasSelection = false;
+
+    // The engine's calls back.
+    void BeginBusy() override;
+    void EndBusy() override;
+    void UpdateCommands() override;
+    void UpdateView() override;
+    TModalResult ShowConnectionFailure(NoEpsReason reason) override;
+    void ShowWarning(std::string_view text, TMessageCaption caption) override;
+
+    void UpdateStatusBar();
+    // n is the exponent 0..8 of the scales "1:1" .. "1:256".
+    void SetVerticalScale(int n);
+    void ClearSelection();
+    // The open wavesample's playback mode plays a loop.
+    bool InLoopMode() const;
+    // Opens wavesample waveSample (1..127) of instrument (0..7) as the Open
+    // command does once the browser has been answered. True when it opened.
+    bool OpenWavesampleAt(int instrument, int waveSample);
+
+    // The section and value that record that the welcome has been shown.
+    static const QString FirstStartSection;
+    static const QString FirstStartValue;
+    // The drive part of a folder ("C:"), upper-cased; empty without one.
+    static QString DrivePart(const QString& folder);
+    static QString HomepageAddress();
+
+    // Command handlers.
+    void OpenWavesampleClick();
+    void CloseWavesampleClick();
+    void ExitClick();
+    void PreferencesClick();
+    void GotoPrefClick();
+    void ContentsClick();
+    void HomepageMenuItemClick();
+    void AboutMenuItemClick();
+    void DebugMenuItemClick();
+    void StatusBarMouseDown(Qt::MouseButton button, int x, int y);
+    void AppHint(const QString& hint);
+    void AppIdle();
+
+    // File menu.
+    QAction* OpenWavesampleMenuItem = nullptr;
+    QAction* CloseWavesampleMenuItem = nullptr;
+    QAction* DownloadMenuItem = nullptr;
+    QAction* UploadMenuItem = nullptr;
+    QAction* ExitMenuItem = nullptr;
+    // Edit menu.
+    QAction* ClearDataMenuItem = nullptr;
+    QAction* ReverseDataMenuItem = nullptr;
+    QAction* ScaleDataMenuItem = nullptr;
+    QAction* NormalizeGainMenuItem = nullptr;
+    QAction* FadeInMenuItem = nullptr;
+    QAction* FadeOutMenuItem = nullptr;
+    QAction* SetSampleStartMenuItem = nullptr;
+    QAction* SetSampleEndMenuItem = nullptr;
+    QAction* SetLoopStartMenuItem = nullptr;
+    QAction* SetLoopEndMenuItem = nullptr;
+    QAction* SetPlaybackModeMenuItem = nullptr;
+    QAction* PreferencesMenuItem = nullptr;
+    QAction* GotoPrefMenuItem = nullptr;
+    // View menu; the scales in menu order, "1:256" first.
+    QAction* VerticalScaleMenuItem = nullptr;
+    std::array<QAction*, ScaleCount> ScaleMenuItems{};
+    QAction* ZoomInMenuItem = nullptr;
+    QAction* ZoomOutMenuItem = nullptr;
+    QAction* ShowAllMenuItem = nullptr;
+    // Help menu.
+    QAction* ContentsMenuItem = nullptr;
+    QAction* HomepageMenuItem = nullptr;
+    QAction* AboutMenuItem = nullptr;
+    QAction* DebugMenuItem = nullptr;
+
+    // Tool bar, left to right; the scale buttons "1:256" first.
+    QWidget* TopPanel = nullptr;
+    std::array<QToolButton*, ScaleCount> ScaleButtons{};
+    QToolButton* SetWaveStartButton = nullptr;
+    QToolButton* SetWaveEndButton = nullptr;
+    QToolButton* SetLoopStartButton = nullptr;
+    QToolButton* SetLoopEndButton = nullptr;
+    QToolButton* FadeInButton = nullptr;
+    QToolButton* ScaleButton = nullptr;
+    QToolButton* FadeOutButton = nullptr;
+    QToolButton* ZoomInButton = nullptr;
+    QToolButton* ZoomOutButton = nullptr;
+    QToolButton* ShowAllButton = nullptr;
+
+    // The wave area and the status bar.
+    QWidget* WaveScrollBox = nullptr;
+    QWidget* WaveBox = nullptr;
+    QScrollBar* ScrollBar = nullptr;
+    QStatusBar* StatusBar = nullptr;
+    TStatusPanels* StatusPanels = nullptr;
+
+protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateMenus();
+    void CreateFileMenu();
+    void CreateEditMenu();
+    void CreateViewMenu();
+    void CreateHelpMenu();
+    void CreateTopPanel();
+    void CreateWaveArea();
+    void CreateStatusBar();
+    QMenu* AddMenu(const QString& caption, const QString& hint);
+    QAction* AddItem(QMenu* menu, const QString& caption, const QString& hint);
+    void AddSeparator(QMenu* menu);
+    QToolButton* AddSpeedButton(const QString& hint, int size);
+
+    void FormCreate(const QString& firstArgument);
+    void ReadSettings();
+    void FormShow();
+    void FormClose();
+    void WriteSettings();
+
+    // The steps of opening that come before the choice of a wavesample.
+    bool PrepareToOpen();
+    // Opens the engine's current wavesample, offering the original when it
+    // is a parameters-only copy.
+    bool OpenChosenWavesample();
+    void ZoomToMarker(std::int32_t sample);
+    void SetWaveBackground(const QColor& colour);
+
+    TMainFormDialogs Dialogs;
+    bool Shown = false;
+};

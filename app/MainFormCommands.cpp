@@ -1,0 +1,263 @@
+// The main window's commands, the rule that enables them from the program's
+// state, and the status bar that shows the markers, the selection and hints.
+#include "app/MainForm.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QToolButton>
+#include <QUrl>
+
+#include "app/AboutForm.h"
+#include "app/HelpFile.h"
+#include "app/SettingsKey.h"
+#include "app/StatusPanels.h"
+#include "debug/DebugDevice.h"
+#include "dialogs/GotoPrefForm.h"
+#include "dialogs/OpenWaveForm.h"
+#include "dialogs/WsIsCopyForm.h"
+#include "midi/PreferencesForm.h"
+
+namespace {
+
+// The playback modes that play without a loop.
+constexpr std::int32_t NoLoopModes[] = {0, 256};
+// Half the exact view that a click on a marker's panel shows around it.
+constexpr std::int32_t MarkerHalfView = ViewPointCount / 2;
+constexpr int ScrollBarRange = 1000;
+
+const QColor OpenBackground(0, 0, 0);
+const QColor ClosedBackground(192, 192, 192);
+
+void Enable(std::initializer_list<QAction*> items, std::initializer_list<QToolButton*> buttons,
+            bool enabled) {
+    for (QAction* item : items) {
+        item->setEnabled(enabled);
+    }
+    for (QToolButton* button : buttons) {
+        button->setEnabled(enabled);
+    }
+}
+
+} // namespace
+
+bool TMainForm::InLoopMode() const {
+    const std::int32_t mode = Eps->WaveSampleParameters[wpPlaybackMode];
+    return std::find(std::begin(NoLoopModes), std::end(NoLoopModes), mode) == std::end(NoLoopModes);
+}
+
+void TMainForm::UpdateCommands() {
+    const bool open = Eps->WaveSampleOpen;
+    const bool selected = open && HasSelection;
+    Enable({CloseWavesampleMenuItem, NormalizeGainMenuItem, SetPlaybackModeMenuItem}, {}, open);
+    Enable({ClearDataMenuItem, FadeInMenuItem, FadeOutMenuItem, ReverseDataMenuItem,
+            ScaleDataMenuItem, SetSampleStartMenuItem, SetSampleEndMenuItem},
+           {FadeInButton, FadeOutButton, ScaleButton, SetWaveStartButton, SetWaveEndButton},
+           selected);
+    Enable({SetLoopStartMenuItem, SetLoopEndMenuItem}, {SetLoopStartButton, SetLoopEndButton},
+           selected && InLoopMode());
+    Enable({ZoomInMenuItem}, {ZoomInButton}, selected && Eps->SamplesPerPoint > 1);
+    Enable({ZoomOutMenuItem, ShowAllMenuItem}, {ZoomOutButton, ShowAllButton}, open && Eps->Zoomed);
+    UpdateStatusBar();
+}
+
+void TMainForm::UpdateStatusBar() {
+    const bool open = Eps->WaveSampleOpen;
+    const bool loop = open && InLoopMode();
+    const auto address = [this](const char* prefix, int first, bool applies) {
+        return applies ? prefix + QString::number(Eps->GetSampleAddress(first)) : QString();
+    };
+    StatusPanels->SetText(0, address("ws:", wpSampleStart, open));
+    StatusPanels->SetText(1, address("we:", wpSampleEnd, open));
+    StatusPanels->SetText(2, address("ls:", wpLoopStart, loop));
+    StatusPanels->SetText(3, address("le:", wpLoopEnd, loop));
+    StatusPanels->SetText(4, HasSelection ? QString("range:%1 - %2").arg(SelStart).arg(SelEnd)
+                                          : QString());
+}
+
+bool TMainForm::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        AppHint(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+// A hint replaces the panels by one line of text; without one the panels
+// return.
+void TMainForm::AppHint(const QString& hint) {
+    if (hint.isEmpty()) {
+        StatusBar->clearMessage();
+    } else {
+        StatusBar->showMessage(hint);
+    }
+}
+
+void TMainForm::AppIdle() {
+    UpdateStatusBar();
+}
+
+void TMainForm::StatusBarMouseDown(Qt::MouseButton, int x, int) {
+    const std::optional<int> panel = TStatusPanels::PanelAt(x);
+    if (!panel || !Eps->WaveSampleOpen) {
+        return;
+    }
+    switch (*panel) {
+    case 0:
+        ZoomToMarker(Eps->GetSampleAddress(wpSampleStart));
+        break;
+    case 1:
+        ZoomToMarker(Eps->GetSampleAddress(wpSampleEnd));
+        break;
+    case 2:
+    case 3:
+        if (InLoopMode()) {
+            ZoomToMarker(Eps->GetSampleAddress(*panel == 2 ? wpLoopStart : wpLoopEnd));
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+// The exact view of 512 samples around the marker, kept inside the
+// wavesample near its ends.
+void TMainForm::ZoomToMarker(std::int32_t sample) {
+    HasSelection = false;
+    UpdateCommands();
+    Eps->SetViewEnd(sample + MarkerHalfView);
+    Eps->SetViewStart(sample - MarkerHalfView);
+    Eps->RefreshView();
+    UpdateView();
+}
+
+void TMainForm::SetWaveBackground(const QColor& colour) {
+    QPalette palette = WaveScrollBox->palette();
+    palette.setColor(QPalette::Window, colour);
+    WaveScrollBox->setPalette(palette);
+}
+
+void TMainForm::UpdateView() {
+    const bool open = Eps->WaveSampleOpen;
+    SetWaveBackground(open ? OpenBackground : ClosedBackground);
+    ScrollBar->setVisible(open && Eps->Zoomed);
+    if (open) {
+        const std::int32_t span = ViewPointCount * Eps->SamplesPerPoint;
+        const std::int32_t length = Eps->LastSample + 1;
+        const double share = length > span ? double(Eps->ViewStart) / (length - span) : 0.0;
+        ScrollBar->setValue(static_cast<int>(share * ScrollBarRange));
+        WaveScrollBox->update();
+    }
+    WaveBox->update();
+}
+
+void TMainForm::SetVerticalScale(int n) {
+    VScale = n;
+    const int index = 8 - n;
+    ScaleMenuItems.at(index)->setChecked(true);
+    ScaleButtons.at(index)->setChecked(true);
+    UpdateView();
+}
+
+void TMainForm::ClearSelection() {
+    HasSelection = false;
+    UpdateCommands();
+    UpdateView();
+}
+
+bool TMainForm::PrepareToOpen() {
+    if (!Eps->CheckConnection()) {
+        return false;
+    }
+    Eps->CloseWavesample();
+    ClearSelection();
+    return true;
+}
+
+bool TMainForm::OpenChosenWavesample() {
+    TOpenResult result = Eps->OpenWavesample(true);
+    if (result == orCopy) {
+        const int original = HighByte(Eps->WaveSampleParameters[wpCopyOf]);
+        if (Dialogs.WsIsCopyForm->Execute(original) == mrOk) {
+            Eps->WaveSample = original;
+            result = Eps->OpenWavesample(true);
+        }
+    }
+    if (result != orOpened) {
+        return false;
+    }
+    UpdateView();
+    return true;
+}
+
+// Until a wavesample opens, the browser comes back; Cancel there gives up.
+void TMainForm::OpenWavesampleClick() {
+    if (!PrepareToOpen()) {
+        return;
+    }
+    while (Dialogs.OpenWaveForm->Execute(owOpen) == mrOk) {
+        if (OpenChosenWavesample()) {
+            return;
+        }
+    }
+}
+
+bool TMainForm::OpenWavesampleAt(int instrument, int waveSample) {
+    if (!PrepareToOpen()) {
+        return false;
+    }
+    Eps->Instrument = instrument;
+    Eps->WaveSample = waveSample;
+    return OpenChosenWavesample();
+}
+
+void TMainForm::CloseWavesampleClick() {
+    Eps->CloseWavesample();
+    ClearSelection();
+}
+
+void TMainForm::ExitClick() {
+    close();
+}
+
+void TMainForm::PreferencesClick() {
+    Dialogs.PreferencesForm->Execute();
+}
+
+// Reached once, on the first start. The welcome counts as given as soon as
+// it is on screen.
+void TMainForm::GotoPrefClick() {
+    TSettingsKey().WriteInteger(FirstStartSection, FirstStartValue, 1);
+    Dialogs.GotoPrefForm->Execute();
+}
+
+void TMainForm::ContentsClick() {
+    THelpFile::ShowContents();
+}
+
+QString TMainForm::HomepageAddress() {
+    return QStringLiteral("https://tavimor.org");
+}
+
+void TMainForm::HomepageMenuItemClick() {
+    if (!QDesktopServices::openUrl(QUrl(HomepageAddress()))) {
+        DebugWriteLn(DebugDevice, "Can't execute internet browser");
+    }
+}
+
+void TMainForm::AboutMenuItemClick() {
+    Dialogs.AboutForm->exec();
+}
+
+// Starts a trace into the file beside the program without a restart.
+void TMainForm::DebugMenuItemClick() {
+    TDebugDevice::Close();
+    TDebugDevice::SetMedia(dmFile);
+    TDebugDevice::Open();
+    QMessageBox box(QMessageBox::Information, QString(), "Debug session started", QMessageBox::Ok,
+                    this);
+    box.exec();
+}

@@ -1,0 +1,220 @@
+// The main window's controls: the menus, the tool bar, the wave area and the
+// status bar. Menu items carry their status-bar hint; speed buttons take a
+// hint "tool tip|status text" as the tool bar shows it.
+#include "app/MainForm.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QButtonGroup>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/ButtonGlyphs.h"
+#include "app/StatusPanels.h"
+
+namespace {
+
+// Separators have a hint of one blank, so that passing over one shows an
+// empty hint line.
+const QString SeparatorHint = QStringLiteral(" ");
+constexpr int BevelHeight = 2;
+constexpr int TopPanelHeight = 27;
+constexpr int StatusBarHeight = 19;
+constexpr int ScaleButtonSize = 12;
+constexpr int GlyphButtonSize = 21;
+constexpr int ButtonGap = 8;
+constexpr int ScrollBarRange = 1000;
+
+} // namespace
+
+QMenu* TMainForm::AddMenu(const QString& caption, const QString& hint) {
+    QMenu* menu = menuBar()->addMenu(caption);
+    menu->menuAction()->setStatusTip(hint);
+    return menu;
+}
+
+QAction* TMainForm::AddItem(QMenu* menu, const QString& caption, const QString& hint) {
+    QAction* item = menu->addAction(caption);
+    item->setStatusTip(hint);
+    return item;
+}
+
+void TMainForm::AddSeparator(QMenu* menu) {
+    menu->addSeparator()->setStatusTip(SeparatorHint);
+}
+
+void TMainForm::CreateMenus() {
+    CreateFileMenu();
+    CreateEditMenu();
+    CreateViewMenu();
+    CreateHelpMenu();
+}
+
+void TMainForm::CreateFileMenu() {
+    QMenu* menu = AddMenu("&File", "Open/Close wavesamples");
+    OpenWavesampleMenuItem = AddItem(menu, "&Open Wavesample ...", "Open wavesample for editing");
+    CloseWavesampleMenuItem = AddItem(menu, "&Close Wavesample", "Close current wavesample");
+    AddSeparator(menu);
+    DownloadMenuItem = AddItem(menu, "&Download...", "Receive a wavesample");
+    UploadMenuItem = AddItem(menu, "&Upload...", "Send a wavesample");
+    AddSeparator(menu);
+    ExitMenuItem = AddItem(menu, "E&xit", "Leave program");
+    connect(OpenWavesampleMenuItem, &QAction::triggered, this, &TMainForm::OpenWavesampleClick);
+    connect(CloseWavesampleMenuItem, &QAction::triggered, this, &TMainForm::CloseWavesampleClick);
+    connect(ExitMenuItem, &QAction::triggered, this, &TMainForm::ExitClick);
+}
+
+void TMainForm::CreateEditMenu() {
+    QMenu* menu = AddMenu("&Edit", "Perform editing commands");
+    ClearDataMenuItem = AddItem(menu, "&Clear Data", "Clear selected range");
+    ReverseDataMenuItem = AddItem(menu, "&Reverse Data", "Turn selected wavedata around backwards");
+    ScaleDataMenuItem = AddItem(menu, "Sca&le Data...", "Scale volume of selected range");
+    NormalizeGainMenuItem =
+        AddItem(menu, "&Normalize Gain", "Scale wavedata to full digital signal range");
+    FadeInMenuItem = AddItem(menu, "Fade &In", "Scale volume from 0% to 100%");
+    FadeOutMenuItem = AddItem(menu, "Fade &Out", "Scale volume from 100% to 0%");
+    AddSeparator(menu);
+    SetSampleStartMenuItem = AddItem(menu, "Set Sample &Start", "Set the sample start point");
+    SetSampleEndMenuItem = AddItem(menu, "Set Sample &End", "Set the sample end point");
+    AddSeparator(menu);
+    SetLoopStartMenuItem = AddItem(menu, "Set Loop Start", "Set loop start point");
+    SetLoopEndMenuItem = AddItem(menu, "Set Loop End", "Set Loop end point");
+    AddSeparator(menu);
+    SetPlaybackModeMenuItem =
+        AddItem(menu, "Set Playback &Mode...", "Set wavesample playback mode");
+    AddSeparator(menu);
+    PreferencesMenuItem = AddItem(menu, "&Preferences...", "Change preferences");
+    GotoPrefMenuItem = AddItem(menu, "Goto Preferences", {});
+    GotoPrefMenuItem->setVisible(false);
+    connect(PreferencesMenuItem, &QAction::triggered, this, &TMainForm::PreferencesClick);
+    connect(GotoPrefMenuItem, &QAction::triggered, this, &TMainForm::GotoPrefClick);
+}
+
+void TMainForm::CreateViewMenu() {
+    QMenu* menu = AddMenu("&View", "Zoom/scale");
+    QMenu* scales = menu->addMenu("&Vertical Scale");
+    VerticalScaleMenuItem = scales->menuAction();
+    VerticalScaleMenuItem->setStatusTip("Set vertical scale");
+    auto* group = new QActionGroup(this);
+    for (int i = 0; i < ScaleCount; ++i) {
+        const QString ratio = QString("1:%1").arg(256 >> i);
+        QAction* item = AddItem(scales, ratio, "Set vertical scale to " + ratio);
+        item->setCheckable(true);
+        group->addAction(item);
+        connect(item, &QAction::triggered, this, [this, i] { SetVerticalScale(8 - i); });
+        ScaleMenuItems.at(i) = item;
+    }
+    AddSeparator(menu);
+    ZoomInMenuItem = AddItem(menu, "&Zoom In", "Zoom into selected range");
+    ZoomInMenuItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    ZoomOutMenuItem = AddItem(menu, "Zoom &Out", "Zoom out");
+    ZoomOutMenuItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    ShowAllMenuItem = AddItem(menu, "&Show All", "Turn off zoom");
+}
+
+void TMainForm::CreateHelpMenu() {
+    QMenu* menu = AddMenu("&Help", "View online help");
+    ContentsMenuItem = AddItem(menu, "&Contents", "Help on Tavimor");
+    HomepageMenuItem =
+        AddItem(menu, "Tavimor &Homepage", "Go to the Tavimor Homepage on the internet");
+    AboutMenuItem = AddItem(menu, "&About...", "Information about Tavimor");
+    DebugMenuItem = AddItem(menu, "Debug to file", {});
+    const QKeySequence debugKey(Qt::SHIFT | Qt::Key_F1);
+    DebugMenuItem->setShortcut(debugKey);
+    DebugMenuItem->setVisible(false);
+    // A hidden item's own shortcut is inactive, yet its key must work.
+    connect(new QShortcut(debugKey, this), &QShortcut::activated, DebugMenuItem, &QAction::trigger);
+    connect(ContentsMenuItem, &QAction::triggered, this, &TMainForm::ContentsClick);
+    connect(HomepageMenuItem, &QAction::triggered, this, &TMainForm::HomepageMenuItemClick);
+    connect(AboutMenuItem, &QAction::triggered, this, &TMainForm::AboutMenuItemClick);
+    connect(DebugMenuItem, &QAction::triggered, this, &TMainForm::DebugMenuItemClick);
+}
+
+QToolButton* TMainForm::AddSpeedButton(const QString& hint, int size) {
+    auto* button = new QToolButton(TopPanel);
+    button->setFixedSize(size, size);
+    button->setToolTip(hint.section('|', 0, 0));
+    button->setStatusTip(hint.section('|', 1));
+    button->setIconSize(QSize(GlyphSize, GlyphSize));
+    TopPanel->layout()->addWidget(button);
+    return button;
+}
+
+void TMainForm::CreateTopPanel() {
+    TopPanel = new QWidget;
+    TopPanel->setFixedHeight(TopPanelHeight);
+    auto* row = new QHBoxLayout(TopPanel);
+    row->setContentsMargins(4, 0, 4, 0);
+    row->setSpacing(0);
+    auto* scales = new QButtonGroup(this);
+    for (int i = 0; i < ScaleCount; ++i) {
+        QToolButton* button = AddSpeedButton("Set Vertical Scale|", ScaleButtonSize);
+        button->setCheckable(true);
+        scales->addButton(button);
+        connect(button, &QToolButton::clicked, this, [this, i] { SetVerticalScale(8 - i); });
+        ScaleButtons.at(i) = button;
+    }
+    row->addSpacing(ButtonGap);
+    const auto glyphButton = [this](const QString& hint, TGlyph glyph) {
+        QToolButton* button = AddSpeedButton(hint, GlyphButtonSize);
+        button->setIcon(GlyphIcon(glyph));
+        return button;
+    };
+    SetWaveStartButton = glyphButton("Set Wavesample Start|", glWaveStart);
+    SetWaveEndButton = glyphButton("Set Wavesample End|", glWaveEnd);
+    SetLoopStartButton = glyphButton("Set Loop Start|", glLoopStart);
+    SetLoopEndButton = glyphButton("Set Loop End|", glLoopEnd);
+    row->addSpacing(ButtonGap);
+    FadeInButton = glyphButton("Fade In|", glFadeIn);
+    ScaleButton = glyphButton("Scale|", glScale);
+    FadeOutButton = glyphButton("Fade Out|", glFadeOut);
+    row->addSpacing(ButtonGap);
+    ZoomInButton = glyphButton("Zoom In|", glZoomIn);
+    ZoomOutButton = glyphButton("Zoom Out|", glZoomOut);
+    ShowAllButton = glyphButton("Show All|", glShowAll);
+    row->addStretch(1);
+}
+
+void TMainForm::CreateWaveArea() {
+    WaveScrollBox = new QWidget;
+    WaveScrollBox->setAutoFillBackground(true);
+    WaveBox = new QWidget(WaveScrollBox);
+    ScrollBar = new QScrollBar(Qt::Horizontal, WaveScrollBox);
+    ScrollBar->setRange(0, ScrollBarRange);
+    ScrollBar->hide();
+    // The scroll bar keeps to the bottom edge; the wave box takes the rest.
+    auto* column = new QVBoxLayout(WaveScrollBox);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(WaveBox, 1);
+    column->addWidget(ScrollBar);
+
+    auto* bevel = new QFrame;
+    bevel->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    bevel->setFixedHeight(BevelHeight);
+    auto* client = new QWidget;
+    auto* layout = new QVBoxLayout(client);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(bevel);
+    layout->addWidget(TopPanel);
+    layout->addWidget(WaveScrollBox, 1);
+    setCentralWidget(client);
+}
+
+void TMainForm::CreateStatusBar() {
+    StatusBar = statusBar();
+    StatusBar->setFixedHeight(StatusBarHeight);
+    StatusBar->setSizeGripEnabled(false);
+    StatusPanels = new TStatusPanels;
+    // An ordinary status-bar widget: a hint hides it, and it returns when
+    // the hint is cleared.
+    StatusBar->addWidget(StatusPanels);
+    connect(StatusPanels, &TStatusPanels::MouseDown, this, &TMainForm::StatusBarMouseDown);
+}

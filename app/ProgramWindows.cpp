@@ -1,0 +1,40 @@
+#include "app/ProgramWindows.h"
+
+#include <QAction>
+
+#include "app/HelpFile.h"
+
+TProgramWindows::TProgramWindows(const QString& firstArgument) {
+    MainForm = std::make_unique<TMainForm>(firstArgument);
+    QWidget* owner = MainForm.get();
+    TEps& eps = *MainForm->Eps;
+    AboutForm = std::make_unique<TAboutForm>(owner);
+    NoInstrForm = std::make_unique<TNoInstrForm>(owner);
+    RenameInstrForm = std::make_unique<TRenameInstrForm>(owner);
+    OpenWaveForm = std::make_unique<TOpenWaveForm>(eps, *RenameInstrForm, *NoInstrForm, owner);
+    PreferencesForm = std::make_unique<TPreferencesForm>(eps, owner);
+    NoEpsForm = std::make_unique<TNoEpsForm>(owner);
+    GotoPrefForm = std::make_unique<TGotoPrefForm>(owner);
+    WsIsCopyForm = std::make_unique<TWsIsCopyForm>(owner);
+    Connect();
+    DebuggingData = std::make_unique<TDebuggingData>();
+}
+
+// The dialogs are the main window's children: they go before it does.
+TProgramWindows::~TProgramWindows() = default;
+
+void TProgramWindows::Connect() {
+    MainForm->SetDialogs({.AboutForm = AboutForm.get(),
+                          .OpenWaveForm = OpenWaveForm.get(),
+                          .PreferencesForm = PreferencesForm.get(),
+                          .NoEpsForm = NoEpsForm.get(),
+                          .GotoPrefForm = GotoPrefForm.get(),
+                          .WsIsCopyForm = WsIsCopyForm.get()});
+    for (TModalForm* form : {static_cast<TModalForm*>(PreferencesForm.get()),
+                             static_cast<TModalForm*>(NoEpsForm.get())}) {
+        QObject::connect(form, &TModalForm::HelpRequested, &THelpFile::ShowContext);
+    }
+    // The welcome's "Continue ->" leads on to Preferences.
+    QObject::connect(GotoPrefForm.get(), &TGotoPrefForm::PreferencesRequested,
+                     MainForm->PreferencesMenuItem, &QAction::trigger);
+}

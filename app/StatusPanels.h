@@ -1,0 +1,34 @@
+// The status bar's five position panels, side by side from its left edge,
+// each 75 pixels wide. A press anywhere on them is reported with the point,
+// so that the owner can tell which panel was hit.
+#pragma once
+
+#include <QLabel>
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <optional>
+
+class TStatusPanels : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int PanelCount = 5;
+    static constexpr int PanelWidth = 75;
+
+    explicit TStatusPanels(QWidget* parent = nullptr);
+
+    QString Text(int panel) const;
+    void SetText(int panel, const QString& text);
+    // The panel under the column x: the first whose right edge lies beyond
+    // x; none beyond the last.
+    static std::optional<int> PanelAt(int x);
+
+signals:
+    void MouseDown(Qt::MouseButton button, int x, int y);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    std::array<QLabel*, PanelCount> Panels{};
+};

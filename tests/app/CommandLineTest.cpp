@@ -1,0 +1,70 @@
+// The program's command line and the reading of numbers from the settings.
+#include <QTest>
+
+#include "app/CommandLine.h"
+#include "app/SettingsKey.h"
+
+class TCommandLineTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void DebugSwitchIsTheFirstArgumentOnly() {
+        const TCommandLine line({"/df", "--open", "1", "2"});
+        QCOMPARE(line.FirstArgument, QString("/df"));
+        QVERIFY(line.Error.isEmpty());
+        QVERIFY(line.Open.has_value());
+        QCOMPARE(line.Open->Instrument, 0);
+        QCOMPARE(line.Open->WaveSample, 2);
+        QVERIFY(!line.HelpWanted);
+        QVERIFY(TCommandLine({}).FirstArgument.isEmpty());
+    }
+
+    void OpenNeedsNumbersInRange_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("instrument 0") << QStringList{"--open", "0", "1"};
+        QTest::newRow("instrument 9") << QStringList{"--open", "9", "1"};
+        QTest::newRow("wavesample 128") << QStringList{"--open", "8", "128"};
+        QTest::newRow("missing wavesample") << QStringList{"--open", "1"};
+        QTest::newRow("not a number") << QStringList{"--open", "one", "1"};
+    }
+
+    void OpenNeedsNumbersInRange() {
+        QFETCH(QStringList, arguments);
+        const TCommandLine line(arguments);
+        QVERIFY(!line.Error.isEmpty());
+        QVERIFY(!line.Open.has_value());
+    }
+
+    void HelpIsOffered() {
+        QVERIFY(TCommandLine({"--help"}).HelpWanted);
+        QVERIFY(TCommandLine({"/DW", "-h"}).HelpWanted);
+        QVERIFY(TCommandLine::Usage().contains("--open INST WS"));
+    }
+
+    void SettingsNumbers_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("value");
+        QTest::newRow("decimal") << "256" << 256;
+        QTest::newRow("negative") << "-1" << -1;
+        QTest::newRow("hex") << "0x0A" << 10;
+        QTest::newRow("hex capital X") << "0XfF" << 255;
+        QTest::newRow("blanks around") << " 12 " << 12;
+        QTest::newRow("prefix only") << "0x" << 77;
+        QTest::newRow("hex without prefix") << "0A" << 77;
+        QTest::newRow("trailing garbage") << "12x" << 77;
+        QTest::newRow("empty") << "" << 77;
+        QTest::newRow("beyond 32 bits") << "4294967296" << 77;
+        QTest::newRow("hex beyond 32 bits") << "0x100000000" << 77;
+    }
+
+    // A value that is no 32-bit number gives the default (77 here).
+    void SettingsNumbers() {
+        QFETCH(QString, text);
+        QFETCH(int, value);
+        QCOMPARE(TSettingsKey::ParseInteger(text, 77), value);
+    }
+};
+
+QTEST_GUILESS_MAIN(TCommandLineTest)
+
+#include "CommandLineTest.moc"

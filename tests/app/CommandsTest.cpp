@@ -1,0 +1,441 @@
+// The main window's commands, their enabling and the status bar, against the
+// built-in virtual sampler and its demo bank: instrument 1 holds a piano
+// (wavesample 1, no loop) and a parameters-only copy of it (wavesample 2);
+// instrument 4 holds a looped pad.
+#include <QAction>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <set>
+
+#include "AppFixture.h"
+#include "ModalScript.h"
+#include "app/Application.h"
+#include "app/HelpFile.h"
+#include "app/StatusPanels.h"
+#include "debug/DebugDevice.h"
+#include "emulator/VirtualEpsPeer.h"
+#include "midi/ChannelComboBox.h"
+
+namespace {
+
+constexpr int Piano = 0;
+constexpr int Pad = 3;
+
+// A point inside status panel n.
+QPoint InPanel(int n) {
+    return {n * TStatusPanels::PanelWidth + 10, 5};
+}
+
+} // namespace
+
+class TCommandsTest : public QObject {
+    Q_OBJECT
+
+public slots:
+    void OpenUrl(const QUrl& url) { OpenedUrls.push_back(url); }
+
+private slots:
+    void init() {
+        Fixture = std::make_unique<TAppFixture>();
+        Fixture->Store({{"MainForm/WelcomeShown", "1"}});
+        Form = Fixture->Start().MainForm.get();
+    }
+    void cleanup() {
+        Fixture->Stop();
+        Fixture.reset();
+        OpenedUrls.clear();
+    }
+
+    void WithNothingOpenOnlyTheAlwaysEnabledCommandsRespond() {
+        std::set<QObject*> always = {Form->OpenWavesampleMenuItem, Form->DownloadMenuItem,
+                                     Form->UploadMenuItem,         Form->ExitMenuItem,
+                                     Form->PreferencesMenuItem,    Form->ContentsMenuItem,
+                                     Form->HomepageMenuItem,       Form->AboutMenuItem};
+        always.insert(Form->ScaleMenuItems.begin(), Form->ScaleMenuItems.end());
+        always.insert(Form->ScaleButtons.begin(), Form->ScaleButtons.end());
+        // A selection left over counts for nothing without a wavesample.
+        Form->HasSelection = true;
+        Form->UpdateCommands();
+        for (QObject* command : Commands()) {
+            QCOMPARE(IsEnabled(command), always.count(command) == 1);
+        }
+        Form->HasSelection = false;
+        Form->UpdateStatusBar();
+        for (int panel = 0; panel < TStatusPanels::PanelCount; ++panel) {
+            QVERIFY(Form->StatusPanels->Text(panel).isEmpty());
+        }
+    }
+
+    void WavesampleWithoutLoopEnablesNoLoopCommands() {
+        QVERIFY(Form->OpenWavesampleAt(Piano, 1));
+        QVERIFY(!Form->InLoopMode());
+        ExpectEnabled({Form->CloseWavesampleMenuItem, Form->NormalizeGainMenuItem,
+                       Form->SetPlaybackModeMenuItem});
+        QCOMPARE(Form->StatusPanels->Text(0), QString("ws:0"));
+        QCOMPARE(Form->StatusPanels->Text(1), QString("we:%1").arg(ModelAddress(Piano, 1, 119)));
+        QVERIFY(Form->StatusPanels->Text(2).isEmpty());
+        QVERIFY(Form->StatusPanels->Text(3).isEmpty());
+
+        Select(100, 199);
+        QCOMPARE(Form->StatusPanels->Text(4), QString("range:100 - 199"));
+        QVERIFY(Form->Eps->SamplesPerPoint > 1);
+        ExpectEnabled({Form->CloseWavesampleMenuItem, Form->NormalizeGainMenuItem,
+                       Form->SetPlaybackModeMenuItem, Form->ClearDataMenuItem, Form->FadeInMenuItem,
+                       Form->FadeOutMenuItem, Form->ReverseDataMenuItem, Form->ScaleDataMenuItem,
+                       Form->SetSampleStartMenuItem, Form->SetSampleEndMenuItem, Form->FadeInButton,
+                       Form->FadeOutButton, Form->ScaleButton, Form->SetWaveStartButton,
+                       Form->SetWaveEndButton, Form->ZoomInMenuItem, Form->ZoomInButton});
+
+        // The loop panels have no address here: a click on them does nothing.
+        const std::int32_t viewEnd = Form->Eps->ViewEnd;
+        QTest::mouseClick(Form->StatusPanels, Qt::LeftButton, {}, InPanel(3));
+        QVERIFY(Form->HasSelection);
+        QCOMPARE(Form->Eps->ViewEnd, viewEnd);
+    }
+
+    void LoopedWavesampleShowsAndEnablesTheLoop() {
+        QVERIFY(Form->OpenWavesampleAt(Pad, 1));
+        QVERIFY(Form->InLoopMode());
+        QCOMPARE(Form->StatusPanels->Text(2), QString("ls:%1").arg(ModelAddress(Pad, 1, 123)));
+        QCOMPARE(Form->StatusPanels->Text(3), QString("le:%1").arg(ModelAddress(Pad, 1, 127)));
+        QVERIFY(!Form->SetLoopStartMenuItem->isEnabled());
+        Select(1000, 1999);
+        QVERIFY(Form->SetLoopStartMenuItem->isEnabled());
+        QVERIFY(Form->SetLoopEndMenuItem->isEnabled());
+        QVERIFY(Form->SetLoopStartButton->isEnabled());
+        QVERIFY(Form->SetLoopEndButton->isEnabled());
+    }
+
+    // A click on a marker's panel shows the exact view of 512 samples with
+    // the marker in the middle, and drops the selection.
+    void MarkerPanelClickZoomsToTheMarker() {
+        QVERIFY(Form->OpenWavesampleAt(Pad, 1));
+        Select(10, 20);
+        const std::int32_t loopEnd = Form->Eps->GetSampleAddress(wpLoopEnd);
+        QTest::mouseClick(Form->StatusPanels, Qt::LeftButton, {}, InPanel(3));
+        QVERIFY(!Form->HasSelection);
+        QVERIFY(Form->StatusPanels->Text(4).isEmpty());
+        QCOMPARE(Form->Eps->SamplesPerPoint, 1);
+        QCOMPARE(Form->Eps->ViewStart, loopEnd - 256);
+        QCOMPARE(Form->Eps->ViewEnd, loopEnd + 256);
+        QVERIFY(Form->ScrollBar->isVisibleTo(Form));
+        ExpectZoomed();
+
+        // Near the start the window is pushed back inside the wavesample.
+        Form->Eps->SetSampleAddress(wpSampleStart, 100);
+        QTest::mouseClick(Form->StatusPanels, Qt::RightButton, {}, InPanel(0));
+        QCOMPARE(Form->Eps->ViewStart, 0);
+        QCOMPARE(Form->Eps->ViewEnd, 512);
+        // Beyond the five panels nothing happens.
+        QTest::mouseClick(Form->StatusPanels, Qt::LeftButton, {},
+                          QPoint(TStatusPanels::PanelCount * TStatusPanels::PanelWidth + 5, 5));
+        QCOMPARE(Form->Eps->ViewStart, 0);
+        Form->Eps->SetSampleAddress(wpSampleStart, 0);
+    }
+
+    void HintsReplaceThePanels() {
+        Form->OpenWavesampleMenuItem->showStatusText(Form);
+        QCOMPARE(Form->StatusBar->currentMessage(), QString("Open wavesample for editing"));
+        QVERIFY(!Form->StatusPanels->isVisible());
+        QStatusTipEvent none{QString()};
+        QApplication::sendEvent(Form, &none);
+        QVERIFY(Form->StatusPanels->isVisible());
+
+        // A separator's hint is one blank: an empty hint line.
+        auto* file = qobject_cast<QMenu*>(Form->OpenWavesampleMenuItem->parent());
+        QVERIFY(file != nullptr);
+        QAction* separator = file->actions().at(2);
+        QVERIFY(separator->isSeparator());
+        separator->showStatusText(Form);
+        QCOMPARE(Form->StatusBar->currentMessage(), QString(" "));
+        QVERIFY(!Form->StatusPanels->isVisible());
+        QApplication::sendEvent(Form, &none);
+
+        // Speed buttons have a tool tip and no status hint.
+        QCOMPARE(Form->ZoomInButton->toolTip(), QString("Zoom In"));
+        QVERIFY(Form->ZoomInButton->statusTip().isEmpty());
+        QCOMPARE(Form->ScaleButtons[3]->toolTip(), QString("Set Vertical Scale"));
+    }
+
+    void OpenThroughBrowserTakesTheOriginalOfACopy() {
+        TModalScript script;
+        QString question;
+        script.Then<TOpenWaveForm>([](TOpenWaveForm* browser) { ChooseCopy(browser); })
+            .Then<TWsIsCopyForm>([&](TWsIsCopyForm* copy) {
+                question = copy->Label5->text();
+                copy->OkButton->click();
+            });
+        Form->OpenWavesampleMenuItem->trigger();
+        QVERIFY2(script.Finished(), qPrintable(script.Failure));
+        QCOMPARE(question, QString("Do you want to edit wavesample #1 instead ?"));
+        QVERIFY(Form->Eps->WaveSampleOpen);
+        QCOMPARE(Form->Eps->Instrument, Piano);
+        QCOMPARE(Form->Eps->WaveSample, 1);
+        QVERIFY(Form->CloseWavesampleMenuItem->isEnabled());
+    }
+
+    // Declining the copy leads back to the browser; Cancel there leaves
+    // nothing open, not even the wavesample open before.
+    void DecliningTheCopyShowsTheBrowserAgain() {
+        QVERIFY(Form->OpenWavesampleAt(Pad, 1));
+        TModalScript script;
+        script.Then<TOpenWaveForm>([](TOpenWaveForm* browser) { ChooseCopy(browser); })
+            .Then<TWsIsCopyForm>([](TWsIsCopyForm* copy) { copy->CancelButton->click(); })
+            .Then<TOpenWaveForm>([](TOpenWaveForm* browser) { browser->CancelButton->click(); });
+        Form->OpenWavesampleMenuItem->trigger();
+        QVERIFY2(script.Finished(), qPrintable(script.Failure));
+        QVERIFY(!Form->Eps->WaveSampleOpen);
+        QVERIFY(!Form->CloseWavesampleMenuItem->isEnabled());
+        QVERIFY(Form->StatusPanels->Text(0).isEmpty());
+    }
+
+    // A failed connection check ends the command before anything is closed,
+    // with the ordinary pointer over the dialog.
+    void FailedConnectionKeepsTheOpenWavesample() {
+        QVERIFY(Form->OpenWavesampleAt(Piano, 1));
+        Form->Eps->MidiIn->Close();
+        Form->Eps->MidiIn->DeviceID = -1;
+        TModalScript script;
+        bool retryShown = true;
+        Qt::CursorShape cursor = Qt::WaitCursor;
+        script.Then<TNoEpsForm>([&](TNoEpsForm* noEps) {
+            retryShown = noEps->RetryButton->isVisible();
+            cursor = QApplication::overrideCursor() ? QApplication::overrideCursor()->shape()
+                                                    : Qt::ArrowCursor;
+            noEps->OkButton->click();
+        });
+        Form->OpenWavesampleMenuItem->trigger();
+        QVERIFY2(script.Finished(), qPrintable(script.Failure));
+        QVERIFY(!retryShown);
+        QCOMPARE(cursor, Qt::ArrowCursor);
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+        QVERIFY(Form->Eps->WaveSampleOpen);
+        // The sampler must hear the close at the end.
+        Form->Eps->MidiIn->DeviceID = 0;
+        QVERIFY(Form->Eps->MidiIn->Open());
+    }
+
+    void CloseWavesampleCommandClosesIt() {
+        QVERIFY(Form->OpenWavesampleAt(Piano, 1));
+        Select(5, 6);
+        Form->CloseWavesampleMenuItem->trigger();
+        QVERIFY(!Form->Eps->WaveSampleOpen);
+        QVERIFY(!Form->HasSelection);
+        QVERIFY(!Form->ScrollBar->isVisibleTo(Form));
+        ExpectEnabled({});
+    }
+
+    void PreferencesCommandAppliesOnOkOnly() {
+        TModalScript script;
+        script
+            .Then<TPreferencesForm>([](TPreferencesForm* preferences) {
+                preferences->ChannelComboBox->setCurrentIndex(4);
+                preferences->CancelButton->click();
+            })
+            .Then<TPreferencesForm>([](TPreferencesForm* preferences) {
+                preferences->ChannelComboBox->setCurrentIndex(9);
+                preferences->OkButton->click();
+            });
+        Form->PreferencesMenuItem->trigger();
+        QCOMPARE(Form->Eps->MidiOut->Channel(), 1);
+        Form->PreferencesMenuItem->trigger();
+        QVERIFY2(script.Finished(), qPrintable(script.Failure));
+        QCOMPARE(Form->Eps->MidiOut->Channel(), 10);
+        Fixture->Stop();
+        QCOMPARE(Fixture->Stored("Preferences/Channel").toString(), QString("10"));
+    }
+
+    // Contents and the dialogs' Help buttons open pages that exist beside the
+    // program, at the anchor of their topic.
+    void HelpOpensTheTopicPages() {
+        QDesktopServices::setUrlHandler("file", this, "OpenUrl");
+        QDesktopServices::setUrlHandler("https", this, "OpenUrl");
+        Form->ContentsMenuItem->trigger();
+        Fixture->Windows->PreferencesForm->HelpButton->click();
+        Fixture->Windows->NoEpsForm->HelpButton->click();
+        Form->HomepageMenuItem->trigger();
+        QDesktopServices::unsetUrlHandler("file");
+        QDesktopServices::unsetUrlHandler("https");
+
+        QCOMPARE(OpenedUrls.size(), 4);
+        QVERIFY(OpenedUrls[0].toLocalFile().endsWith("/help/index.html"));
+        QCOMPARE(OpenedUrls[1].fragment(), QString("context-2"));
+        QCOMPARE(OpenedUrls[2].fragment(), QString("context-3"));
+        for (int i = 0; i < 3; ++i) {
+            QFile page(OpenedUrls[i].toLocalFile());
+            QVERIFY2(page.open(QIODevice::ReadOnly), qPrintable(page.fileName()));
+            const QByteArray anchor = "id=\"" + OpenedUrls[i].fragment().toUtf8() + "\"";
+            QVERIFY(OpenedUrls[i].fragment().isEmpty() || page.readAll().contains(anchor));
+        }
+        QCOMPARE(OpenedUrls[3], QUrl("https://tavimor.org"));
+    }
+
+    void AboutShowsNameAndVersion() {
+        TModalScript script;
+        QString product;
+        QString version;
+        script.Then<TAboutForm>([&](TAboutForm* about) {
+            product = about->ProductLabel->text();
+            version = about->VersionLabel->text();
+            about->accept();
+        });
+        Form->AboutMenuItem->trigger();
+        QVERIFY2(script.Finished(), qPrintable(script.Failure));
+        QCOMPARE(product, QString("Tavimor"));
+        QCOMPARE(version, QString("Version ") + TAVIMOR_VERSION);
+    }
+
+    // Shift+F1 works although its menu item is hidden, and restarts the trace
+    // in the file.
+    void DebugKeyStartsAFileTrace() {
+        QTemporaryDir folder;
+        TDebugDevice::SetFileFolder(folder.path().toStdString() + "/");
+        QVERIFY(!Form->DebugMenuItem->isVisible());
+        Form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(Form));
+        TModalScript script;
+        QString text;
+        QString title = "unset";
+        script.Then<QMessageBox>([&](QMessageBox* box) {
+            text = box->text();
+            title = box->windowTitle();
+            box->accept();
+        });
+        QTest::keyClick(Form, Qt::Key_F1, Qt::ShiftModifier);
+        QTRY_VERIFY(script.Finished());
+        QCOMPARE(text, QString("Debug session started"));
+        QVERIFY(title.isEmpty());
+        TDebugDevice::Close();
+        TDebugDevice::SetFileFolder({});
+        QFile trace(folder.filePath("Debug.txt"));
+        QVERIFY(trace.open(QIODevice::ReadOnly));
+        QVERIFY(trace.readAll().contains("* Start of debug session *"));
+    }
+
+private:
+    static void ChooseCopy(TOpenWaveForm* browser) {
+        browser->InstrumentListBox->setCurrentRow(0);
+        browser->WaveSampleListBox->setCurrentRow(1);
+        browser->OkButton->click();
+    }
+
+    void Select(std::int32_t first, std::int32_t last) {
+        Form->SelStart = first;
+        Form->SelEnd = last;
+        Form->HasSelection = true;
+        Form->UpdateCommands();
+    }
+
+    std::int32_t ModelAddress(int instrument, int waveSample, std::size_t word) {
+        std::int32_t address = 0;
+        Fixture->Sampler->Sampler().Inspect([&](TSamplerModel& memory) {
+            address = static_cast<std::int32_t>(
+                memory.Instrument(instrument)->WaveSample(waveSample)->Address(word));
+        });
+        return address;
+    }
+
+    // Every command of the menus and the tool bar.
+    std::vector<QObject*> Commands() const {
+        std::vector<QObject*> commands = {Form->OpenWavesampleMenuItem,
+                                          Form->CloseWavesampleMenuItem,
+                                          Form->DownloadMenuItem,
+                                          Form->UploadMenuItem,
+                                          Form->ExitMenuItem,
+                                          Form->ClearDataMenuItem,
+                                          Form->ReverseDataMenuItem,
+                                          Form->ScaleDataMenuItem,
+                                          Form->NormalizeGainMenuItem,
+                                          Form->FadeInMenuItem,
+                                          Form->FadeOutMenuItem,
+                                          Form->SetSampleStartMenuItem,
+                                          Form->SetSampleEndMenuItem,
+                                          Form->SetLoopStartMenuItem,
+                                          Form->SetLoopEndMenuItem,
+                                          Form->SetPlaybackModeMenuItem,
+                                          Form->PreferencesMenuItem,
+                                          Form->ZoomInMenuItem,
+                                          Form->ZoomOutMenuItem,
+                                          Form->ShowAllMenuItem,
+                                          Form->ContentsMenuItem,
+                                          Form->HomepageMenuItem,
+                                          Form->AboutMenuItem,
+                                          Form->SetWaveStartButton,
+                                          Form->SetWaveEndButton,
+                                          Form->SetLoopStartButton,
+                                          Form->SetLoopEndButton,
+                                          Form->FadeInButton,
+                                          Form->ScaleButton,
+                                          Form->FadeOutButton,
+                                          Form->ZoomInButton,
+                                          Form->ZoomOutButton,
+                                          Form->ShowAllButton};
+        commands.insert(commands.end(), Form->ScaleMenuItems.begin(), Form->ScaleMenuItems.end());
+        commands.insert(commands.end(), Form->ScaleButtons.begin(), Form->ScaleButtons.end());
+        return commands;
+    }
+
+    static bool IsEnabled(QObject* command) {
+        if (auto* item = qobject_cast<QAction*>(command)) {
+            return item->isEnabled();
+        }
+        return qobject_cast<QWidget*>(command)->isEnabled();
+    }
+
+    // Exactly these commands depend on the state and are enabled.
+    void ExpectEnabled(std::set<QObject*> enabled) {
+        for (QObject* command :
+             {Form->OpenWavesampleMenuItem, Form->DownloadMenuItem, Form->UploadMenuItem,
+              Form->ExitMenuItem, Form->PreferencesMenuItem, Form->ContentsMenuItem,
+              Form->HomepageMenuItem, Form->AboutMenuItem}) {
+            enabled.insert(command);
+        }
+        enabled.insert(Form->ScaleMenuItems.begin(), Form->ScaleMenuItems.end());
+        enabled.insert(Form->ScaleButtons.begin(), Form->ScaleButtons.end());
+        for (QObject* command : Commands()) {
+            QVERIFY2(IsEnabled(command) == (enabled.count(command) == 1),
+                     qPrintable(command->objectName() + " " +
+                                (qobject_cast<QAction*>(command)
+                                     ? qobject_cast<QAction*>(command)->text()
+                                     : qobject_cast<QWidget*>(command)->toolTip())));
+        }
+    }
+
+    void ExpectZoomed() {
+        QVERIFY(Form->ZoomOutMenuItem->isEnabled());
+        QVERIFY(Form->ShowAllMenuItem->isEnabled());
+        QVERIFY(Form->ZoomOutButton->isEnabled());
+        QVERIFY(Form->ShowAllButton->isEnabled());
+        Select(0, 0);
+        // One sample per point: nothing to zoom into.
+        QVERIFY(!Form->ZoomInMenuItem->isEnabled());
+        QVERIFY(!Form->ZoomInButton->isEnabled());
+        Form->HasSelection = false;
+    }
+
+    std::unique_ptr<TAppFixture> Fixture;
+    TMainForm* Form = nullptr;
+    std::vector<QUrl> OpenedUrls;
+};
+
+int main(int argc, char** argv) {
+    TApplication application(argc, argv);
+    THelpFile::SetPath(QApplication::applicationDirPath() + "/help/index.html");
+    TCommandsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "CommandsTest.moc"

@@ -1,0 +1,230 @@
+// Start-up, settings and shutdown of the main window, against the built-in
+// virtual sampler.
+#include <QAction>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+#include <atomic>
+#include <fstream>
+#include <sstream>
+
+#include "AppFixture.h"
+#include "ModalScript.h"
+#include "app/Application.h"
+#include "emulator/VirtualEpsPeer.h"
+
+namespace {
+
+// The settings file's text, read behind the program's back.
+std::string FileText(const QString& path) {
+    std::ifstream file(path.toStdString());
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+} // namespace
+
+class TStartupTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { Fixture = std::make_unique<TAppFixture>(); }
+    void cleanup() {
+        Fixture->Stop();
+        Fixture->Sampler->Sampler().SetLog({});
+        Fixture.reset();
+    }
+
+    void FirstStartIsMaximizedWithDefaultsAndWelcomesOnce() {
+        TModalScript script;
+        bool preferencesAfterWelcome = false;
+        script.Then<TGotoPrefForm>([](TGotoPrefForm* welcome) { welcome->Button1->click(); })
+            .Then<TPreferencesForm>([&](TPreferencesForm* preferences) {
+                preferencesAfterWelcome = !Fixture->Windows->GotoPrefForm->isVisible();
+                preferences->CancelButton->click();
+            });
+        TMainForm& form = *Fixture->Start().MainForm;
+        QVERIFY(form.isMaximized());
+        QTRY_VERIFY_WITH_TIMEOUT(script.Finished(), 15000);
+        QVERIFY2(script.Failure.isEmpty(), qPrintable(script.Failure));
+        QVERIFY(preferencesAfterWelcome);
+
+        QCOMPARE(form.normalGeometry(), QRect(128, 113, 661, 435));
+        QCOMPARE(form.Eps->MidiIn->DeviceID, 0);
+        QCOMPARE(form.Eps->MidiOut->DeviceID, 0);
+        QCOMPARE(form.Eps->MidiOut->Channel(), 1);
+        QCOMPARE(form.Eps->BlockSize(), 256);
+        QCOMPARE(form.Eps->Delay(), 0);
+        QVERIFY(form.UploadDownloadPath.isEmpty());
+        QCOMPARE(form.VScale, 8);
+        QVERIFY(form.ScaleMenuItems[0]->isChecked());
+        QVERIFY(form.ScaleButtons[0]->isChecked());
+        QCOMPARE(form.ScaleMenuItems[8]->shortcut(), QKeySequence("Ctrl+9"));
+
+        // The second start shows no welcome.
+        Fixture->Stop();
+        TModalScript again;
+        again.Then<TGotoPrefForm>([](TGotoPrefForm* welcome) { welcome->reject(); });
+        Fixture->Start();
+        QTest::qWait(300);
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+        QVERIFY(!again.Finished());
+    }
+
+    void SavedValuesAreReadBackWithHexAndGarbage() {
+        Fixture->Store({{"MainForm/Left", "40"},
+                        {"MainForm/Top", "0x20"},
+                        {"MainForm/Width", "700"},
+                        {"MainForm/Height", "wide"},
+                        {"MainForm/WindowState", "0"},
+                        {"MainForm/WelcomeShown", "1"},
+                        {"Preferences/MidiIn", "0X1"},
+                        {"Preferences/MidiOut", "-1"},
+                        {"Preferences/Channel", "0x0A"},
+                        {"Preferences/BlockSize", "1024"},
+                        {"Preferences/Delay", "12x"},
+                        {"Preferences/UploadDownloadPath", "/home/user/waves"}});
+        TMainForm& form = *Fixture->Start().MainForm;
+        QVERIFY(!form.isMaximized() && !form.isMinimized());
+        QCOMPARE(form.geometry(), QRect(40, 32, 700, 435));
+        QCOMPARE(form.Eps->MidiIn->DeviceID, 1);
+        QCOMPARE(form.Eps->MidiOut->DeviceID, -1);
+        QCOMPARE(form.Eps->MidiOut->Channel(), 10);
+        QCOMPARE(form.Eps->BlockSize(), 1024);
+        QCOMPARE(form.Eps->Delay(), 0);
+        QCOMPARE(form.UploadDownloadPath, QString("/home/user/waves"));
+
+        Fixture->Stop();
+        Fixture->Store({{"Preferences/Channel", "ten"}});
+        QCOMPARE(Fixture->Start().MainForm->Eps->MidiOut->Channel(), 1);
+    }
+
+    void ClosingNormalWindowSavesBoundsAndPreferences() {
+        Fixture->Store({{"MainForm/WindowState", "0"},
+                        {"MainForm/Left", "100"},
+                        {"MainForm/Top", "90"},
+                        {"MainForm/Width", "640"},
+                        {"MainForm/Height", "480"},
+                        {"MainForm/WelcomeShown", "1"}});
+        TMainForm& form = *Fixture->Start().MainForm;
+        form.Eps->MidiOut->SetChannel(7);
+        form.Eps->SetBlockSize(2000);
+        form.Eps->SetDelay(40);
+        form.UploadDownloadPath = "c:\\waves";
+        Fixture->Stop();
+        QCOMPARE(Fixture->Stored("MainForm/WindowState").toString(), QString("0"));
+        QCOMPARE(Fixture->Stored("MainForm/Left").toString(), QString("100"));
+        QCOMPARE(Fixture->Stored("MainForm/Top").toString(), QString("90"));
+        QCOMPARE(Fixture->Stored("MainForm/Width").toString(), QString("640"));
+        QCOMPARE(Fixture->Stored("MainForm/Height").toString(), QString("480"));
+        QCOMPARE(Fixture->Stored("Preferences/MidiIn").toString(), QString("0"));
+        QCOMPARE(Fixture->Stored("Preferences/MidiOut").toString(), QString("0"));
+        QCOMPARE(Fixture->Stored("Preferences/Channel").toString(), QString("7"));
+        QCOMPARE(Fixture->Stored("Preferences/BlockSize").toString(), QString("2000"));
+        QCOMPARE(Fixture->Stored("Preferences/Delay").toString(), QString("40"));
+        QCOMPARE(Fixture->Stored("Preferences/UploadDownloadPath").toString(),
+                 QString("c:\\waves"));
+    }
+
+    void ClosingMaximizedKeepsTheNormalBounds() {
+        Fixture->Store({{"MainForm/Left", "5"},
+                        {"MainForm/Top", "6"},
+                        {"MainForm/Width", "500"},
+                        {"MainForm/Height", "400"},
+                        {"MainForm/WelcomeShown", "1"}});
+        TMainForm& form = *Fixture->Start().MainForm;
+        QVERIFY(form.isMaximized());
+        Fixture->Stop();
+        QCOMPARE(Fixture->Stored("MainForm/WindowState").toString(), QString("2"));
+        QCOMPARE(Fixture->Stored("MainForm/Left").toString(), QString("5"));
+        QCOMPARE(Fixture->Stored("MainForm/Height").toString(), QString("400"));
+    }
+
+    void FloppyFoldersAreNotRemembered_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("drive a") << "a:\\samples"
+                                 << "/kept";
+        QTest::newRow("drive B") << "B:\\"
+                                 << "/kept";
+        QTest::newRow("drive c") << "c:\\samples"
+                                 << "c:\\samples";
+        QTest::newRow("no drive") << "/home/user/waves"
+                                  << "/home/user/waves";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+
+    void FloppyFoldersAreNotRemembered() {
+        QFETCH(QString, folder);
+        QFETCH(QString, saved);
+        Fixture->Store(
+            {{"MainForm/WelcomeShown", "1"}, {"Preferences/UploadDownloadPath", "/kept"}});
+        Fixture->Start().MainForm->UploadDownloadPath = folder;
+        Fixture->Stop();
+        QCOMPARE(Fixture->Stored("Preferences/UploadDownloadPath").toString(), saved);
+    }
+
+    // The sampler hears the close while the settings are still unwritten.
+    void ClosingClosesTheWavesampleBeforeWritingSettings() {
+        Fixture->Store({{"MainForm/WelcomeShown", "1"}});
+        const QString settings = Fixture->SettingsFile();
+        std::atomic<bool> closed = false;
+        std::atomic<bool> settingsWrittenBeforeClose = false;
+        Fixture->Sampler->Sampler().SetLog([&](const std::string& line) {
+            if (line.rfind("Close", 0) == 0) {
+                closed = true;
+                settingsWrittenBeforeClose =
+                    FileText(settings).find("WindowState") != std::string::npos;
+            }
+        });
+        TMainForm& form = *Fixture->Start().MainForm;
+        QVERIFY(form.OpenWavesampleAt(0, 1));
+        QVERIFY(!closed);
+        Fixture->Stop();
+        QVERIFY(closed);
+        QVERIFY(!settingsWrittenBeforeClose);
+        QCOMPARE(Fixture->Stored("MainForm/WindowState").toString(), QString("2"));
+    }
+
+    void ExitClosesTheWindowAndSavesSettings() {
+        Fixture->Store({{"MainForm/WelcomeShown", "1"}});
+        TMainForm& form = *Fixture->Start().MainForm;
+        form.ExitMenuItem->trigger();
+        QVERIFY(!form.isVisible());
+        QCOMPARE(Fixture->Stored("Preferences/BlockSize").toString(), QString("256"));
+    }
+
+    // The hourglass is counted: only the last EndBusy takes it away, and a
+    // surplus EndBusy does not go below nothing.
+    void BusyIsCounted() {
+        Fixture->Store({{"MainForm/WelcomeShown", "1"}});
+        TMainForm& form = *Fixture->Start().MainForm;
+        form.BeginBusy();
+        form.BeginBusy();
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        form.EndBusy();
+        QVERIFY(QApplication::overrideCursor() != nullptr);
+        form.EndBusy();
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+        form.EndBusy();
+        QCOMPARE(form.BusyCount, 0);
+        form.BeginBusy();
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        form.EndBusy();
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+    }
+
+private:
+    std::unique_ptr<TAppFixture> Fixture;
+};
+
+int main(int argc, char** argv) {
+    TApplication application(argc, argv);
+    TStartupTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "StartupTest.moc"
