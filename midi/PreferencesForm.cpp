@@ -58,10 +58,8 @@ void TPreferencesForm::CreateControls() {
     MidiOutComboBox = new TMidiOutComboBox;
     Label7 = MakeBuddyLabel("&Output", MidiOutComboBox);
     ChannelComboBox = new TChannelComboBox;
-    ChannelComboBox->SetChannel(1);
     Label1 = MakeBuddyLabel("&Channel", ChannelComboBox);
     BlockSizeScrollBar = MakeScrollBar(MinBlockSize, MaxBlockSize, 50, 500);
-    BlockSizeScrollBar->setValue(MinBlockSize);
     Label2 = MakeBuddyLabel("Upload/download &Blocksize", BlockSizeScrollBar);
     DelayScrollBar = MakeScrollBar(0, MaxDelay, 40, 400);
     Label3 = MakeBuddyLabel("&Delay", DelayScrollBar);

@@ -122,20 +122,14 @@ private slots:
         QVERIFY(!ShowNoEps(form, neMidiOut, form.OkButton, mrOk).RetryShown);
     }
 
-    void NoEpsClosedByItsCloseBoxIsCancel() {
-        TNoEpsForm form;
-        WhenModal(&form, [&] { form.close(); });
-        QCOMPARE(form.Execute(neNoAnswer), mrCancel);
-    }
-
-    void NoEpsHelpAsksForTheConnectionTopic() {
+    void NoEpsHelpAsksForTheConnectionTopicAndTheCloseBoxIsCancel() {
         TNoEpsForm form;
         QSignalSpy help(&form, &TModalForm::HelpRequested);
         WhenModal(&form, [&] {
             QTest::mouseClick(form.HelpButton, Qt::LeftButton);
-            QTest::mouseClick(form.OkButton, Qt::LeftButton);
+            form.close();
         });
-        QCOMPARE(form.Execute(neNoAnswer), mrOk);
+        QCOMPARE(form.Execute(neNoAnswer), mrCancel);
         QCOMPARE(help.count(), 1);
         QCOMPARE(help.front().front().toInt(), 3);
     }

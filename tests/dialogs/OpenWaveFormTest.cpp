@@ -222,36 +222,32 @@ private slots:
         QCOMPARE(Sampler.Eps.WaveSample, 1);
     }
 
-    void UploadModeWithTwoInstrumentsCanCreateTheMissingOnes() {
+    void TwoInstrumentsMapToTheirNumbersAndUploadCanCreateTheOthers() {
         LoadFirstAndThird();
-        TSeen seen;
+        TSeen open;
+        Browse(owOpen, [&] {
+            open = Look();
+            Choose(1, 1);
+        });
+        QCOMPARE(open.Instruments, QStringList({"(1) Alpha", "(3) Gamma"}));
+        QCOMPARE(open.InstrumentMap, Numbers({0, 2}));
+        QCOMPARE(Sampler.Eps.Instrument, 2);
+        QCOMPARE(Sampler.Eps.WaveSample, 2);
+
+        TSeen upload;
         const TModalResult result = Browse(owUpload, [&] {
-            seen = Look();
+            upload = Look();
             Choose(1, 0);
         });
         QCOMPARE(result, mrOk);
-        QCOMPARE(seen.Instruments.size(), 8);
-        QCOMPARE(seen.Instruments[0], QString("(1) Alpha"));
-        QCOMPARE(seen.Instruments[2], QString("(3) Gamma"));
+        QCOMPARE(upload.Instruments.size(), 8);
+        QCOMPARE(upload.Instruments[0], QString("(1) Alpha"));
+        QCOMPARE(upload.Instruments[2], QString("(3) Gamma"));
         for (int row : {1, 3, 4, 5, 6, 7}) {
-            QVERIFY(seen.Instruments[row].endsWith(") <new>"));
+            QVERIFY(upload.Instruments[row].endsWith(") <new>"));
         }
         QCOMPARE(Sampler.Eps.Instrument, 1);
         QCOMPARE(Sampler.Eps.WaveSample, 1);
-    }
-
-    void OpenModeMapsRowsToInstrumentNumbers() {
-        LoadFirstAndThird();
-        TSeen seen;
-        const TModalResult result = Browse(owOpen, [&] {
-            seen = Look();
-            Choose(1, 1);
-        });
-        QCOMPARE(result, mrOk);
-        QCOMPARE(seen.Instruments, QStringList({"(1) Alpha", "(3) Gamma"}));
-        QCOMPARE(seen.InstrumentMap, Numbers({0, 2}));
-        QCOMPARE(Sampler.Eps.Instrument, 2);
-        QCOMPARE(Sampler.Eps.WaveSample, 2);
     }
 
     void NewRowTakesTheFirstFreeSlot() {
