@@ -1,0 +1,190 @@
+// The download against the virtual sampler: the blocks it asks for, the
+// file it writes, how it finds its wavesample, and how it ends when the user
+// cancels, the sampler refuses or the sampler falls silent.
+#include "tests/transfer/TransferFixture.h"
+
+#include "transfer/Download.h"
+
+namespace {
+
+TSamples Ramp(std::size_t count) {
+    TSamples samples(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        samples[i] = static_cast<std::int16_t>(static_cast<int>(i * 37 % 65536) - 32768);
+    }
+    return samples;
+}
+
+class DownloadTest : public TransferTest {};
+
+TEST_F(DownloadTest, FetchesTheWaveSampleBlockByBlock) {
+    const TSamples data = Ramp(2000);
+    Place(5, 1, data, 1000, 1600);
+    const std::string file = Path("part.wav");
+
+    const TTransferReport report = Download(5, 1, file);
+
+    EXPECT_EQ(report.Outcome, toCompleted) << report.Message;
+    EXPECT_EQ(report.Message, "Saved 600 samples to " + file + ".");
+    EXPECT_FALSE(report.IncompleteFile);
+    const std::string trace = Trace.Text();
+    EXPECT_NE(trace.find("-Download-\r\n"), std::string::npos);
+    EXPECT_NE(trace.find("Size :600\r\nState :1\r\nState :2\r\nGetWaveSampleData(1000,1256)\r\n"
+                         "State :3\r\n"),
+              std::string::npos)
+        << trace;
+    EXPECT_EQ(CountLines(trace, "GetWaveSampleData(1256,1512)"), 1);
+    EXPECT_NE(trace.find("GetWaveSampleData(1512,1600)\r\nState :3\r\nState :4\r\nProc.Inp"),
+              std::string::npos);
+    EXPECT_NE(trace.find("Last block received\r\nEnd of Download\r\n** Start of MidiIn Dump **"),
+              std::string::npos);
+    EXPECT_EQ(FileSize(file), 44u + 1200u);
+    EXPECT_EQ(SamplesOfWaveFile(file), TSamples(data.begin() + 1000, data.begin() + 1600));
+    // A new wavesample's period of 21 ticks.
+    EXPECT_EQ(RateOfWaveFile(file), 625000u / 21);
+    ASSERT_EQ(FrontEnd.Progress.size(), 3u);
+    EXPECT_EQ(FrontEnd.Progress[0].second, 42.0f);
+    EXPECT_EQ(FrontEnd.Progress[1].second, 85.0f);
+    EXPECT_EQ(FrontEnd.Progress[2].second, 100.0f);
+    EXPECT_GE(FrontEnd.Progress[2].first, 0.0f);
+    EXPECT_EQ(FrontEnd.Caption, "Downloading...");
+    EXPECT_FALSE(FrontEnd.Showing);
+    EXPECT_EQ(Eps->DownloadState, 0);
+    EXPECT_EQ(UploadDownloadPath, Folder.string());
+    EXPECT_EQ(FrontEnd.Reports.size(), 1u);
+}
+
+TEST_F(DownloadTest, TakesTheOpenWaveSampleWithoutTheBrowser) {
+    ASSERT_TRUE(Eps->CheckConnection());
+    Eps->Instrument = 1;
+    Eps->WaveSample = 2;
+    ASSERT_EQ(Eps->OpenWavesample(true), orOpened);
+    FrontEnd.File = Path("rim.wav");
+    UploadDownloadPath = "/start/here";
+
+    TDownload download(*Eps, FrontEnd, UploadDownloadPath);
+    const TTransferReport report = download.Run();
+
+    EXPECT_EQ(report.Outcome, toCompleted) << report.Message;
+    EXPECT_EQ(FrontEnd.TargetChoices, 0);
+    EXPECT_EQ(FrontEnd.InitialFolder, "/start/here");
+    EXPECT_TRUE(Eps->WaveSampleOpen);
+    const std::int32_t size = Eps->GetSampleAddress(wpSampleEnd);
+    EXPECT_EQ(SamplesOfWaveFile(FrontEnd.File), DataOf(1, 2, 0, static_cast<std::size_t>(size)));
+}
+
+TEST_F(DownloadTest, AskesAgainWhenTheChosenWaveSampleCannotBeRead) {
+    FrontEnd.Targets = {{2, 1}, {1, 2}};
+    FrontEnd.File = Path("second.wav");
+    TDownload download(*Eps, FrontEnd, UploadDownloadPath);
+
+    EXPECT_EQ(download.Run().Outcome, toCompleted);
+    EXPECT_EQ(FrontEnd.TargetChoices, 2);
+    EXPECT_FALSE(Eps->WaveSampleOpen);
+}
+
+TEST_F(DownloadTest, CancellingTheBrowserEndsBeforeTheFileDialog) {
+    TDownload download(*Eps, FrontEnd, UploadDownloadPath);
+    const TTransferReport report = download.Run();
+    EXPECT_EQ(report.Outcome, toNotStarted);
+    EXPECT_EQ(FrontEnd.FileChoices, 0);
+    ASSERT_EQ(FrontEnd.Reports.size(), 1u);
+}
+
+TEST_F(DownloadTest, AWaveSampleWithoutSamplesIsRefusedBeforeAnyFile) {
+    Place(5, 1, Ramp(10), 4, 4);
+    const std::string file = Path("empty.wav");
+
+    const TTransferReport report = Download(5, 1, file);
+
+    EXPECT_EQ(report.Outcome, toFailed);
+    EXPECT_NE(report.Message.find("Instrument 6, wavesample 1 holds no samples"), std::string::npos)
+        << report.Message;
+    EXPECT_EQ(FrontEnd.FileChoices, 0);
+    EXPECT_FALSE(std::filesystem::exists(file));
+    EXPECT_EQ(Trace.Text().find("Size :"), std::string::npos);
+}
+
+TEST_F(DownloadTest, AWaveSampleWithoutRateIsRefused) {
+    Place(5, 1, Ramp(600), 0, 500);
+    Sampler().Inspect([](TSamplerModel& model) {
+        model.Instrument(5)->WaveSample(1)->Parameters[TWaveSample::PeriodWord] = 0;
+    });
+    const TTransferReport report = Download(5, 1, Path("norate.wav"));
+    EXPECT_EQ(report.Outcome, toFailed);
+    EXPECT_NE(report.Message.find("no sample rate"), std::string::npos) << report.Message;
+}
+
+TEST_F(DownloadTest, CancelInAWaitStateKeepsTheBlocksThatCame) {
+    Place(5, 1, Ramp(2000), 0, 1024);
+    FrontEnd.OnEvents = [&] {
+        if (Eps->DownloadState == 5 && FrontEnd.Progress.size() == 2) {
+            FrontEnd.CancelRequested = true;
+        }
+    };
+    const std::string file = Path("cancelled.wav");
+
+    const TTransferReport report = Download(5, 1, file);
+
+    EXPECT_EQ(report.Outcome, toCancelled);
+    EXPECT_TRUE(report.IncompleteFile);
+    EXPECT_EQ(report.Message,
+              "The download was cancelled; " + file + " is incomplete (512 of 1024 samples).");
+    const std::string trace = Trace.Text();
+    EXPECT_NE(trace.find("User pressed Cancel\r\nState :0\r\nEnd of Download\r\n"),
+              std::string::npos)
+        << trace;
+    // The header still announces the whole wavesample.
+    EXPECT_EQ(FileSize(file), 44u + 1024u);
+    EXPECT_EQ(SamplesOfWaveFile(file), DataOf(5, 1, 0, 512));
+    EXPECT_EQ(Eps->DownloadState, 0);
+    EXPECT_FALSE(FrontEnd.Showing);
+}
+
+TEST_F(DownloadTest, ASamplerThatFallsSilentStopsTheDownload) {
+    Place(5, 1, Ramp(2000), 0, 1024);
+    FrontEnd.OnEvents = [&] {
+        if (FrontEnd.Progress.size() == 1) {
+            Sampler().SetFaults({.Silent = true});
+        }
+    };
+    const std::string file = Path("silent.wav");
+    TDownload download(*Eps, FrontEnd, UploadDownloadPath);
+    download.SilenceLimit = std::chrono::milliseconds(300);
+    FrontEnd.Targets = {{5, 1}};
+    FrontEnd.File = file;
+
+    const TTransferReport report = download.Run();
+
+    EXPECT_EQ(report.Outcome, toNoAnswer);
+    EXPECT_TRUE(report.IncompleteFile);
+    EXPECT_EQ(report.Message, "The sampler sent nothing for 300 ms; the download was stopped; " +
+                                  file + " is incomplete (256 of 1024 samples).");
+    EXPECT_NE(Trace.Text().find("State :3\r\nNo answer for 300 ms\r\nEnd of Download"),
+              std::string::npos);
+    EXPECT_EQ(FileSize(file), 44u + 512u);
+}
+
+TEST_F(DownloadTest, ARefusalStopsTheDownloadAndIsReported) {
+    // Instrument 1's wavesample 2 is a parameters-only copy: the sampler
+    // reads its parameters but refuses its data.
+    const std::string file = Path("copy.wav");
+    const TTransferReport report = Download(0, 2, file);
+
+    EXPECT_EQ(report.Outcome, toRefused);
+    EXPECT_EQ(report.Reply, rrFailed);
+    EXPECT_TRUE(report.IncompleteFile);
+    EXPECT_NE(report.Message.find("The sampler stopped the download"), std::string::npos);
+    EXPECT_EQ(FrontEnd.Warnings, std::vector<std::string>{"WaveSample is a Copy"});
+    EXPECT_EQ(FileSize(file), 44u);
+}
+
+TEST_F(DownloadTest, AFileThatCannotBeCreatedIsReported) {
+    const std::string file = Path("no/such/folder/x.wav");
+    const TTransferReport report = Download(1, 1, file);
+    EXPECT_EQ(report.Outcome, toFailed);
+    EXPECT_EQ(report.Message, "Cannot create " + file + ".");
+    EXPECT_EQ(CountLines(Trace.Text(), "Unable to write download file " + file), 1);
+}
+
+} // namespace

@@ -1,0 +1,290 @@
+// The upload against the virtual sampler: the blocks and parameters it
+// sends, the repairs of a missing instrument, layer or wavesample, the delay
+// the sampler asks for, the rename after the file, and the round trip of
+// every format the reader converts.
+#include "tests/transfer/TransferFixture.h"
+
+#include <algorithm>
+#include <fstream>
+#include <tuple>
+
+#include "transfer/Upload.h"
+
+namespace {
+
+std::vector<std::uint8_t> Pcm16(const TSamples& samples) {
+    std::vector<std::uint8_t> bytes;
+    for (std::int16_t sample : samples) {
+        bytes.push_back(static_cast<std::uint8_t>(sample & 0xFF));
+        bytes.push_back(static_cast<std::uint8_t>((sample >> 8) & 0xFF));
+    }
+    return bytes;
+}
+
+TSamples Wave(std::size_t count, int seed = 1) {
+    TSamples samples(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        samples[i] = static_cast<std::int16_t>((static_cast<int>(i) * 97 * seed) % 60000 - 30000);
+    }
+    return samples;
+}
+
+class UploadTest : public TransferTest {
+protected:
+    // A mono 16-bit file of these samples.
+    std::string MonoFile(const std::string& name, const TSamples& samples,
+                         std::uint32_t rate = 22050) {
+        const std::string file = Path(name);
+        WriteWaveFile(file, 1, 16, rate, Pcm16(samples));
+        return file;
+    }
+};
+
+TEST_F(UploadTest, SendsTheFileInBlocksAndThenTheParameters) {
+    const TSamples samples = Wave(1000);
+    const std::string file = MonoFile("ramp.wav", samples);
+
+    const TTransferReport report = Upload(file, 1, 1);
+
+    EXPECT_EQ(report.Outcome, toCompleted) << report.Message;
+    EXPECT_EQ(report.Message,
+              "Sent 1000 samples to instrument 2, wavesample 1 and named the instrument after "
+              "the file.");
+    EXPECT_EQ(SamplerLog("SendWaveSampleDataHeader"),
+              (std::vector<std::string>{"SendWaveSampleDataHeader 1/0/1 0..256 -> 0",
+                                        "SendWaveSampleDataHeader 1/0/1 256..512 -> 0",
+                                        "SendWaveSampleDataHeader 1/0/1 512..768 -> 0",
+                                        "SendWaveSampleDataHeader 1/0/1 768..1000 -> 0"}));
+    EXPECT_EQ(SamplerLog("SendWaveSampleParametersHeader").size(), 1u);
+    EXPECT_EQ(DataOf(1, 1, 0, 1000), samples);
+    const std::optional<TWaveSample> target = WaveSampleAt(1, 1);
+    ASSERT_TRUE(target);
+    EXPECT_EQ(target->High(TWaveSample::PeriodWord), 28);
+    EXPECT_EQ(target->Address(TWaveSample::StartWord), 0u);
+    EXPECT_EQ(target->Address(TWaveSample::EndWord), 1000u);
+    EXPECT_EQ(target->Address(TWaveSample::LoopEndWord), 1000u);
+    EXPECT_EQ(InstrumentNameOf(1), "RAMP");
+    ASSERT_EQ(FrontEnd.Progress.size(), 4u);
+    EXPECT_EQ(FrontEnd.Progress[0].second, 25.0f);
+    EXPECT_EQ(FrontEnd.Progress[3].second, 100.0f);
+    EXPECT_EQ(FrontEnd.Caption, "Uploading...");
+    EXPECT_FALSE(FrontEnd.Showing);
+    const std::string trace = Trace.Text();
+    EXPECT_NE(trace.find("State 13\r\nState 14\r\nProc.Inp"), std::string::npos) << trace;
+    EXPECT_NE(trace.find("State 24\r\nStart of rename"), std::string::npos);
+    EXPECT_EQ(CountLines(trace, "** Start of MidiIn Dump **"), 1);
+    EXPECT_EQ(Eps->UploadState, 0);
+    EXPECT_EQ(UploadDownloadPath, Folder.string());
+}
+
+// Channels, bits, and the sample words the reader makes of the frames.
+using TFormatCase = std::tuple<int, int>;
+
+class UploadRoundTripTest : public UploadTest, public ::testing::WithParamInterface<TFormatCase> {
+protected:
+    // Frames of the format from a pattern, and what the sampler should hold.
+    void MakeFrames(std::size_t count, std::vector<std::uint8_t>& bytes, TSamples& expected) {
+        const auto [channels, bits] = GetParam();
+        const TSamples left = Wave(count, 1);
+        const TSamples right = Wave(count, 3);
+        for (std::size_t i = 0; i < count; ++i) {
+            if (bits == 8) {
+                const auto l = static_cast<std::uint8_t>((left[i] >> 8) + 128);
+                const auto r = static_cast<std::uint8_t>((right[i] >> 8) + 128);
+                bytes.push_back(l);
+                if (channels == 2) {
+                    bytes.push_back(r);
+                }
+                expected.push_back(static_cast<std::int16_t>(
+                    channels == 1 ? l * 256 - 32768 : l * 128 + r * 128 - 32768));
+            } else {
+                const TSamples frame =
+                    channels == 1 ? TSamples{left[i]} : TSamples{left[i], right[i]};
+                const std::vector<std::uint8_t> pcm = Pcm16(frame);
+                bytes.insert(bytes.end(), pcm.begin(), pcm.end());
+                expected.push_back(channels == 1
+                                       ? left[i]
+                                       : static_cast<std::int16_t>(left[i] / 2 + right[i] / 2));
+            }
+        }
+    }
+};
+
+TEST_P(UploadRoundTripTest, ComesBackAsTheReaderConvertedIt) {
+    const auto [channels, bits] = GetParam();
+    std::vector<std::uint8_t> bytes;
+    TSamples expected;
+    MakeFrames(777, bytes, expected);
+    const std::string file = Path("in.wav");
+    WriteWaveFile(file, static_cast<std::uint16_t>(channels), static_cast<std::uint16_t>(bits),
+                  44100, bytes);
+    Eps->SetBlockSize(300);
+
+    // Instrument 1 uses wavesamples 1 and 2: the browser's new row is 3.
+    ASSERT_EQ(Upload(file, 0, 3).Outcome, toCompleted);
+    const std::string back = Path("back.wav");
+    ASSERT_EQ(Download(0, 3, back).Outcome, toCompleted);
+
+    EXPECT_EQ(SamplesOfWaveFile(back), expected);
+    // The period of 14 ticks that 44100 Hz becomes.
+    EXPECT_EQ(RateOfWaveFile(back), 44642u);
+    EXPECT_EQ(SamplerLog("CreateWaveSample"),
+              std::vector<std::string>{"CreateWaveSample 0/0/1 as 3 -> 0"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, UploadRoundTripTest,
+                         ::testing::Values(TFormatCase{1, 8}, TFormatCase{2, 8}, TFormatCase{1, 16},
+                                           TFormatCase{2, 16}));
+
+TEST_F(UploadTest, CreatesAMissingInstrumentItsLayerAndTheWaveSample) {
+    const TSamples samples = Wave(300);
+    const std::string file = MonoFile("new.one.wav", samples);
+
+    const TTransferReport report = Upload(file, 2, 1);
+
+    EXPECT_EQ(report.Outcome, toCompleted) << report.Message;
+    const std::vector<std::string> log = SamplerLog();
+    const std::vector<std::string> expected = {"SendWaveSampleDataHeader 2/0/1 0..256 -> 5",
+                                               "CreateInstrument 2/0/1 -> 0",
+                                               "Program 10",
+                                               "Program 2",
+                                               "Program 2",
+                                               "SendWaveSampleDataHeader 2/0/1 0..256 -> 6",
+                                               "CreateLayer 2/0/1 -> 0",
+                                               "SendWaveSampleDataHeader 2/0/1 0..256 -> 8",
+                                               "CreateWaveSample 2/0/1 as 1 -> 0",
+                                               "SendWaveSampleDataHeader 2/0/1 0..256 -> 0"};
+    const auto first = std::find(log.begin(), log.end(), expected.front());
+    ASSERT_NE(first, log.end());
+    EXPECT_EQ(std::vector<std::string>(first, first + static_cast<std::ptrdiff_t>(expected.size())),
+              expected);
+    EXPECT_EQ(DataOf(2, 1, 0, 300), samples);
+    EXPECT_EQ(InstrumentNameOf(2), "NEW");
+    const std::string trace = Trace.Text();
+    for (const char* state :
+         {"State 15", "State 17", "State 18", "State 20", "State 21", "State 23"}) {
+        EXPECT_EQ(CountLines(trace, state), 1) << state;
+    }
+}
+
+TEST_F(UploadTest, AMissingLayerMakesWaveSampleOneTheTarget) {
+    Sampler().Inspect([](TSamplerModel& model) { model.CreateInstrument(6); });
+    const std::string file = MonoFile("layer.wav", Wave(100));
+
+    EXPECT_EQ(Upload(file, 6, 4).Outcome, toCompleted);
+
+    EXPECT_EQ(Eps->WaveSample, 1);
+    EXPECT_EQ(DataOf(6, 1, 0, 100), Wave(100));
+    EXPECT_EQ(InstrumentNameOf(6), "LAYER");
+}
+
+TEST_F(UploadTest, OnlyAnUploadIntoWaveSampleOneRenamesTheInstrument) {
+    const std::string file = MonoFile("kick.drum.wav", Wave(64));
+    ASSERT_EQ(Upload(file, 1, 2).Outcome, toCompleted);
+    EXPECT_EQ(InstrumentNameOf(1), "DRUM KIT");
+    EXPECT_EQ(CountLines(Trace.Text(), "Start of rename"), 0);
+
+    ASSERT_EQ(Upload(file, 1, 1).Outcome, toCompleted);
+    EXPECT_EQ(InstrumentNameOf(1), "KICK");
+}
+
+TEST_F(UploadTest, ASamplerThatIsNotReadyGetsALongerDelay) {
+    TSamplerOptions options;
+    // Storing a block of 256 words takes 77 ms.
+    options.Timing.BlockPerWord = std::chrono::microseconds(300);
+    Restart(options);
+    const TSamples samples = Wave(768);
+    const std::string file = MonoFile("slow.wav", samples);
+
+    const TTransferReport report = Upload(file, 1, 2);
+
+    EXPECT_EQ(report.Outcome, toCompleted) << report.Message;
+    EXPECT_EQ(CountLines(Trace.Text(), "Delay set to100"), 1);
+    EXPECT_GE(Eps->Delay(), 100);
+    EXPECT_EQ(SamplerLog("SendWaveSampleDataHeader 1/0/2 256..512 -> 20").size(), 1u);
+    EXPECT_EQ(DataOf(1, 2, 0, 768), samples);
+}
+
+TEST_F(UploadTest, CancelInAWaitStateEndsTheUpload) {
+    FrontEnd.OnEvents = [&] {
+        if (Eps->UploadState == 7 && !FrontEnd.Progress.empty()) {
+            FrontEnd.CancelRequested = true;
+        }
+    };
+    const TTransferReport report = Upload(MonoFile("c.wav", Wave(1000)), 1, 2);
+
+    EXPECT_EQ(report.Outcome, toCancelled);
+    EXPECT_EQ(report.Message,
+              "The upload was cancelled after 256 of 1000 samples sent to instrument 2, "
+              "wavesample 2.");
+    // The pass that sees the cancel writes state 0 in place of the wait.
+    EXPECT_NE(Trace.Text().find("State 6\r\nState 0\r\n** Start of MidiIn Dump **"),
+              std::string::npos);
+    EXPECT_EQ(Eps->UploadState, 0);
+    EXPECT_FALSE(FrontEnd.Showing);
+}
+
+TEST_F(UploadTest, ASamplerThatFallsSilentStopsTheUpload) {
+    FrontEnd.OnEvents = [&] {
+        if (FrontEnd.Progress.size() == 1) {
+            Sampler().SetFaults({.Silent = true});
+        }
+    };
+    FrontEnd.Targets = {{1, 2}};
+    FrontEnd.File = MonoFile("s.wav", Wave(1000));
+    TUpload upload(*Eps, FrontEnd, UploadDownloadPath);
+    upload.SilenceLimit = std::chrono::milliseconds(300);
+
+    const TTransferReport report = upload.Run();
+
+    EXPECT_EQ(report.Outcome, toNoAnswer);
+    EXPECT_NE(report.Message.find("The sampler sent nothing for 300 ms; the upload was stopped "
+                                  "after 256 of 1000 samples"),
+              std::string::npos)
+        << report.Message;
+    EXPECT_NE(Trace.Text().find("State 4\r\nNo answer for 300 ms\r\n"), std::string::npos);
+}
+
+TEST_F(UploadTest, FormatsTheReaderCannotConvertStopBeforeTheTransfer) {
+    const std::string file = Path("wide.wav");
+    WriteWaveFile(file, 1, 24, 44100, std::vector<std::uint8_t>(300, 0));
+
+    const TTransferReport report = Upload(file, 1, 2);
+
+    EXPECT_EQ(report.Outcome, toFailed);
+    EXPECT_NE(report.Message.find("24-bit"), std::string::npos) << report.Message;
+    EXPECT_EQ(FrontEnd.TargetChoices, 0);
+    EXPECT_EQ(CountLines(Trace.Text(), "State 1"), 0);
+}
+
+TEST_F(UploadTest, AFileThatIsNotWaveIsRefused) {
+    const std::string file = Path("text.wav");
+    std::ofstream(file) << "hello";
+    const TTransferReport report = Upload(file, 1, 2);
+    EXPECT_EQ(report.Outcome, toFailed);
+    EXPECT_EQ(report.Message, file + " is not a PCM WAVE file that can be read.");
+    EXPECT_EQ(CountLines(Trace.Text(), "Not a RIFF file"), 1);
+}
+
+TEST_F(UploadTest, AMissingFileIsReported) {
+    const std::string file = Path("gone.wav");
+    EXPECT_EQ(Upload(file, 1, 2).Message, "Cannot open " + file + ".");
+    EXPECT_EQ(CountLines(Trace.Text(), "Unable to open file " + file), 1);
+}
+
+TEST_F(UploadTest, TheOpenWaveSampleIsClosedEvenWhenTheFileDialogIsCancelled) {
+    ASSERT_TRUE(Eps->CheckConnection());
+    Eps->Instrument = 1;
+    Eps->WaveSample = 1;
+    ASSERT_EQ(Eps->OpenWavesample(true), orOpened);
+
+    const TTransferReport report = Upload("", 1, 1);
+
+    EXPECT_EQ(report.Outcome, toNotStarted);
+    EXPECT_FALSE(Eps->WaveSampleOpen);
+    EXPECT_EQ(FrontEnd.SelectionsCleared, 1);
+    EXPECT_EQ(SamplerLog("Close 1/0/1").size(), 1u);
+    EXPECT_EQ(FrontEnd.TargetChoices, 0);
+}
+
+} // namespace

@@ -1,0 +1,42 @@
+// The download: a wavesample of the sampler into a WAVE file. It settles the
+// wavesample (the one open for editing, or one chosen in the browser), asks
+// for the file, writes the whole header at once and then fetches the sample
+// data block by block, writing each block as it arrives.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "transfer/Transfer.h"
+
+class TDownload : public TTransfer {
+public:
+    TDownload(TEps& eps, TTransferFrontEnd& frontEnd, std::string& uploadDownloadPath);
+
+    // The whole command; the report also goes to the front end.
+    TTransferReport Run();
+
+private:
+    bool Prepare();
+    // The browser until a wavesample's parameters could be read.
+    bool ChooseWaveSample();
+    // Why the wavesample cannot become a WAVE file, if it cannot.
+    std::optional<std::string> NothingToSave() const;
+    bool CreateFile();
+    void Transfer();
+    int Step(int state) override;
+    void UserCancelled() override;
+    int RequestBlock();
+    int ReceiveBlock();
+    // Closes the file, noticing a write that failed on the way.
+    bool CloseFile();
+    void Settle(bool completed, bool written);
+
+    TFile File;
+    std::int32_t SampleStart = 0;
+    std::int32_t SampleEnd = 0;
+    std::int32_t BlockStart = 0;
+    std::int32_t BlockEnd = 0;
+    bool Completed = false;
+};

@@ -1,0 +1,166 @@
+#include "transfer/Transfer.h"
+
+#include <filesystem>
+#include <thread>
+
+#include "debug/DebugDevice.h"
+
+namespace {
+
+// Between two looks at the input in a wait state. A block of the slowest
+// kind (a response on a real MIDI cable) takes milliseconds, so this costs no
+// speed and keeps the loop from spinning a core.
+constexpr auto PollPause = std::chrono::microseconds(250);
+
+std::string ReplyText(TReplyResult reply) {
+    switch (reply) {
+    case rrAck:
+        return "an acknowledgement out of turn";
+    case rrFailed:
+        return "a refusal, or a reply that could not be read";
+    case rrNoInstrument:
+        return "no such instrument";
+    case rrNoLayer:
+        return "the instrument has no layer";
+    case rrInvalidWaveSample:
+        return "no such wavesample";
+    case rrRefused23:
+        return "refused, code 23";
+    case rrNothing:
+        return "nothing readable";
+    case rrUnknownResponse:
+        return "a response the program does not know";
+    case rrNothingAfterWait:
+        return "\"wait\", then nothing";
+    case rrSlowDown:
+        return "too fast";
+    case rrOverview:
+    case rrData:
+    case rrWaveSampleParameters:
+    case rrDataHeader:
+    case rrInstrumentParameters:
+        break;
+    }
+    return "data out of turn";
+}
+
+std::string DurationText(std::chrono::milliseconds duration) {
+    return duration.count() % 1000 == 0 ? std::to_string(duration.count() / 1000) + " s"
+                                        : std::to_string(duration.count()) + " ms";
+}
+
+} // namespace
+
+TTransfer::TTransfer(TEps& eps, TTransferFrontEnd& frontEnd, std::string& uploadDownloadPath)
+    : Eps(eps), FrontEnd(frontEnd), UploadDownloadPath(uploadDownloadPath) {}
+
+void TTransfer::RunLoop(int& state, std::string_view stateLabel) {
+    int traced = 0;
+    try {
+        while (state != 0) {
+            FrontEnd.ProcessEvents();
+            if (FrontEnd.Cancelled()) {
+                CancelSeen = true;
+                UserCancelled();
+                state = 0;
+            }
+            if (state != traced) {
+                DebugWriteLn(DebugDevice, std::string(stateLabel) + std::to_string(state));
+                traced = state;
+                RestartSilenceClock();
+            }
+            if (state != 0) {
+                state = Step(state);
+            }
+        }
+    } catch (...) {
+        // A port's hard failure: the parser must not stay in transfer mode,
+        // and the progress window must not stay up.
+        state = 0;
+        FrontEnd.EndTransfer();
+        throw;
+    }
+}
+
+int TTransfer::Await(std::uint32_t count, int waiting, int next) {
+    const std::uint32_t present = Eps.MidiIn->InputCount();
+    if (present >= count) {
+        return next;
+    }
+    const TClock::time_point now = TClock::now();
+    if (present != LastCount) {
+        LastCount = present;
+        LastChange = now;
+    } else if (now - LastChange >= SilenceLimit) {
+        DebugWriteLn(DebugDevice, "No answer for " + DurationText(SilenceLimit));
+        Silent = true;
+        return 0;
+    }
+    std::this_thread::sleep_for(PollPause);
+    return waiting;
+}
+
+int TTransfer::Expect(TReplyResult expected, int next) {
+    const TReplyResult reply = Eps.ProcessInput();
+    return reply == expected ? next : Stop(reply);
+}
+
+int TTransfer::Stop(TReplyResult reply) {
+    Refused = true;
+    Report.Reply = reply;
+    return 0;
+}
+
+void TTransfer::RestartSilenceClock() {
+    LastCount = Eps.MidiIn->InputCount();
+    LastChange = TClock::now();
+}
+
+void TTransfer::StartClock() {
+    StartTime = TClock::now();
+}
+
+void TTransfer::ShowProgress(std::uint32_t done, std::uint32_t total) {
+    const auto elapsed = static_cast<std::uint32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(TClock::now() - StartTime).count());
+    const auto millisecondsLeft =
+        static_cast<float>(static_cast<long double>(elapsed) * total / done - elapsed);
+    const float secondsLeft = (millisecondsLeft + 999) * 0.001f;
+    // Wide, so that a long wavesample does not overflow the product.
+    const auto percent = static_cast<float>(std::uint64_t{done} * 100 / total);
+    FrontEnd.ShowProgress(secondsLeft, percent);
+    Report.Done = done;
+}
+
+void TTransfer::RememberFolder(const std::string& file) {
+    std::error_code error;
+    const std::filesystem::path path = std::filesystem::absolute(file, error);
+    if (!error) {
+        UploadDownloadPath = path.parent_path().string();
+    }
+}
+
+bool TTransfer::Fail(const std::string& message) {
+    Report.Outcome = toFailed;
+    Report.Message = message;
+    return false;
+}
+
+std::string TTransfer::SettleOutcome(bool completed, std::string_view what) {
+    const std::string name(what);
+    if (CancelSeen) {
+        Report.Outcome = toCancelled;
+        return "The " + name + " was cancelled";
+    }
+    if (Silent) {
+        Report.Outcome = toNoAnswer;
+        return "The sampler sent nothing for " + DurationText(SilenceLimit) + "; the " + name +
+               " was stopped";
+    }
+    if (Refused || !completed) {
+        Report.Outcome = toRefused;
+        return "The sampler stopped the " + name + " (" + ReplyText(Report.Reply) + ")";
+    }
+    Report.Outcome = toCompleted;
+    return {};
+}

@@ -1,0 +1,89 @@
+// What the download and the upload share: a loop that performs one step of
+// a state machine per pass while it serves the progress window, waits for the
+// sampler's replies by polling the number of bytes waiting in the input, the
+// progress figures, and the word to the user at the end.
+//
+// The state numbers live in the engine (DownloadState, UploadState) because
+// the reply parser reads them too.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "eps/Eps.h"
+#include "transfer/TransferFrontEnd.h"
+
+class TTransfer {
+public:
+    // A wait for the sampler that sees no new byte for this long stops the
+    // transfer as a refusal would. Far beyond the pause of a sampler that is
+    // storing a block, and short enough not to leave the user guessing.
+    std::chrono::milliseconds SilenceLimit = std::chrono::seconds(30);
+
+    virtual ~TTransfer() = default;
+    TTransfer(const TTransfer&) = delete;
+    TTransfer& operator=(const TTransfer&) = delete;
+
+protected:
+    using TClock = std::chrono::steady_clock;
+
+    struct TFileCloser {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
+    using TFile = std::unique_ptr<std::FILE, TFileCloser>;
+
+    // uploadDownloadPath is the folder the file dialogs start in; each
+    // transfer leaves there the folder of the file it used.
+    TTransfer(TEps& eps, TTransferFrontEnd& frontEnd, std::string& uploadDownloadPath);
+
+    // Passes of the loop while state is not 0: serve the window, take a
+    // cancel, trace each new state as stateLabel and its number, perform
+    // the state's step.
+    void RunLoop(int& state, std::string_view stateLabel);
+    // Performs one state's action and gives the next state.
+    virtual int Step(int state) = 0;
+    // Called on the pass that sees the Cancel flag.
+    virtual void UserCancelled() {}
+
+    // A wait state: next once count bytes are waiting, waiting while they
+    // are not (after a short sleep), 0 once the sampler has sent nothing for
+    // SilenceLimit.
+    int Await(std::uint32_t count, int waiting, int next);
+    // next when the sampler's reply is expected, else the end of the loop.
+    int Expect(TReplyResult expected, int next);
+    // Ends the loop on a reply it cannot go on from.
+    int Stop(TReplyResult reply);
+
+    void StartClock();
+    // Time left and percentage after done of total words.
+    void ShowProgress(std::uint32_t done, std::uint32_t total);
+
+    // The file's folder, for the next file dialog.
+    void RememberFolder(const std::string& file);
+
+    // Ends the preparation without a transfer; always false.
+    bool Fail(const std::string& message);
+    // How the loop ended: the outcome in the report and, when it did not
+    // complete, the start of its message ("The download was cancelled",
+    // "The sampler stopped the download (no such wavesample)").
+    std::string SettleOutcome(bool completed, std::string_view what);
+
+    TEps& Eps;
+    TTransferFrontEnd& FrontEnd;
+    std::string& UploadDownloadPath;
+    TTransferReport Report;
+
+private:
+    void RestartSilenceClock();
+
+    bool CancelSeen = false;
+    bool Silent = false;
+    bool Refused = false;
+    TClock::time_point StartTime;
+    std::uint32_t LastCount = 0;
+    TClock::time_point LastChange;
+};

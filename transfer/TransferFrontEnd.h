@@ -1,0 +1,71 @@
+// What the download and upload workflows need from the program around them:
+// the target and file choices, the progress window, the event pump and a
+// word to the user about how the transfer ended. The desktop program answers
+// with its dialogs, the command-line tool with its arguments and a terminal
+// progress bar.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "eps/ReplyResult.h"
+
+enum TTransferDirection { tdDownload, tdUpload };
+
+enum TTransferOutcome {
+    toCompleted,
+    // Ended before any sample moved, with nothing more to say: the
+    // connection check has told the user already, or the user cancelled a
+    // choice.
+    toNotStarted,
+    // Could not start, or could not write its file; the message says why.
+    toFailed,
+    toCancelled,
+    // The sampler answered something the transfer cannot go on from.
+    toRefused,
+    // The sampler sent nothing for the transfer's silence limit.
+    toNoAnswer,
+};
+
+struct TTransferReport {
+    TTransferOutcome Outcome = toNotStarted;
+    // One line for the user; empty for toNotStarted.
+    std::string Message;
+    // The sampler's last reply, for toRefused.
+    TReplyResult Reply = rrAck;
+    std::string File;
+    // A download that did not complete leaves its file behind, holding the
+    // header of the whole wavesample and only the blocks that came.
+    bool IncompleteFile = false;
+    std::uint32_t Done = 0;
+    std::uint32_t Total = 0;
+};
+
+class TTransferFrontEnd {
+public:
+    virtual ~TTransferFrontEnd() = default;
+
+    // The browser: sets the engine's Instrument and WaveSample to the
+    // user's choice; false when the user cancels.
+    virtual bool ChooseTarget(TTransferDirection direction) = 0;
+    // The file dialog (save for a download, open for an upload), starting in
+    // initialFolder; the chosen path, or empty when the user cancels.
+    virtual std::string ChooseFile(TTransferDirection direction,
+                                   const std::string& initialFolder) = 0;
+    // The upload closes the open wavesample first; the view drops its
+    // selection with it.
+    virtual void ClearSelection() = 0;
+
+    // The progress window: shown with its caption and a cleared Cancel flag,
+    // fed after each block, hidden at the end.
+    virtual void BeginTransfer(const std::string& caption) = 0;
+    virtual void ShowProgress(float secondsLeft, float percent) = 0;
+    virtual void EndTransfer() = 0;
+    virtual bool Cancelled() = 0;
+    // Serves whatever input is pending (the Cancel button); called once per
+    // pass of the transfer loop.
+    virtual void ProcessEvents() = 0;
+
+    // Called once at the end of every run, whatever the outcome.
+    virtual void TransferEnded(const TTransferReport& report) = 0;
+};

@@ -1,0 +1,265 @@
+#include "transfer/Upload.h"
+
+#include <chrono>
+#include <filesystem>
+#include <span>
+#include <thread>
+
+#include "debug/DebugDevice.h"
+#include "debug/MidiInDump.h"
+
+namespace {
+
+void Trace(const std::string& line) {
+    DebugWriteLn(DebugDevice, line);
+}
+
+constexpr std::uint32_t ResponseBytes = 8;
+// What the sampler asks for each time it is not ready for a block.
+constexpr int DelayStep = 100;
+
+// The file's name without its folder, cut before its first dot.
+std::string NameOf(const std::string& file) {
+    const std::string name = std::filesystem::path(file).filename().string();
+    return name.substr(0, name.find('.'));
+}
+
+std::string TargetText(const TEps& eps) {
+    return "instrument " + std::to_string(eps.Instrument + 1) + ", wavesample " +
+           std::to_string(eps.WaveSample);
+}
+
+} // namespace
+
+TUpload::TUpload(TEps& eps, TTransferFrontEnd& frontEnd, std::string& uploadDownloadPath)
+    : TTransfer(eps, frontEnd, uploadDownloadPath) {}
+
+TTransferReport TUpload::Run() {
+    if (Prepare()) {
+        Transfer();
+    }
+    FrontEnd.TransferEnded(Report);
+    return Report;
+}
+
+bool TUpload::Prepare() {
+    if (!Eps.CheckConnection()) {
+        return false;
+    }
+    Eps.CloseWavesample();
+    FrontEnd.ClearSelection();
+    return OpenFile() && FrontEnd.ChooseTarget(tdUpload);
+}
+
+bool TUpload::OpenFile() {
+    Report.File = FrontEnd.ChooseFile(tdUpload, UploadDownloadPath);
+    if (Report.File.empty()) {
+        return false;
+    }
+    File.reset(std::fopen(Report.File.c_str(), "rb"));
+    if (!File) {
+        Trace("Unable to open file " + Report.File);
+        return Fail("Cannot open " + Report.File + ".");
+    }
+    RememberFolder(Report.File);
+    const std::optional<TWaveFormat> format = ReadWaveHeader(File.get());
+    if (!format) {
+        return Fail(Report.File + " is not a PCM WAVE file that can be read.");
+    }
+    // Frames the reader cannot convert would go out as empty blocks forever.
+    if (const std::optional<std::string> problem = WaveFormatProblem(*format)) {
+        return Fail(Report.File + ": " + *problem);
+    }
+    Format = *format;
+    Report.Total = Format.FrameCount;
+    return true;
+}
+
+void TUpload::Transfer() {
+    FrontEnd.BeginTransfer("Uploading...");
+    Eps.UploadState = 1;
+    RunLoop(Eps.UploadState, "State ");
+    DumpMidiIn(*Eps.MidiIn);
+    File.reset();
+    FrontEnd.EndTransfer();
+    Settle();
+}
+
+int TUpload::Step(int state) {
+    switch (state) {
+    case 1:
+        SetParameters();
+        return 2;
+    case 2:
+        ReadWaveBlock(File.get(), Format, Eps.TransferBuffer.data(),
+                      static_cast<std::uint32_t>(Eps.BlockSize()), FramesRead);
+        return 3;
+    case 3:
+        SendBlockHeader();
+        return 4;
+    case 4:
+        return Await(ResponseBytes, 4, 5);
+    case 5:
+        return AnswerBlockHeader();
+    case 6:
+        SendBlock();
+        return 7;
+    case 7:
+        return Await(ResponseBytes, 7, 8);
+    case 8:
+        return AcceptBlock();
+    case 9:
+        Eps.SendWaveSampleParametersHeader();
+        return 10;
+    case 10:
+        return Await(ResponseBytes, 10, 11);
+    case 11:
+        return Expect(rrAck, 12);
+    case 12:
+        Eps.SendWaveSampleParameterData();
+        return 13;
+    case 13:
+        return Await(ResponseBytes, 13, 14);
+    case 14:
+        return CheckParameters();
+    case 24:
+        NameInstrument();
+        return 0;
+    default:
+        return RepairStep(state);
+    }
+}
+
+int TUpload::RepairStep(int state) {
+    switch (state) {
+    case 15:
+        Eps.CreateInstrument();
+        return 16;
+    case 16:
+        return Await(ResponseBytes, 16, 17);
+    case 17:
+        if (const TReplyResult reply = Eps.ProcessInput(); reply != rrAck) {
+            return Stop(reply);
+        }
+        Eps.SelectInstrument();
+        return 3;
+    case 18:
+        // The new layer's first wavesample becomes the target.
+        Eps.WaveSample = 1;
+        Eps.CreateLayer();
+        return 19;
+    case 19:
+        return Await(ResponseBytes, 19, 20);
+    case 20:
+        return Expect(rrAck, 3);
+    case 21:
+        Eps.CreateWaveSample();
+        return 22;
+    case 22:
+        return Await(ResponseBytes, 22, 23);
+    case 23:
+        return Expect(rrAck, 3);
+    default:
+        return 0;
+    }
+}
+
+// The default block, with the file's frames as the sample and as the loop.
+void TUpload::SetParameters() {
+    FirstFrame = 0;
+    FramesRead = 0;
+    Eps.ResetWaveSampleParameters();
+    const auto frames = static_cast<std::int32_t>(Format.FrameCount);
+    Eps.SetSampleAddress(wpSampleStart, 0);
+    Eps.SetSampleAddress(wpSampleEnd, frames);
+    Eps.SetSampleAddress(wpLoopStart, 0);
+    Eps.SetSampleAddress(wpLoopEnd, frames);
+    Eps.WaveSampleParameters[wpSamplingPeriod] =
+        static_cast<std::int32_t>(RateToPeriod(Format.SampleRate));
+}
+
+// The pause before each header is not spent serving the window: the
+// sampler asked for it, and it is short.
+void TUpload::SendBlockHeader() {
+    if (Eps.Delay() > 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(Eps.Delay()));
+    }
+    Eps.SendWaveSampleDataHeader(static_cast<std::int32_t>(FirstFrame),
+                                 static_cast<std::int32_t>(FramesRead));
+}
+
+int TUpload::AnswerBlockHeader() {
+    const TReplyResult reply = Eps.ProcessInput();
+    switch (reply) {
+    case rrAck:
+        return 6;
+    case rrNoInstrument:
+        return 15;
+    case rrNoLayer:
+        return 18;
+    case rrInvalidWaveSample:
+        return 21;
+    case rrSlowDown:
+        RaiseDelay();
+        return 3;
+    default:
+        return Stop(reply);
+    }
+}
+
+void TUpload::SendBlock() {
+    if (FirstFrame == 0) {
+        StartClock();
+    }
+    Eps.SendWaveSampleData(
+        std::span<const std::int32_t>(Eps.TransferBuffer.data(), FramesRead - FirstFrame));
+}
+
+int TUpload::AcceptBlock() {
+    if (const TReplyResult reply = Eps.ProcessInput(); reply != rrAck) {
+        return Stop(reply);
+    }
+    ShowProgress(FramesRead, Format.FrameCount);
+    FirstFrame = FramesRead;
+    return FramesRead == Format.FrameCount ? 9 : 2;
+}
+
+// The upload goes on to the name whatever the answer, but the report does
+// not call an upload whose parameters were refused complete.
+int TUpload::CheckParameters() {
+    const TReplyResult reply = Eps.ProcessInput();
+    ParametersTaken = reply == rrAck;
+    if (!ParametersTaken) {
+        Report.Reply = reply;
+    }
+    return 24;
+}
+
+// The raised delay stays in the engine, so that later uploads start with it.
+void TUpload::RaiseDelay() {
+    Eps.SetDelay(Eps.Delay() + DelayStep);
+    Trace("Delay set to" + std::to_string(Eps.Delay()));
+}
+
+void TUpload::NameInstrument() {
+    Completed = true;
+    if (Eps.WaveSample == 1) {
+        Renamed = Eps.RenameInstrument(Eps.Instrument, NameOf(Report.File));
+    }
+}
+
+void TUpload::Settle() {
+    const std::string ending = SettleOutcome(Completed && ParametersTaken, "upload");
+    const std::string counts =
+        std::to_string(Report.Done) + " of " + std::to_string(Report.Total) + " samples";
+    if (Report.Outcome != toCompleted) {
+        Report.Message = ending + " after " + counts + " sent to " + TargetText(Eps) + ".";
+        return;
+    }
+    Report.Message = "Sent " + std::to_string(Report.Total) + " samples to " + TargetText(Eps);
+    if (Renamed) {
+        Report.Message += *Renamed ? " and named the instrument after the file"
+                                   : "; the instrument could not be renamed";
+    }
+    Report.Message += ".";
+}

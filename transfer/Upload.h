@@ -1,0 +1,49 @@
+// The upload: a WAVE file into a wavesample of the sampler. It reads the
+// file's header, lets the user choose the target and sends the frames block
+// by block, each announced by a header the sampler must acknowledge, then the
+// wavesample's parameters. When the sampler lacks the instrument, its layer
+// or the wavesample, the upload creates it and sends the block again; when
+// the sampler is not ready for the next block, it waits longer before each.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "transfer/Transfer.h"
+#include "transfer/WaveFile.h"
+
+class TUpload : public TTransfer {
+public:
+    TUpload(TEps& eps, TTransferFrontEnd& frontEnd, std::string& uploadDownloadPath);
+
+    // The whole command; the report also goes to the front end.
+    TTransferReport Run();
+
+private:
+    bool Prepare();
+    bool OpenFile();
+    void Transfer();
+    int Step(int state) override;
+    // The states that create what the sampler said was missing.
+    int RepairStep(int state);
+    void SetParameters();
+    void SendBlockHeader();
+    int AnswerBlockHeader();
+    void SendBlock();
+    int AcceptBlock();
+    int CheckParameters();
+    void RaiseDelay();
+    // After an upload into wavesample 1 the instrument takes the file's name.
+    void NameInstrument();
+    void Settle();
+
+    TFile File;
+    TWaveFormat Format;
+    std::uint32_t FirstFrame = 0;
+    std::uint32_t FramesRead = 0;
+    bool Completed = false;
+    bool ParametersTaken = false;
+    // Whether the instrument took the file's name; empty when it was not to.
+    std::optional<bool> Renamed;
+};
