@@ -16,16 +16,27 @@ public:
     void BeginBusy() override {
         ++Busy;
         ++BeginCount;
+        Calls.push_back("BeginBusy");
     }
-    void EndBusy() override { --Busy; }
-    void UpdateCommands() override { ++CommandUpdates; }
-    void UpdateView() override { ++ViewUpdates; }
+    void EndBusy() override {
+        --Busy;
+        Calls.push_back("EndBusy");
+    }
+    void UpdateCommands() override {
+        ++CommandUpdates;
+        Calls.push_back("UpdateCommands");
+    }
+    void UpdateView() override {
+        ++ViewUpdates;
+        Calls.push_back("UpdateView");
+    }
 
     // Raised busy count; 0 whenever the engine is idle.
     int Busy = 0;
     int BeginCount = 0;
     int CommandUpdates = 0;
     int ViewUpdates = 0;
+    std::vector<std::string> Calls;
 };
 
 class TRecordingDialogs : public TEpsDialogs {

@@ -310,10 +310,13 @@ TEST_F(SamplerTest, ShortWavesampleIsAlwaysReadSampleBySample) {
     EXPECT_EQ(Points(Eps->ViewPoints), Samples(data, 0, 512));
 
     NewMessages();
+    Owner.Calls.clear();
     EXPECT_TRUE(Eps->RefreshView());
     const std::vector<TBytes> sent = NewMessages();
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(sent[0], RangeRequest(0x06, 1, 2, 0, 512));
+    // The window is redrawn once the busy indicator is gone.
+    EXPECT_THAT(Owner.Calls, ElementsAre("BeginBusy", "UpdateCommands", "EndBusy", "UpdateView"));
 }
 
 TEST_F(SamplerTest, ZoomedWindowsAreWholePagesInsideTheWavesample) {

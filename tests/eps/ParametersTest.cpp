@@ -66,13 +66,6 @@ TEST(EpsTest, DefaultBlockDescribesAnEmptyUnloopedWavesample) {
     EXPECT_EQ(block[138], 0);
 }
 
-TEST(EpsTest, ResetBringsBackTheDefaultBlock) {
-    TEps eps;
-    eps.WaveSampleParameters.fill(0x7F00);
-    eps.ResetWaveSampleParameters();
-    EXPECT_EQ(eps.WaveSampleParameters, DefaultWaveSampleParameters);
-}
-
 TEST(EpsTest, SampleAddressesAreHighBytesShiftedByNine) {
     TEps eps;
     eps.WaveSampleParameters[115] = 0x0000;
