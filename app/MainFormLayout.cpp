@@ -33,9 +33,12 @@ constexpr int ScrollBarRange = 1000;
 
 } // namespace
 
+// A menu's own hint shows while it is open and nothing in it is highlighted.
 QMenu* TMainForm::AddMenu(const QString& caption, const QString& hint) {
     QMenu* menu = menuBar()->addMenu(caption);
     menu->menuAction()->setStatusTip(hint);
+    connect(menu, &QMenu::aboutToShow, this, [this, hint] { AppHint(hint); });
+    connect(menu, &QMenu::aboutToHide, this, [this] { AppHint({}); });
     return menu;
 }
 

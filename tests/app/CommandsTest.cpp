@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
@@ -163,6 +164,14 @@ private slots:
         QCOMPARE(Form->StatusBar->currentMessage(), QString(" "));
         QVERIFY(!Form->StatusPanels->isVisible());
         QApplication::sendEvent(Form, &none);
+
+        // An open menu shows its own hint until an item is highlighted.
+        QMenu* edit = Form->menuBar()->actions().at(1)->menu();
+        Form->menuBar()->setActiveAction(edit->menuAction());
+        QTRY_VERIFY(edit->isVisible());
+        QCOMPARE(Form->StatusBar->currentMessage(), QString("Perform editing commands"));
+        edit->hide();
+        QVERIFY(Form->StatusPanels->isVisible());
 
         // Speed buttons have a tool tip and no status hint.
         QCOMPARE(Form->ZoomInButton->toolTip(), QString("Zoom In"));
