@@ -5,8 +5,8 @@
 #include <array>
 #include <cstdint>
 
-constexpr std::uint8_t SysExStart = 0xF0;
-constexpr std::uint8_t SysExEnd = 0xF7;
+#include "platform/MidiBytes.h"
+
 constexpr std::uint8_t EnsoniqId = 0x0F;
 constexpr std::uint8_t EpsFamilyId = 0x03;
 
