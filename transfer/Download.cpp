@@ -1,25 +1,14 @@
 #include "transfer/Download.h"
 
-#include "debug/DebugDevice.h"
 #include "debug/MidiInDump.h"
 #include "transfer/WaveFile.h"
 
 namespace {
 
-void Trace(const std::string& line) {
-    DebugWriteLn(DebugDevice, line);
-}
-
 // The sampler's answer to a data request: an acknowledgement, a data header
 // and the data message of three bytes a word with its framing.
-constexpr std::uint32_t ResponseBytes = 8;
 constexpr std::uint32_t DataHeaderBytes = 20;
 constexpr std::uint32_t DataFramingBytes = 5;
-
-std::string WaveSampleText(const TEps& eps) {
-    return "Instrument " + std::to_string(eps.Instrument + 1) + ", wavesample " +
-           std::to_string(eps.WaveSample);
-}
 
 } // namespace
 
@@ -66,10 +55,11 @@ bool TDownload::ChooseWaveSample() {
 
 std::optional<std::string> TDownload::NothingToSave() const {
     if (SampleEnd <= SampleStart) {
-        return WaveSampleText(Eps) + " holds no samples: its end is not behind its start.";
+        return "Nothing to download: " + TargetText() + " holds no samples (start " +
+               std::to_string(SampleStart) + ", end " + std::to_string(SampleEnd) + ").";
     }
     if (PeriodToRate(static_cast<std::uint32_t>(Eps.WaveSampleParameters[wpSamplingPeriod])) == 0) {
-        return WaveSampleText(Eps) + " has no sample rate (its sampling period is 0).";
+        return "Cannot download " + TargetText() + ": it has no sample rate (its period is 0).";
     }
     return std::nullopt;
 }

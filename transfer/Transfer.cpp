@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "debug/DebugDevice.h"
+#include "transfer/ReplyText.h"
 
 namespace {
 
@@ -11,38 +12,6 @@ namespace {
 // kind (a response on a real MIDI cable) takes milliseconds, so this costs no
 // speed and keeps the loop from spinning a core.
 constexpr auto PollPause = std::chrono::microseconds(250);
-
-std::string ReplyText(TReplyResult reply) {
-    switch (reply) {
-    case rrAck:
-        return "an acknowledgement out of turn";
-    case rrFailed:
-        return "a refusal, or a reply that could not be read";
-    case rrNoInstrument:
-        return "no such instrument";
-    case rrNoLayer:
-        return "the instrument has no layer";
-    case rrInvalidWaveSample:
-        return "no such wavesample";
-    case rrRefused23:
-        return "refused, code 23";
-    case rrNothing:
-        return "nothing readable";
-    case rrUnknownResponse:
-        return "a response the program does not know";
-    case rrNothingAfterWait:
-        return "\"wait\", then nothing";
-    case rrSlowDown:
-        return "too fast";
-    case rrOverview:
-    case rrData:
-    case rrWaveSampleParameters:
-    case rrDataHeader:
-    case rrInstrumentParameters:
-        break;
-    }
-    return "data out of turn";
-}
 
 std::string DurationText(std::chrono::milliseconds duration) {
     return duration.count() % 1000 == 0 ? std::to_string(duration.count() / 1000) + " s"
@@ -65,7 +34,7 @@ void TTransfer::RunLoop(int& state, std::string_view stateLabel) {
                 state = 0;
             }
             if (state != traced) {
-                DebugWriteLn(DebugDevice, std::string(stateLabel) + std::to_string(state));
+                Trace(std::string(stateLabel) + std::to_string(state));
                 traced = state;
                 RestartSilenceClock();
             }
@@ -92,7 +61,7 @@ int TTransfer::Await(std::uint32_t count, int waiting, int next) {
         LastCount = present;
         LastChange = now;
     } else if (now - LastChange >= SilenceLimit) {
-        DebugWriteLn(DebugDevice, "No answer for " + DurationText(SilenceLimit));
+        Trace("No answer for " + DurationText(SilenceLimit));
         Silent = true;
         return 0;
     }
@@ -130,6 +99,15 @@ void TTransfer::ShowProgress(std::uint32_t done, std::uint32_t total) {
     const auto percent = static_cast<float>(std::uint64_t{done} * 100 / total);
     FrontEnd.ShowProgress(secondsLeft, percent);
     Report.Done = done;
+}
+
+std::string TTransfer::TargetText() const {
+    return "instrument " + std::to_string(Eps.Instrument + 1) + ", wavesample " +
+           std::to_string(Eps.WaveSample);
+}
+
+void TTransfer::Trace(const std::string& line) {
+    DebugWriteLn(DebugDevice, line);
 }
 
 void TTransfer::RememberFolder(const std::string& file) {

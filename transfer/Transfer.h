@@ -31,6 +31,10 @@ public:
 protected:
     using TClock = std::chrono::steady_clock;
 
+    // The length of the sampler's response message, what most wait states
+    // wait for.
+    static constexpr std::uint32_t ResponseBytes = 8;
+
     struct TFileCloser {
         void operator()(std::FILE* file) const { std::fclose(file); }
     };
@@ -61,6 +65,12 @@ protected:
     void StartClock();
     // Time left and percentage after done of total words.
     void ShowProgress(std::uint32_t done, std::uint32_t total);
+
+    // "instrument 2, wavesample 1", the engine's current target as the user
+    // counts.
+    std::string TargetText() const;
+    // A line of the debug trace.
+    static void Trace(const std::string& line);
 
     // The file's folder, for the next file dialog.
     void RememberFolder(const std::string& file);

@@ -5,16 +5,10 @@
 #include <span>
 #include <thread>
 
-#include "debug/DebugDevice.h"
 #include "debug/MidiInDump.h"
 
 namespace {
 
-void Trace(const std::string& line) {
-    DebugWriteLn(DebugDevice, line);
-}
-
-constexpr std::uint32_t ResponseBytes = 8;
 // What the sampler asks for each time it is not ready for a block.
 constexpr int DelayStep = 100;
 
@@ -22,11 +16,6 @@ constexpr int DelayStep = 100;
 std::string NameOf(const std::string& file) {
     const std::string name = std::filesystem::path(file).filename().string();
     return name.substr(0, name.find('.'));
-}
-
-std::string TargetText(const TEps& eps) {
-    return "instrument " + std::to_string(eps.Instrument + 1) + ", wavesample " +
-           std::to_string(eps.WaveSample);
 }
 
 } // namespace
@@ -253,10 +242,10 @@ void TUpload::Settle() {
     const std::string counts =
         std::to_string(Report.Done) + " of " + std::to_string(Report.Total) + " samples";
     if (Report.Outcome != toCompleted) {
-        Report.Message = ending + " after " + counts + " sent to " + TargetText(Eps) + ".";
+        Report.Message = ending + " after " + counts + " sent to " + TargetText() + ".";
         return;
     }
-    Report.Message = "Sent " + std::to_string(Report.Total) + " samples to " + TargetText(Eps);
+    Report.Message = "Sent " + std::to_string(Report.Total) + " samples to " + TargetText();
     if (Renamed) {
         Report.Message += *Renamed ? " and named the instrument after the file"
                                    : "; the instrument could not be renamed";

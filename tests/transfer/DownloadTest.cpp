@@ -98,8 +98,8 @@ TEST_F(DownloadTest, AWaveSampleWithoutSamplesIsRefusedBeforeAnyFile) {
     const TTransferReport report = Download(5, 1, file);
 
     EXPECT_EQ(report.Outcome, toFailed);
-    EXPECT_NE(report.Message.find("Instrument 6, wavesample 1 holds no samples"), std::string::npos)
-        << report.Message;
+    EXPECT_EQ(report.Message,
+              "Nothing to download: instrument 6, wavesample 1 holds no samples (start 4, end 4).");
     EXPECT_EQ(FrontEnd.FileChoices, 0);
     EXPECT_FALSE(std::filesystem::exists(file));
     EXPECT_EQ(Trace.Text().find("Size :"), std::string::npos);

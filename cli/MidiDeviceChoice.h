@@ -1,0 +1,16 @@
+// Finding a MIDI device from what a user types: a device number, a part of
+// a device's name that no other device's name shares, or unix:PATH for a
+// byte-stream device (added to the lists first).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// The names of the MIDI devices in number order.
+std::vector<std::string> MidiInputNames();
+std::vector<std::string> MidiOutputNames();
+
+// The device number that text stands for among the inputs or the outputs;
+// empty with the reason when it stands for none or for several.
+std::optional<int> ChooseMidiDevice(const std::string& text, bool input, std::string& error);

@@ -1,0 +1,293 @@
+// tavimor-cli run as a user runs it, as a program of its own: its commands
+// against the built-in virtual sampler and against the standalone one over
+// unix:, what it prints, and its exit status.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "tests/transfer/ChildProcess.h"
+#include "tests/transfer/VirtualEpsServer.h"
+
+namespace {
+
+struct TRun {
+    int Status = -1;
+    std::string Output;
+    std::string Errors;
+};
+
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "tavimor-cli-test-XXXXXX").string();
+        Folder = mkdtemp(pattern.data());
+    }
+    void TearDown() override { std::filesystem::remove_all(Folder); }
+
+    // The tool with these arguments, its settings kept in the test's folder.
+    TRun Run(const std::vector<std::string>& arguments) {
+        std::vector<std::string> command = {TAVIMOR_CLI};
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        const std::string output = Path("stdout");
+        const std::string errors = Path("stderr");
+        TChildProcess process(command,
+                              {"XDG_CONFIG_HOME=" + Path("config"), "TAVIMOR_MIDI_DEVICES="},
+                              output, errors);
+        TRun run;
+        run.Status = process.Wait();
+        run.Output = ReadTextFile(output);
+        run.Errors = ReadTextFile(errors);
+        return run;
+    }
+
+    // The tool on the built-in sampler.
+    TRun RunBuiltIn(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), {"--device", "Virtual EPS"});
+        return Run(arguments);
+    }
+
+    std::string Path(const std::string& name) const { return (Folder / name).string(); }
+
+    std::filesystem::path Folder;
+};
+
+// One line on the error stream, saying what went wrong.
+void ExpectOneLineReason(const TRun& run, const std::string& reason) {
+    EXPECT_EQ(run.Errors.rfind("tavimor-cli: ", 0), 0u) << run.Errors;
+    EXPECT_NE(run.Errors.find(reason), std::string::npos) << run.Errors;
+    EXPECT_EQ(run.Errors.find('\n'), run.Errors.size() - 1) << run.Errors;
+}
+
+std::vector<std::int16_t> SamplesOf(const std::string& file) {
+    std::ifstream stream(file, std::ios::binary);
+    stream.seekg(44);
+    std::vector<std::int16_t> samples;
+    char bytes[2];
+    while (stream.read(bytes, 2)) {
+        samples.push_back(static_cast<std::int16_t>(static_cast<std::uint8_t>(bytes[0]) |
+                                                    static_cast<std::uint8_t>(bytes[1]) << 8));
+    }
+    return samples;
+}
+
+TEST_F(CliTest, UsageErrorsExitWithTwo) {
+    const std::vector<std::vector<std::string>> mistakes = {
+        {},
+        {"fly"},
+        {"params", "9", "1"},
+        {"params", "1", "0"},
+        {"params", "1"},
+        {"download", "1", "128", "x.wav"},
+        {"upload", "x.wav", "1", "old"},
+        {"rename", "1", "THIRTEEN CHARS"},
+        {"edit", "1", "1", "shout", "0", "9"},
+        {"edit", "1", "1", "fade-in", "9", "0"},
+        {"edit", "1", "1", "clear"},
+        {"edit", "1", "1", "normalize", "0", "9"},
+        {"--block-size", "100", "list"},
+        {"--delay", "5000", "list"},
+        {"--channel", "17", "list"},
+        {"--frobnicate", "list"},
+        {"probe", "--json"},
+        {"--device", "no such device", "probe"},
+        {"--in", "99", "probe"},
+    };
+    for (const auto& arguments : mistakes) {
+        const TRun run = Run(arguments);
+        EXPECT_EQ(run.Status, 2) << ::testing::PrintToString(arguments);
+        ExpectOneLineReason(run, "");
+        EXPECT_TRUE(run.Output.empty());
+    }
+}
+
+TEST_F(CliTest, HelpAndDevices) {
+    const TRun help = Run({"--help"});
+    EXPECT_EQ(help.Status, 0);
+    EXPECT_EQ(help.Output.rfind("Usage: tavimor-cli", 0), 0u);
+
+    const TRun devices = Run({"devices"});
+    EXPECT_EQ(devices.Status, 0);
+    EXPECT_EQ(devices.Output, "MIDI inputs:\n  0  Virtual EPS\nMIDI outputs:\n  0  Virtual EPS\n");
+}
+
+TEST_F(CliTest, ProbeFindsTheSamplerByNumberOrPartOfItsName) {
+    EXPECT_EQ(RunBuiltIn({"probe"}).Status, 0);
+    EXPECT_EQ(Run({"--device", "virtual", "probe"}).Status, 0);
+    EXPECT_EQ(Run({"--in", "0", "--out", "0", "probe"}).Status, 0);
+}
+
+TEST_F(CliTest, ADeviceThatDoesNotOpenFailsWithOne) {
+    const std::string device = "unix:" + Path("nobody.sock");
+    const TRun run = Run({"--device", device, "probe"});
+    EXPECT_EQ(run.Status, 1);
+    ExpectOneLineReason(run, "the MIDI input device 1 (" + device + ") cannot be opened");
+}
+
+TEST_F(CliTest, ListsTheInstruments) {
+    const TRun json = RunBuiltIn({"list", "--json"});
+    EXPECT_EQ(json.Status, 0);
+    EXPECT_EQ(json.Output,
+              "{\"instruments\":[{\"number\":1,\"name\":\"Grand Piano\",\"wavesamples\":[1,2]},"
+              "{\"number\":2,\"name\":\"Drum Kit\",\"wavesamples\":[1,2]},"
+              "{\"number\":4,\"name\":\"Warm Pad\",\"wavesamples\":[1]}]}\n");
+
+    const TRun text = RunBuiltIn({"list"});
+    EXPECT_EQ(text.Status, 0);
+    EXPECT_NE(text.Output.find("2  Drum Kit      wavesamples 1 2\n"), std::string::npos)
+        << text.Output;
+}
+
+TEST_F(CliTest, ShowsTheParametersOfAWaveSample) {
+    const TRun json = RunBuiltIn({"params", "2", "2", "--json"});
+    EXPECT_EQ(json.Status, 0);
+    EXPECT_EQ(json.Output, "{\"name\":\"Rimshot\",\"start\":0,\"end\":399,\"loop_start\":0,"
+                           "\"loop_end\":399,\"mode\":0,\"rate\":44642,\"root_key\":50,"
+                           "\"low_key\":48,\"high_key\":108,\"copy_of\":0}\n");
+
+    const TRun copy = RunBuiltIn({"params", "1", "2"});
+    EXPECT_EQ(copy.Status, 0);
+    EXPECT_NE(copy.Output.find("copy of     wavesample 1\n"), std::string::npos) << copy.Output;
+
+    const TRun missing = RunBuiltIn({"params", "3", "1"});
+    EXPECT_EQ(missing.Status, 1);
+    ExpectOneLineReason(missing, "instrument 3 is not loaded");
+}
+
+TEST_F(CliTest, BackupSavesEveryWaveSampleWithData) {
+    const TRun run = RunBuiltIn({"backup", "1", Path("backup")});
+
+    EXPECT_EQ(run.Status, 0) << run.Errors;
+    const std::string file = Path("backup/01-Piano_C4.wav");
+    EXPECT_NE(run.Output.find("Saved 43749 samples to " + file + "."), std::string::npos);
+    EXPECT_NE(run.Output.find("Skipped: instrument 1, wavesample 2 is a parameters-only copy"),
+              std::string::npos);
+    EXPECT_EQ(std::filesystem::file_size(file), 44u + 2u * 43749u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Path("backup")),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+
+TEST_F(CliTest, DownloadsAndRefusesWhatCannotBeDownloaded) {
+    const TRun rimshot = RunBuiltIn({"download", "2", "2", Path("rim.wav")});
+    EXPECT_EQ(rimshot.Status, 0);
+    EXPECT_EQ(rimshot.Output, "Saved 399 samples to " + Path("rim.wav") + ".\n");
+
+    const TRun copy = RunBuiltIn({"download", "1", "2", Path("copy.wav")});
+    EXPECT_EQ(copy.Status, 1);
+    ExpectOneLineReason(copy, "is a parameters-only copy of wavesample 1");
+    EXPECT_FALSE(std::filesystem::exists(Path("copy.wav")));
+
+    const TRun missing = RunBuiltIn({"download", "1", "7", Path("none.wav")});
+    EXPECT_EQ(missing.Status, 1);
+    ExpectOneLineReason(missing, "instrument 1 has no wavesample 7");
+}
+
+TEST_F(CliTest, ABadFileIsRefusedWithOne) {
+    std::ofstream(Path("bad.wav")) << "not a wave file";
+    const TRun run = RunBuiltIn({"upload", Path("bad.wav"), "2", "new"});
+    EXPECT_EQ(run.Status, 1);
+    ExpectOneLineReason(run, "bad.wav is not a PCM WAVE file that can be read");
+}
+
+TEST_F(CliTest, SavedSettingsAreTheDefaults) {
+    std::filesystem::create_directories(Path("config/Tavimor"));
+    std::ofstream(Path("config/Tavimor/Tavimor.ini"))
+        << "[MainForm]\nWidth=700\n\n[Preferences]\nBlockSize=0x200\nChannel=1\nMidiIn=0\n";
+    const std::string trace = Path("trace.txt");
+
+    const TRun run = RunBuiltIn({"--trace", trace, "download", "2", "2", Path("rim.wav")});
+
+    EXPECT_EQ(run.Status, 0);
+    const std::string text = ReadTextFile(trace);
+    EXPECT_NE(text.find("-Download-\r\n"), std::string::npos);
+    EXPECT_NE(text.find("GetWaveSampleData(0,399)\r\n"), std::string::npos) << text;
+
+    const TRun small = RunBuiltIn(
+        {"--trace", trace, "--block-size", "256", "download", "2", "2", Path("rim.wav")});
+    EXPECT_EQ(small.Status, 0);
+    EXPECT_NE(ReadTextFile(trace).find("GetWaveSampleData(0,256)\r\n"), std::string::npos);
+}
+
+class CliServerTest : public CliTest {
+protected:
+    void SetUp() override {
+        CliTest::SetUp();
+        ASSERT_TRUE(Server.Listening());
+    }
+
+    TRun RunOnServer(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), {"--device", Server.DeviceName()});
+        return Run(arguments);
+    }
+
+    TVirtualEpsServer Server;
+};
+
+TEST_F(CliServerTest, AnUploadComesBackByDownload) {
+    ASSERT_EQ(RunOnServer({"download", "2", "1", Path("kick.wav")}).Status, 0);
+
+    const TRun up = RunOnServer({"upload", Path("kick.wav"), "3", "new"});
+    EXPECT_EQ(up.Status, 0) << up.Errors;
+    EXPECT_EQ(up.Output, "Sent 22320 samples to instrument 3, wavesample 1 and named the "
+                         "instrument after the file.\n");
+    const TRun down = RunOnServer({"download", "3", "1", Path("back.wav")});
+    EXPECT_EQ(down.Status, 0) << down.Errors;
+
+    EXPECT_EQ(SamplesOf(Path("back.wav")), SamplesOf(Path("kick.wav")));
+    EXPECT_NE(RunOnServer({"list", "--json"}).Output.find("{\"number\":3,\"name\":\"Kick\""),
+              std::string::npos);
+}
+
+TEST_F(CliServerTest, UploadTargetsAUsedOrTheFirstFreeSlot) {
+    ASSERT_EQ(RunOnServer({"download", "2", "2", Path("rim.wav")}).Status, 0);
+
+    const TRun gap = RunOnServer({"upload", Path("rim.wav"), "1", "5"});
+    EXPECT_EQ(gap.Status, 1);
+    ExpectOneLineReason(gap, "instrument 1 has no wavesample 5, and a new one goes into slot 3");
+
+    const TRun replace = RunOnServer({"upload", Path("rim.wav"), "2", "2"});
+    EXPECT_EQ(replace.Status, 0) << replace.Errors;
+    EXPECT_EQ(replace.Output, "Sent 399 samples to instrument 2, wavesample 2.\n");
+
+    const TRun copy = RunOnServer({"upload", Path("rim.wav"), "1", "2"});
+    EXPECT_EQ(copy.Status, 1);
+    ExpectOneLineReason(copy, "The sampler stopped the upload");
+}
+
+TEST_F(CliServerTest, RenamesAnInstrument) {
+    const TRun run = RunOnServer({"rename", "2", "beat box"});
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_EQ(run.Output, "Renamed instrument 2 to \"Beat Box\".\n");
+    EXPECT_NE(RunOnServer({"list"}).Output.find("2  Beat Box"), std::string::npos);
+
+    const TRun absent = RunOnServer({"rename", "3", "X"});
+    EXPECT_EQ(absent.Status, 1);
+    ExpectOneLineReason(absent, "instrument 3 is not loaded");
+}
+
+TEST_F(CliServerTest, EditsARangeAsTheEditMenuDoes) {
+    ASSERT_EQ(RunOnServer({"download", "2", "2", Path("before.wav")}).Status, 0);
+
+    const TRun clear = RunOnServer({"edit", "2", "2", "clear", "10", "19"});
+    EXPECT_EQ(clear.Status, 0) << clear.Errors;
+    EXPECT_EQ(clear.Output, "Cleared samples 10..19 of instrument 2, wavesample 2.\n");
+    const TRun reverse = RunOnServer({"edit", "2", "2", "reverse", "100", "199"});
+    EXPECT_EQ(reverse.Status, 0) << reverse.Errors;
+    ASSERT_EQ(RunOnServer({"download", "2", "2", Path("after.wav")}).Status, 0);
+
+    std::vector<std::int16_t> expected = SamplesOf(Path("before.wav"));
+    std::fill(expected.begin() + 10, expected.begin() + 20, 0);
+    std::reverse(expected.begin() + 100, expected.begin() + 200);
+    EXPECT_EQ(SamplesOf(Path("after.wav")), expected);
+
+    const TRun beyond = RunOnServer({"edit", "2", "2", "fade-out", "300", "400"});
+    EXPECT_EQ(beyond.Status, 2);
+    ExpectOneLineReason(beyond, "LAST is beyond the wavesample's last sample, 399");
+    EXPECT_EQ(RunOnServer({"edit", "2", "2", "normalize"}).Status, 0);
+}
+
+} // namespace
