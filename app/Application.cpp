@@ -2,7 +2,16 @@
 
 #include <QMessageBox>
 
-TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+#include "app/HelpFile.h"
+#include "app/ProgramIcon.h"
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName("Tavimor");
+    setApplicationDisplayName("Tavimor");
+    setApplicationVersion(TAVIMOR_VERSION);
+    setWindowIcon(ProgramIcon());
+    THelpFile::SetPath(applicationDirPath() + "/help/index.html");
+}
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
     try {

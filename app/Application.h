@@ -13,6 +13,8 @@ class TApplication : public QApplication {
     Q_OBJECT
 
 public:
+    // Also gives the application its name, title, version, icon and help
+    // file, the pages in the folder "help" beside the program.
     TApplication(int& argc, char** argv);
 
     bool notify(QObject* receiver, QEvent* event) override;

@@ -12,6 +12,8 @@
 #include "app/SettingsKey.h"
 #include "debug/DebugDevice.h"
 #include "dialogs/NoEpsForm.h"
+#include "wave/WaveCommands.h"
+#include "wave/WaveView.h"
 
 namespace {
 
@@ -68,6 +70,7 @@ TMainForm::TMainForm(const QString& firstArgument) {
     CreateStatusBar();
     UploadDownloadPath.clear();
     Eps = std::make_unique<TEps>(this, this);
+    CreateWaveView();
     // A widget keeps the mouse from a press to the release by itself, also
     // outside its bounds, as dragging a selection needs.
     try {

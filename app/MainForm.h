@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "eps/Eps.h"
+#include "wave/WaveViewState.h"
 
 class QAction;
 class QMenu;
@@ -24,6 +25,9 @@ class TNoEpsForm;
 class TOpenWaveForm;
 class TPreferencesForm;
 class TStatusPanels;
+class TWaveBox;
+class TWaveCommands;
+class TWaveView;
 class TWsIsCopyForm;
 
 // The dialogs the main window shows. They are created after it, so it learns
@@ -37,7 +41,12 @@ struct TMainFormDialogs {
     TWsIsCopyForm* WsIsCopyForm = nullptr;
 };
 
-class TMainForm : public QMainWindow, public TEpsOwner, public TEpsDialogs {
+// The vertical scale and the selection of the wave view are the window's own
+// state (TWaveViewState); the wave view and its commands act on them.
+class TMainForm : public QMainWindow,
+                  public TEpsOwner,
+                  public TEpsDialogs,
+                  public TWaveViewState {
     Q_OBJECT
 
 public:
@@ -53,13 +62,11 @@ public:
     std::unique_ptr<TEps> Eps;
     // The folder last used for WAVE files.
     QString UploadDownloadPath;
-    // The vertical scale: a point of 128 * 2^VScale reaches the top edge.
-    int VScale = 8;
     int BusyCount = 0;
-    // The selection, inclusive at both ends, in samples.
-    std::int32_t SelStart = 0;
-    std::int32_t SelEnd = 0;
-    bool HasSelection = false;
+    // The wave area's drawing, mouse, zoom and scroll, and the edit and
+    // marker commands on the selection.
+    std::unique_ptr<TWaveView> WaveView;
+    std::unique_ptr<TWaveCommands> WaveCommands;
 
     // The engine's calls back.
     void BeginBusy() override;
@@ -148,7 +155,7 @@ public:
 
     // The wave area and the status bar.
     QWidget* WaveScrollBox = nullptr;
-    QWidget* WaveBox = nullptr;
+    TWaveBox* WaveBox = nullptr;
     QScrollBar* ScrollBar = nullptr;
     QStatusBar* StatusBar = nullptr;
     TStatusPanels* StatusPanels = nullptr;
@@ -167,6 +174,7 @@ private:
     void CreateTopPanel();
     void CreateWaveArea();
     void CreateStatusBar();
+    void CreateWaveView();
     QMenu* AddMenu(const QString& caption, const QString& hint);
     QAction* AddItem(QMenu* menu, const QString& caption, const QString& hint);
     void AddSeparator(QMenu* menu);
@@ -184,7 +192,6 @@ private:
     // is a parameters-only copy.
     bool OpenChosenWavesample();
     void ZoomToMarker(std::int32_t sample);
-    void SetWaveBackground(const QColor& colour);
 
     TMainFormDialogs Dialogs;
     bool Shown = false;

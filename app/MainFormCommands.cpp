@@ -20,17 +20,13 @@
 #include "dialogs/OpenWaveForm.h"
 #include "dialogs/WsIsCopyForm.h"
 #include "midi/PreferencesForm.h"
+#include "wave/LoopMode.h"
+#include "wave/WaveView.h"
 
 namespace {
 
-// The playback modes that play without a loop.
-constexpr std::int32_t NoLoopModes[] = {0, 256};
 // Half the exact view that a click on a marker's panel shows around it.
 constexpr std::int32_t MarkerHalfView = ViewPointCount / 2;
-constexpr int ScrollBarRange = 1000;
-
-const QColor OpenBackground(0, 0, 0);
-const QColor ClosedBackground(192, 192, 192);
 
 void Enable(std::initializer_list<QAction*> items, std::initializer_list<QToolButton*> buttons,
             bool enabled) {
@@ -45,8 +41,7 @@ void Enable(std::initializer_list<QAction*> items, std::initializer_list<QToolBu
 } // namespace
 
 bool TMainForm::InLoopMode() const {
-    const std::int32_t mode = Eps->WaveSampleParameters[wpPlaybackMode];
-    return std::find(std::begin(NoLoopModes), std::end(NoLoopModes), mode) == std::end(NoLoopModes);
+    return IsLoopMode(*Eps);
 }
 
 void TMainForm::UpdateCommands() {
@@ -134,24 +129,8 @@ void TMainForm::ZoomToMarker(std::int32_t sample) {
     UpdateView();
 }
 
-void TMainForm::SetWaveBackground(const QColor& colour) {
-    QPalette palette = WaveScrollBox->palette();
-    palette.setColor(QPalette::Window, colour);
-    WaveScrollBox->setPalette(palette);
-}
-
 void TMainForm::UpdateView() {
-    const bool open = Eps->WaveSampleOpen;
-    SetWaveBackground(open ? OpenBackground : ClosedBackground);
-    ScrollBar->setVisible(open && Eps->Zoomed);
-    if (open) {
-        const std::int32_t span = ViewPointCount * Eps->SamplesPerPoint;
-        const std::int32_t length = Eps->LastSample + 1;
-        const double share = length > span ? double(Eps->ViewStart) / (length - span) : 0.0;
-        ScrollBar->setValue(static_cast<int>(share * ScrollBarRange));
-        WaveScrollBox->update();
-    }
-    WaveBox->update();
+    WaveView->UpdateView();
 }
 
 void TMainForm::SetVerticalScale(int n) {

@@ -17,6 +17,8 @@
 
 #include "app/ButtonGlyphs.h"
 #include "app/StatusPanels.h"
+#include "wave/WaveBox.h"
+#include "wave/WaveView.h"
 
 namespace {
 
@@ -29,7 +31,6 @@ constexpr int StatusBarHeight = 19;
 constexpr int ScaleButtonSize = 12;
 constexpr int GlyphButtonSize = 21;
 constexpr int ButtonGap = 8;
-constexpr int ScrollBarRange = 1000;
 
 } // namespace
 
@@ -187,9 +188,9 @@ void TMainForm::CreateTopPanel() {
 void TMainForm::CreateWaveArea() {
     WaveScrollBox = new QWidget;
     WaveScrollBox->setAutoFillBackground(true);
-    WaveBox = new QWidget(WaveScrollBox);
+    WaveBox = new TWaveBox(WaveScrollBox);
     ScrollBar = new QScrollBar(Qt::Horizontal, WaveScrollBox);
-    ScrollBar->setRange(0, ScrollBarRange);
+    ScrollBar->setRange(0, TWaveView::ScrollRange);
     ScrollBar->hide();
     // The scroll bar keeps to the bottom edge; the wave box takes the rest.
     auto* column = new QVBoxLayout(WaveScrollBox);

@@ -5,19 +5,12 @@
 
 #include "app/Application.h"
 #include "app/CommandLine.h"
-#include "app/HelpFile.h"
-#include "app/ProgramIcon.h"
 #include "app/ProgramWindows.h"
 #include "emulator/VirtualEpsPeer.h"
 
 namespace {
 
 void Run(const TCommandLine& commandLine) {
-    QApplication::setApplicationName("Tavimor");
-    QApplication::setApplicationDisplayName("Tavimor");
-    QApplication::setApplicationVersion(TAVIMOR_VERSION);
-    QApplication::setWindowIcon(ProgramIcon());
-    THelpFile::SetPath(QApplication::applicationDirPath() + "/help/index.html");
     // Before anything lists the devices, so that the default devices 0 and 0
     // reach the built-in sampler until the user picks an interface.
     RegisterBuiltInSampler();

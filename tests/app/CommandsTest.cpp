@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QEventLoop>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
@@ -24,11 +25,11 @@
 #include "AppFixture.h"
 #include "ModalScript.h"
 #include "app/Application.h"
-#include "app/HelpFile.h"
 #include "app/StatusPanels.h"
 #include "debug/DebugDevice.h"
 #include "emulator/VirtualEpsPeer.h"
 #include "midi/ChannelComboBox.h"
+#include "midi/MidiError.h"
 
 namespace {
 
@@ -334,6 +335,36 @@ private slots:
         QVERIFY(trace.readAll().contains("* Start of debug session *"));
     }
 
+    // The panels catch up with the state whenever the program falls idle.
+    void IdleUpdatesTheStatusBar() {
+        Form->SelStart = 7;
+        Form->SelEnd = 9;
+        Form->HasSelection = true;
+        // An event loop that waits for events, as the program's does.
+        QEventLoop loop;
+        QTimer::singleShot(50, &loop, &QEventLoop::quit);
+        loop.exec();
+        QCOMPARE(Form->StatusPanels->Text(4), QString("range:7 - 9"));
+    }
+
+    // What the engine warns of, and an exception that escapes a command,
+    // reach the user in a message box; the program goes on.
+    void WarningsAndEscapedErrorsAreShown() {
+        TModalScript script;
+        QStringList seen;
+        const auto note = [&](QMessageBox* box) {
+            seen << box->windowTitle() + "|" + box->text();
+            box->accept();
+        };
+        script.Then<QMessageBox>(note).Then<QMessageBox>(note);
+        Form->ShowWarning("Wavesample is too big", mcEmpty);
+        QTimer::singleShot(0, Form, [] { throw EMidiError("error: Unable to close Midiout"); });
+        QTRY_VERIFY(script.Finished());
+        QCOMPARE(seen,
+                 QStringList({"|Wavesample is too big", "Tavimor|error: Unable to close Midiout"}));
+        QVERIFY(Form->isVisible());
+    }
+
 private:
     static void ChooseCopy(TOpenWaveForm* browser) {
         browser->InstrumentListBox->setCurrentRow(0);
@@ -442,7 +473,6 @@ private:
 
 int main(int argc, char** argv) {
     TApplication application(argc, argv);
-    THelpFile::SetPath(QApplication::applicationDirPath() + "/help/index.html");
     TCommandsTest test;
     return QTest::qExec(&test, argc, argv);
 }

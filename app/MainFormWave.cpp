@@ -1,0 +1,38 @@
+// The main window's wave area: the wave view that draws and zooms it, and
+// the commands of the Edit and View menus and the tool bar that act on the
+// selection and the view window.
+#include <QAction>
+#include <QToolButton>
+
+#include "app/MainForm.h"
+#include "wave/WaveCommands.h"
+#include "wave/WaveView.h"
+
+void TMainForm::CreateWaveView() {
+    WaveView = std::make_unique<TWaveView>(*Eps, *this, *this, *WaveScrollBox, *WaveBox,
+                                           *ScrollBar);
+    WaveCommands = std::make_unique<TWaveCommands>(*Eps, *this, *this);
+    // A command's menu item and its speed button, where it has one, run the
+    // same handler.
+    const auto wire = [this](QAction* item, QToolButton* button, auto handler) {
+        connect(item, &QAction::triggered, this, handler);
+        if (button != nullptr) {
+            connect(button, &QToolButton::clicked, this, handler);
+        }
+    };
+    TWaveCommands* commands = WaveCommands.get();
+    wire(ClearDataMenuItem, nullptr, [commands] { commands->ClearDataClick(); });
+    wire(ReverseDataMenuItem, nullptr, [commands] { commands->ReverseDataClick(); });
+    wire(NormalizeGainMenuItem, nullptr, [commands] { commands->NormalizeGainClick(); });
+    wire(FadeInMenuItem, FadeInButton, [commands] { commands->FadeInClick(); });
+    wire(FadeOutMenuItem, FadeOutButton, [commands] { commands->FadeOutClick(); });
+    wire(SetSampleStartMenuItem, SetWaveStartButton,
+         [commands] { commands->SetSampleStartClick(); });
+    wire(SetSampleEndMenuItem, SetWaveEndButton, [commands] { commands->SetSampleEndClick(); });
+    wire(SetLoopStartMenuItem, SetLoopStartButton, [commands] { commands->SetLoopStartClick(); });
+    wire(SetLoopEndMenuItem, SetLoopEndButton, [commands] { commands->SetLoopEndClick(); });
+    TWaveView* view = WaveView.get();
+    wire(ZoomInMenuItem, ZoomInButton, [view] { view->ZoomIn(); });
+    wire(ZoomOutMenuItem, ZoomOutButton, [view] { view->ZoomOut(); });
+    wire(ShowAllMenuItem, ShowAllButton, [view] { view->ShowAll(); });
+}
