@@ -1,0 +1,156 @@
+// The progress window: its texts for the time left and the percentage, the
+// main window's input taken away and given back, and every way of closing
+// it turned into a cancel request while it stays up.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+
+#include <limits>
+
+#include "transfer/ui/StatusForm.h"
+
+namespace {
+
+class StatusFormTest : public ::testing::Test {
+protected:
+    void SetUp() override { MainWindow.show(); }
+    void TearDown() override { Form.EndTransfer(); }
+
+    // Starts a transfer and waits until its window takes the keyboard.
+    void Begin() {
+        Form.BeginTransfer("Downloading...");
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&Form));
+    }
+
+    // A key as the user presses it: to the widget that has the focus.
+    void Press(Qt::Key key) {
+        QWidget* focused = QApplication::focusWidget();
+        QTest::keyClick(focused != nullptr ? focused : &Form, key);
+    }
+
+    QString TimeText(float seconds) {
+        Form.ShowProgress(seconds, 0);
+        return Form.TimeLabel->text();
+    }
+
+    QWidget MainWindow;
+    TStatusForm Form{&MainWindow};
+};
+
+TEST_F(StatusFormTest, StartsWithItsLayoutTexts) {
+    EXPECT_EQ(Form.windowTitle(), "Status");
+    EXPECT_EQ(Form.TimeLabel->text(), "Time left : ???");
+    EXPECT_EQ(Form.CancelButton->text(), "Cancel");
+    EXPECT_EQ(Form.ProgressBar->minimum(), 0);
+    EXPECT_EQ(Form.ProgressBar->maximum(), 100);
+    EXPECT_EQ(Form.size(), QSize(441, 123));
+    EXPECT_FALSE(Form.isVisible());
+}
+
+TEST_F(StatusFormTest, TimeLeftIsSecondsUnderAMinuteAndMinutesColonSecondsAbove) {
+    EXPECT_EQ(TimeText(59.9f), "Time left : 59 sec");
+    EXPECT_EQ(TimeText(60.0f), "Time left : 1:0");
+    EXPECT_EQ(TimeText(3725.0f), "Time left : 62:5");
+    EXPECT_EQ(TimeText(125.0f), "Time left : 2:5");
+    EXPECT_EQ(TimeText(0.999f), "Time left : 0 sec");
+    EXPECT_EQ(TimeText(0.0f), "Time left : 0 sec");
+}
+
+// The minutes come from a multiplication by 1/60: on every whole minute it
+// must still reach the full count, not one less.
+TEST_F(StatusFormTest, WholeMinutesAreNeverShortOfOne) {
+    for (int minutes = 1; minutes <= 1000; ++minutes) {
+        ASSERT_EQ(TimeText(static_cast<float>(60 * minutes)),
+                  QString("Time left : %1:0").arg(minutes));
+        ASSERT_EQ(TimeText(static_cast<float>(60 * minutes) - 0.01f),
+                  minutes == 1 ? QString("Time left : 59 sec")
+                               : QString("Time left : %1:59").arg(minutes - 1));
+    }
+}
+
+TEST_F(StatusFormTest, EstimatesOutOfRangeDoNotBreakTheText) {
+    EXPECT_FALSE(TimeText(std::numeric_limits<float>::infinity()).isEmpty());
+    EXPECT_FALSE(TimeText(std::numeric_limits<float>::quiet_NaN()).isEmpty());
+    EXPECT_FALSE(TimeText(1e30f).isEmpty());
+}
+
+TEST_F(StatusFormTest, PercentIsTruncated) {
+    Form.ShowProgress(10, 99.9f);
+    EXPECT_EQ(Form.ProgressBar->value(), 99);
+    Form.ShowProgress(10, 100.0f);
+    EXPECT_EQ(Form.ProgressBar->value(), 100);
+    Form.ShowProgress(10, 0.5f);
+    EXPECT_EQ(Form.ProgressBar->value(), 0);
+}
+
+TEST_F(StatusFormTest, TransferTakesTheMainWindowsInputUntilItEnds) {
+    Form.ShowProgress(125, 60);
+    Form.CancelButtonClick();
+    ASSERT_NO_FATAL_FAILURE(Begin());
+    EXPECT_TRUE(Form.isVisible());
+    EXPECT_EQ(Form.windowTitle(), "Downloading...");
+    EXPECT_FALSE(MainWindow.isEnabled());
+    EXPECT_TRUE(Form.CancelButton->isEnabled());
+    EXPECT_FALSE(Form.Cancelled());
+    EXPECT_EQ(Form.ProgressBar->value(), 0);
+    // The time of the last transfer stays until the first figures come.
+    EXPECT_EQ(Form.TimeLabel->text(), "Time left : 2:5");
+    Form.EndTransfer();
+    EXPECT_FALSE(Form.isVisible());
+    EXPECT_TRUE(MainWindow.isEnabled());
+}
+
+TEST_F(StatusFormTest, CancelButtonAsksToStopAndTheWindowStays) {
+    ASSERT_NO_FATAL_FAILURE(Begin());
+    QTest::mouseClick(Form.CancelButton, Qt::LeftButton);
+    EXPECT_TRUE(Form.Cancelled());
+    EXPECT_TRUE(Form.isVisible());
+    EXPECT_FALSE(MainWindow.isEnabled());
+}
+
+TEST_F(StatusFormTest, EscAsksToStopAndTheWindowStays) {
+    ASSERT_NO_FATAL_FAILURE(Begin());
+    Press(Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Form.Cancelled(); }, 2000));
+    EXPECT_TRUE(Form.isVisible());
+}
+
+TEST_F(StatusFormTest, EnterAsksToStopAndTheWindowStays) {
+    ASSERT_NO_FATAL_FAILURE(Begin());
+    Press(Qt::Key_Return);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Form.Cancelled(); }, 2000));
+    EXPECT_TRUE(Form.isVisible());
+}
+
+TEST_F(StatusFormTest, CloseBoxAsksToStopAndTheWindowStays) {
+    ASSERT_NO_FATAL_FAILURE(Begin());
+    EXPECT_FALSE(Form.close());
+    EXPECT_TRUE(Form.Cancelled());
+    EXPECT_TRUE(Form.isVisible());
+}
+
+// A transfer learns of the user's request on the pass of its loop that
+// serves the window's input.
+TEST_F(StatusFormTest, RequestIsSeenOnceTheLoopServesTheWindow) {
+    ASSERT_NO_FATAL_FAILURE(Begin());
+    QCoreApplication::postEvent(&Form, new QCloseEvent);
+    EXPECT_FALSE(Form.Cancelled());
+    Form.ProcessEvents();
+    EXPECT_TRUE(Form.Cancelled());
+}
+
+TEST_F(StatusFormTest, CancelStaysSetUntilTheNextTransferBegins) {
+    ASSERT_NO_FATAL_FAILURE(Begin());
+    QTest::mouseClick(Form.CancelButton, Qt::LeftButton);
+    Form.EndTransfer();
+    EXPECT_TRUE(Form.Cancelled());
+    ASSERT_NO_FATAL_FAILURE(Begin());
+    EXPECT_FALSE(Form.Cancelled());
+}
+
+} // namespace

@@ -1,0 +1,108 @@
+#include "transfer/ui/StatusForm.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace {
+
+constexpr int ClientWidth = 441;
+constexpr int ClientHeight = 123;
+
+// Truncated toward zero, and kept inside the int range so that an estimate
+// gone wild (a stalled transfer) cannot overflow the conversion.
+int WholePart(long double value) {
+    constexpr long double Lowest = std::numeric_limits<int>::min();
+    constexpr long double Highest = std::numeric_limits<int>::max();
+    if (std::isnan(value)) {
+        return 0;
+    }
+    return static_cast<int>(std::trunc(std::clamp(value, Lowest, Highest)));
+}
+
+QString TimeLeftText(float secondsLeft) {
+    const int minutes = WholePart(static_cast<long double>(secondsLeft) * (1.0L / 60.0L));
+    const int seconds = WholePart(secondsLeft) % 60;
+    if (minutes == 0) {
+        return QString("Time left : %1 sec").arg(seconds);
+    }
+    return QString("Time left : %1:%2").arg(minutes).arg(seconds);
+}
+
+} // namespace
+
+TStatusForm::TStatusForm(QWidget* mainWindow) : MainWindow(mainWindow) {
+    setWindowTitle("Status");
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setFixedSize(ClientWidth, ClientHeight);
+    TimeLabel = new QLabel("Time left : ???", this);
+    TimeLabel->setAlignment(Qt::AlignCenter);
+    TimeLabel->setGeometry(0, 16, ClientWidth, 17);
+    ProgressBar = new QProgressBar(this);
+    ProgressBar->setRange(0, 100);
+    ProgressBar->setValue(0);
+    ProgressBar->setGeometry(16, 44, ClientWidth - 32, 20);
+    CancelButton = new QPushButton("Cancel", this);
+    CancelButton->setGeometry((ClientWidth - 75) / 2, 84, 75, 25);
+    // Enter presses it as well as Esc.
+    CancelButton->setDefault(true);
+    connect(CancelButton, &QPushButton::clicked, this, &TStatusForm::CancelButtonClick);
+}
+
+void TStatusForm::BeginTransfer(const std::string& caption) {
+    setWindowTitle(QString::fromStdString(caption));
+    CancelRequested = false;
+    ProgressBar->setValue(0);
+    if (MainWindow != nullptr) {
+        MainWindow->setEnabled(false);
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void TStatusForm::ShowProgress(float secondsLeft, float percent) {
+    TimeLabel->setText(TimeLeftText(secondsLeft));
+    ProgressBar->setValue(WholePart(percent));
+}
+
+void TStatusForm::EndTransfer() {
+    hide();
+    if (MainWindow != nullptr) {
+        MainWindow->setEnabled(true);
+    }
+}
+
+void TStatusForm::ProcessEvents() {
+    QCoreApplication::processEvents();
+}
+
+void TStatusForm::CancelButtonClick() {
+    CancelRequested = true;
+}
+
+void TStatusForm::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    CancelRequested = true;
+}
+
+void TStatusForm::reject() {
+    CancelButton->click();
+}
+
+void TStatusForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (QScreen* display = screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(display->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
