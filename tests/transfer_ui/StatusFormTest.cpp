@@ -10,7 +10,10 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <functional>
 #include <limits>
+#include <utility>
+#include <vector>
 
 #include "transfer/ui/StatusForm.h"
 
@@ -105,33 +108,24 @@ TEST_F(StatusFormTest, TransferTakesTheMainWindowsInputUntilItEnds) {
     EXPECT_TRUE(MainWindow.isEnabled());
 }
 
-TEST_F(StatusFormTest, CancelButtonAsksToStopAndTheWindowStays) {
-    ASSERT_NO_FATAL_FAILURE(Begin());
-    QTest::mouseClick(Form.CancelButton, Qt::LeftButton);
-    EXPECT_TRUE(Form.Cancelled());
-    EXPECT_TRUE(Form.isVisible());
-    EXPECT_FALSE(MainWindow.isEnabled());
-}
-
-TEST_F(StatusFormTest, EscAsksToStopAndTheWindowStays) {
-    ASSERT_NO_FATAL_FAILURE(Begin());
-    Press(Qt::Key_Escape);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return Form.Cancelled(); }, 2000));
-    EXPECT_TRUE(Form.isVisible());
-}
-
-TEST_F(StatusFormTest, EnterAsksToStopAndTheWindowStays) {
-    ASSERT_NO_FATAL_FAILURE(Begin());
-    Press(Qt::Key_Return);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return Form.Cancelled(); }, 2000));
-    EXPECT_TRUE(Form.isVisible());
-}
-
-TEST_F(StatusFormTest, CloseBoxAsksToStopAndTheWindowStays) {
-    ASSERT_NO_FATAL_FAILURE(Begin());
-    EXPECT_FALSE(Form.close());
-    EXPECT_TRUE(Form.Cancelled());
-    EXPECT_TRUE(Form.isVisible());
+// The Cancel button, Esc, Enter and the close box all ask the transfer to
+// stop; the window stays up until the transfer ends.
+TEST_F(StatusFormTest, EveryWayOfClosingAsksToStopAndTheWindowStays) {
+    const std::vector<std::pair<const char*, std::function<void()>>> ways = {
+        {"Cancel", [&] { QTest::mouseClick(Form.CancelButton, Qt::LeftButton); }},
+        {"Esc", [&] { Press(Qt::Key_Escape); }},
+        {"Enter", [&] { Press(Qt::Key_Return); }},
+        {"close box", [&] { EXPECT_FALSE(Form.close()); }},
+    };
+    for (const auto& [name, close] : ways) {
+        SCOPED_TRACE(name);
+        ASSERT_NO_FATAL_FAILURE(Begin());
+        close();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Form.Cancelled(); }, 2000));
+        EXPECT_TRUE(Form.isVisible());
+        EXPECT_FALSE(MainWindow.isEnabled());
+        Form.EndTransfer();
+    }
 }
 
 // A transfer learns of the user's request on the pass of its loop that

@@ -150,16 +150,6 @@ TEST_F(ScaleDataFormTest, DraggedNodeKeepsFourPixelsFromItsNeighbours) {
     EXPECT_EQ(Nodes(), (TPoints{{3, 62}, {310, 122}, {314, 62}}));
 }
 
-TEST_F(ScaleDataFormTest, MovingWithoutAPressMovesNothing) {
-    ASSERT_EQ(Show(0, 999,
-                   [&] {
-                       Click(100, 30);
-                       Form.ScaleBoxMouseMove(150, 90);
-                   }),
-              mrOk);
-    EXPECT_EQ(Nodes()[1], std::make_pair(100, 30));
-}
-
 TEST_F(ScaleDataFormTest, DelRemovesTheSelectedInnerNodeOnly) {
     ASSERT_EQ(Show(0, 999,
                    [&] {
