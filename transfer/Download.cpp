@@ -65,16 +65,9 @@ std::optional<std::string> TDownload::NothingToSave() const {
 }
 
 bool TDownload::CreateFile() {
-    Report.File = FrontEnd.ChooseFile(tdDownload, UploadDownloadPath);
-    if (Report.File.empty()) {
+    if (!ChooseAndOpen(tdDownload, "wb", "Unable to write download file ", "Cannot create ")) {
         return false;
     }
-    File.reset(std::fopen(Report.File.c_str(), "wb"));
-    if (!File) {
-        Trace("Unable to write download file " + Report.File);
-        return Fail("Cannot create " + Report.File + ".");
-    }
-    RememberFolder(Report.File);
     Report.Total = static_cast<std::uint32_t>(SampleEnd - SampleStart);
     const std::uint32_t rate =
         PeriodToRate(static_cast<std::uint32_t>(Eps.WaveSampleParameters[wpSamplingPeriod]));

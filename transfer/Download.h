@@ -33,7 +33,6 @@ private:
     bool CloseFile();
     void Settle(bool completed, bool written);
 
-    TFile File;
     std::int32_t SampleStart = 0;
     std::int32_t SampleEnd = 0;
     std::int32_t BlockStart = 0;

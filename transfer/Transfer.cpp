@@ -110,12 +110,23 @@ void TTransfer::Trace(const std::string& line) {
     DebugWriteLn(DebugDevice, line);
 }
 
-void TTransfer::RememberFolder(const std::string& file) {
+bool TTransfer::ChooseAndOpen(TTransferDirection direction, const char* mode,
+                              const std::string& traceText, const std::string& failureText) {
+    Report.File = FrontEnd.ChooseFile(direction, UploadDownloadPath);
+    if (Report.File.empty()) {
+        return false;
+    }
+    File.reset(std::fopen(Report.File.c_str(), mode));
+    if (!File) {
+        Trace(traceText + Report.File);
+        return Fail(failureText + Report.File + ".");
+    }
     std::error_code error;
-    const std::filesystem::path path = std::filesystem::absolute(file, error);
+    const std::filesystem::path path = std::filesystem::absolute(Report.File, error);
     if (!error) {
         UploadDownloadPath = path.parent_path().string();
     }
+    return true;
 }
 
 bool TTransfer::Fail(const std::string& message) {

@@ -72,8 +72,11 @@ protected:
     // A line of the debug trace.
     static void Trace(const std::string& line);
 
-    // The file's folder, for the next file dialog.
-    void RememberFolder(const std::string& file);
+    // The file dialog, then the chosen file opened in mode and its folder
+    // kept for the next dialog. False when the user cancels, or after
+    // tracing traceText and the name when the file does not open.
+    bool ChooseAndOpen(TTransferDirection direction, const char* mode, const std::string& traceText,
+                       const std::string& failureText);
 
     // Ends the preparation without a transfer; always false.
     bool Fail(const std::string& message);
@@ -86,6 +89,7 @@ protected:
     TTransferFrontEnd& FrontEnd;
     std::string& UploadDownloadPath;
     TTransferReport Report;
+    TFile File;
 
 private:
     void RestartSilenceClock();

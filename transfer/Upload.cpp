@@ -41,16 +41,9 @@ bool TUpload::Prepare() {
 }
 
 bool TUpload::OpenFile() {
-    Report.File = FrontEnd.ChooseFile(tdUpload, UploadDownloadPath);
-    if (Report.File.empty()) {
+    if (!ChooseAndOpen(tdUpload, "rb", "Unable to open file ", "Cannot open ")) {
         return false;
     }
-    File.reset(std::fopen(Report.File.c_str(), "rb"));
-    if (!File) {
-        Trace("Unable to open file " + Report.File);
-        return Fail("Cannot open " + Report.File + ".");
-    }
-    RememberFolder(Report.File);
     const std::optional<TWaveFormat> format = ReadWaveHeader(File.get());
     if (!format) {
         return Fail(Report.File + " is not a PCM WAVE file that can be read.");

@@ -38,7 +38,6 @@ private:
     void NameInstrument();
     void Settle();
 
-    TFile File;
     TWaveFormat Format;
     std::uint32_t FirstFrame = 0;
     std::uint32_t FramesRead = 0;
