@@ -9,8 +9,8 @@
 #include "wave/WaveView.h"
 
 void TMainForm::CreateWaveView() {
-    WaveView = std::make_unique<TWaveView>(*Eps, *this, *this, *WaveScrollBox, *WaveBox,
-                                           *ScrollBar);
+    WaveView =
+        std::make_unique<TWaveView>(*Eps, *this, *this, *WaveScrollBox, *WaveBox, *ScrollBar);
     WaveCommands = std::make_unique<TWaveCommands>(*Eps, *this, *this);
     // A command's menu item and its speed button, where it has one, run the
     // same handler.

@@ -1,0 +1,103 @@
+#include "wave/WaveCommands.h"
+
+#include <algorithm>
+
+#include "eps/Eps.h"
+#include "wave/LoopMode.h"
+#include "wave/WaveViewState.h"
+
+namespace {
+
+// The fades are linear whatever this byte says.
+constexpr int FadeShape = 0;
+
+} // namespace
+
+TWaveCommands::TWaveCommands(TEps& eps, TEpsOwner& owner, const TWaveViewState& state)
+    : Eps(eps), Owner(owner), State(state) {}
+
+// The requests take an exclusive end; the selection's end is inclusive.
+void TWaveCommands::ClearDataClick() {
+    Eps.ClearData(State.SelStart, State.SelEnd + 1);
+    FinishEdit();
+}
+
+void TWaveCommands::ReverseDataClick() {
+    Eps.ReverseData(State.SelStart, State.SelEnd + 1);
+    FinishEdit();
+}
+
+// The fade in ends at the last selected sample itself: the sampler reaches
+// full gain there rather than one sample later.
+void TWaveCommands::FadeInClick() {
+    Eps.FadeIn(State.SelStart, State.SelEnd, FadeShape);
+    FinishEdit();
+}
+
+void TWaveCommands::FadeOutClick() {
+    Eps.FadeOut(State.SelStart, State.SelEnd + 1, FadeShape);
+    FinishEdit();
+}
+
+void TWaveCommands::NormalizeGainClick() {
+    Eps.NormalizeGain();
+    FinishEdit();
+}
+
+// A refusal is not reported here: it shows in the points read back.
+void TWaveCommands::FinishEdit() {
+    Eps.WaitForReply();
+    Eps.RefreshView();
+}
+
+std::int32_t TWaveCommands::Address(int first) const {
+    return Eps.GetSampleAddress(first);
+}
+
+// The start stays before the end.
+void TWaveCommands::SetSampleStartClick() {
+    const std::int32_t end = Address(wpSampleEnd);
+    SetMarker(wpSampleStart, State.SelStart < end ? State.SelStart : end - 1);
+}
+
+// The end stays after the start and, in a loop mode, does not cut the loop.
+void TWaveCommands::SetSampleEndClick() {
+    const std::int32_t start = Address(wpSampleStart);
+    std::int32_t end = start < State.SelEnd ? State.SelEnd : start + 1;
+    const std::int32_t loopEnd = Address(wpLoopEnd);
+    if (IsLoopMode(Eps) && end < loopEnd) {
+        end = loopEnd + 1;
+    }
+    SetMarker(wpSampleEnd, end);
+}
+
+// The loop start stays before the loop end and before the end.
+void TWaveCommands::SetLoopStartClick() {
+    const std::int32_t loopEnd = Address(wpLoopEnd);
+    const std::int32_t end = Address(wpSampleEnd);
+    std::int32_t loopStart = State.SelStart < loopEnd ? State.SelStart : loopEnd - 1;
+    if (loopStart >= end) {
+        loopStart = end - 1;
+    }
+    SetMarker(wpLoopStart, loopStart);
+}
+
+// The loop end stays after the loop start and before the end.
+void TWaveCommands::SetLoopEndClick() {
+    const std::int32_t loopStart = Address(wpLoopStart);
+    const std::int32_t end = Address(wpSampleEnd);
+    std::int32_t loopEnd = loopStart < State.SelEnd ? State.SelEnd : loopStart + 1;
+    if (loopEnd >= end) {
+        loopEnd = end - 1;
+    }
+    SetMarker(wpLoopEnd, loopEnd);
+}
+
+// A marker pushed back in front of the first sample (a wavesample of one
+// sample) stays on the first sample: an address below 0 does not exist.
+// The markers are drawn from the block, so nothing is read back.
+void TWaveCommands::SetMarker(int first, std::int32_t sample) {
+    Eps.SetSampleAddress(first, std::max(sample, 0));
+    Eps.PutWaveSampleParameters();
+    Owner.UpdateView();
+}

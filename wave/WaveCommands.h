@@ -1,0 +1,39 @@
+// The edit and marker commands of the main window on the selection. The
+// edits are carried out by the sampler: each sends its request, waits for
+// the sampler's answer and reads the view back, so that the picture shows
+// what the sampler holds whether it agreed or not. The marker commands move
+// one of the four addresses of the parameter block to the selection, kept in
+// order with the others, and write the block back.
+#pragma once
+
+#include <cstdint>
+
+class TEps;
+class TEpsOwner;
+struct TWaveViewState;
+
+class TWaveCommands {
+public:
+    TWaveCommands(TEps& eps, TEpsOwner& owner, const TWaveViewState& state);
+
+    void ClearDataClick();
+    void ReverseDataClick();
+    void FadeInClick();
+    void FadeOutClick();
+    // The whole wavesample, whatever is selected.
+    void NormalizeGainClick();
+
+    void SetSampleStartClick();
+    void SetSampleEndClick();
+    void SetLoopStartClick();
+    void SetLoopEndClick();
+
+private:
+    void FinishEdit();
+    std::int32_t Address(int first) const;
+    void SetMarker(int first, std::int32_t sample);
+
+    TEps& Eps;
+    TEpsOwner& Owner;
+    const TWaveViewState& State;
+};

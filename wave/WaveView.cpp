@@ -1,0 +1,160 @@
+#include "wave/WaveView.h"
+
+#include <QScrollBar>
+
+#include <cmath>
+#include <optional>
+
+#include "eps/Eps.h"
+#include "wave/WaveBox.h"
+#include "wave/WavePicture.h"
+#include "wave/WaveViewState.h"
+
+namespace {
+
+std::optional<TScrollCode> ScrollCodeOf(int action) {
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepSub:
+        return scLineUp;
+    case QAbstractSlider::SliderSingleStepAdd:
+        return scLineDown;
+    case QAbstractSlider::SliderPageStepSub:
+        return scPageUp;
+    case QAbstractSlider::SliderPageStepAdd:
+        return scPageDown;
+    case QAbstractSlider::SliderMove:
+        return scTrack;
+    case QAbstractSlider::SliderToMinimum:
+        return scTop;
+    case QAbstractSlider::SliderToMaximum:
+        return scBottom;
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+TWaveView::TWaveView(TEps& eps, TEpsOwner& owner, TWaveViewState& state, QWidget& scrollBox,
+                     TWaveBox& box, QScrollBar& scrollBar)
+    : Selection(eps, owner, state, box), Eps(eps), State(state), ScrollBox(scrollBox), Box(box),
+      ScrollBar(scrollBar) {
+    connect(&Box, &TWaveBox::Paint, this, &TWaveView::WaveBoxPaint);
+    connect(&Box, &TWaveBox::MouseDown, this, [this](Qt::MouseButton button, int x, int y) {
+        Selection.WaveBoxMouseDown(button, x, y);
+    });
+    connect(&Box, &TWaveBox::MouseMove, this,
+            [this](int x, int y) { Selection.WaveBoxMouseMove(x, y); });
+    connect(&Box, &TWaveBox::MouseUp, this, [this](Qt::MouseButton button, int x, int y) {
+        Selection.WaveBoxMouseUp(button, x, y);
+    });
+    connect(&ScrollBar, &QScrollBar::actionTriggered, this, &TWaveView::ScrollBarAction);
+    connect(&ScrollBar, &QScrollBar::sliderReleased, this, [this] {
+        ScrollBar.setValue(ScrollBarScroll(scPosition, ScrollBar.sliderPosition()));
+    });
+}
+
+void TWaveView::UpdateView() {
+    const bool open = Eps.WaveSampleOpen;
+    QPalette palette = ScrollBox.palette();
+    palette.setColor(QPalette::Window,
+                     open ? TWavePicture::OpenBackground : TWavePicture::ClosedBackground);
+    ScrollBox.setPalette(palette);
+    ScrollBar.setVisible(open && Eps.Zoomed);
+    if (open) {
+        ScrollBar.setValue(ScrollPosition());
+        ScrollBox.update();
+    }
+    Box.Invalidate();
+}
+
+int TWaveView::ScrollPosition() const {
+    const std::int32_t span = ViewPointCount * Eps.SamplesPerPoint;
+    const std::int32_t length = Eps.LastSample + 1;
+    if (length <= span) {
+        return 0;
+    }
+    return static_cast<int>(std::trunc(double(Eps.ViewStart) / (length - span) * ScrollRange));
+}
+
+void TWaveView::WaveBoxPaint(TWaveCanvas& canvas) {
+    TWavePicture(canvas, Eps, State.VScale, Box.width(), Box.height()).Draw();
+    Selection.Repainted();
+}
+
+// The selection's last sample is passed as the window's end; the engine then
+// widens the window to whole pages.
+void TWaveView::ZoomIn() {
+    Selection.Drop();
+    Eps.SetViewEnd(State.SelEnd);
+    Eps.SetViewStart(State.SelStart);
+    Eps.RefreshView();
+    UpdateView();
+}
+
+// Twice as wide about the same centre, pushed back inside the wavesample at
+// either end.
+void TWaveView::ZoomOut() {
+    const std::int32_t span = ViewPointCount * Eps.SamplesPerPoint;
+    Eps.SetViewStart(Eps.ViewStart - span / 2);
+    Eps.SetViewEnd(Eps.ViewStart + 2 * span);
+    Eps.SetViewStart(Eps.ViewEnd - 2 * span);
+    Eps.RefreshView();
+}
+
+void TWaveView::ShowAll() {
+    Eps.SetViewStart(0);
+    Eps.SetViewEnd(Eps.LastSample + 1);
+    Eps.RefreshView();
+    UpdateView();
+}
+
+// The scroll bar reports before it moves its thumb; the thumb is then put
+// where the window really is. While the thumb is dragged it follows the mouse.
+void TWaveView::ScrollBarAction(int action) {
+    const std::optional<TScrollCode> code = ScrollCodeOf(action);
+    if (code && *code != scTrack) {
+        ScrollBar.setSliderPosition(ScrollBarScroll(*code, ScrollBar.value()));
+    }
+}
+
+int TWaveView::ScrollBarScroll(TScrollCode code, int position) {
+    if (code == scTrack || code == scTop || code == scBottom) {
+        return position;
+    }
+    Selection.Drop();
+    MoveWindow(code, position);
+    Eps.RefreshView();
+    return ScrollPosition();
+}
+
+// A line moves the window by half its width, a page by all of it.
+void TWaveView::MoveWindow(TScrollCode code, int position) {
+    const std::int32_t span = ViewPointCount * Eps.SamplesPerPoint;
+    switch (code) {
+    case scLineUp:
+        Eps.SetViewStart(Eps.ViewStart - span / 2);
+        Eps.SetViewEnd(Eps.ViewStart + span);
+        break;
+    case scLineDown:
+        Eps.SetViewEnd(Eps.ViewEnd + span / 2);
+        Eps.SetViewStart(Eps.ViewEnd - span);
+        break;
+    case scPageUp:
+        Eps.SetViewStart(Eps.ViewStart - span);
+        Eps.SetViewEnd(Eps.ViewStart + span);
+        break;
+    case scPageDown:
+        Eps.SetViewEnd(Eps.ViewEnd + span);
+        Eps.SetViewStart(Eps.ViewEnd - span);
+        break;
+    default: {
+        // The thumb's share of the room the window can move in, in whole
+        // samples, computed exactly.
+        const std::int64_t room = Eps.LastSample + 1 - span;
+        Eps.SetViewStart(static_cast<std::int32_t>(room * position / ScrollRange));
+        Eps.SetViewEnd(Eps.ViewStart + span);
+        break;
+    }
+    }
+}

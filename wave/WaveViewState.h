@@ -1,0 +1,27 @@
+// What the main window keeps about its wave view besides the engine's view
+// window: the vertical scale and the selection.
+//
+// The selection is held in samples, so that it stays on the same samples when
+// the window moves, and is made in display points of the window it was made
+// in. SelEnd is the last selected sample (inclusive).
+#pragma once
+
+#include <cstdint>
+
+struct TWaveViewState {
+    // The vertical scale: a point of 128 * 2^VScale reaches the top edge.
+    int VScale = 8;
+    // The left button was pressed in the wave box and is still held.
+    bool Dragging = false;
+    // Display points where the drag began and where the mouse is now.
+    int AnchorPoint = 0;
+    int CurrentPoint = 0;
+    std::int32_t SelStart = 0;
+    std::int32_t SelEnd = 0;
+    bool HasSelection = false;
+    // The selection is inverted on the picture now, over columns DrawnLeft
+    // .. DrawnRight (both included).
+    bool SelectionDrawn = false;
+    int DrawnLeft = 0;
+    int DrawnRight = 0;
+};
