@@ -1,0 +1,134 @@
+// The main window's wave area on the built-in virtual sampler and its demo
+// bank: the demo piano drawn, a selection dragged with the mouse and faded
+// through the Edit menu, the vertical scales, and the speed buttons and
+// shortcuts that reach the view and the marker commands.
+#include <QAction>
+#include <QColor>
+#include <QImage>
+#include <QScrollBar>
+#include <QTest>
+#include <QToolButton>
+
+#include "AppFixture.h"
+#include "app/Application.h"
+#include "wave/PointMapping.h"
+#include "wave/WaveBox.h"
+#include "wave/WavePicture.h"
+
+namespace {
+
+constexpr int Piano = 0;
+
+bool HasColour(const QImage& picture, int x, const QColor& colour) {
+    for (int y = 0; y < picture.height(); ++y) {
+        if (QColor(picture.pixel(x, y)) == colour) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+class TWaveAreaTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        Fixture = std::make_unique<TAppFixture>();
+        Fixture->Store({{"MainForm/WelcomeShown", "1"}});
+        Form = Fixture->Start().MainForm.get();
+        QVERIFY(Form->OpenWavesampleAt(Piano, 1));
+    }
+    void cleanup() {
+        Fixture->Stop();
+        Fixture.reset();
+    }
+
+    void DemoWavesampleIsGreenOnBlackWithRedMarkers() {
+        const QImage& picture = Form->WaveBox->Picture();
+        const int width = picture.width();
+        QVERIFY(HasColour(picture, width / 4, TWavePicture::WaveColour));
+        QCOMPARE(QColor(picture.pixel(width / 4, 0)), TWavePicture::OpenBackground);
+        QVERIFY(HasColour(picture, 0, TWavePicture::SampleMarkerColour));
+        const int end = MarkerColumn(Form->Eps->GetSampleAddress(wpSampleEnd), *Form->Eps, width);
+        QVERIFY(HasColour(picture, end, TWavePicture::SampleMarkerColour));
+        QVERIFY(!HasColour(picture, width / 4, TWavePicture::SampleMarkerColour));
+    }
+
+    // The left half, dragged with the mouse, faded in through the menu: the
+    // points read back are quieter there, and the picture shows it.
+    void FadeThroughTheMenuChangesTheDrawnPoints() {
+        const TEps::TViewPoints before = Form->Eps->ViewPoints;
+        const QImage drawn = Form->WaveBox->Picture().copy();
+        const int middle = Form->WaveBox->width() / 2;
+        const QPoint row(0, Form->WaveBox->height() / 2);
+        QTest::mousePress(Form->WaveBox, Qt::LeftButton, {}, row);
+        QTest::mouseMove(Form->WaveBox, row + QPoint(middle, 0));
+        QTest::mouseRelease(Form->WaveBox, Qt::LeftButton, {}, row + QPoint(middle, 0));
+        QVERIFY(Form->FadeInMenuItem->isEnabled());
+        QCOMPARE(Form->SelStart, 0);
+
+        Form->FadeInMenuItem->trigger();
+        QVERIFY(Form->Eps->ViewPoints[10] < before[10]);
+        QCOMPARE(Form->Eps->ViewPoints[400], before[400]);
+        QVERIFY(Form->HasSelection);
+        QVERIFY(Form->WaveBox->Picture() != drawn);
+    }
+
+    // One scale at a time, in the menu and on the tool bar alike.
+    void VerticalScalesAreExclusive() {
+        const QImage loud = Form->WaveBox->Picture().copy();
+        Form->ScaleMenuItems[8]->trigger();
+        QCOMPARE(Form->VScale, 0);
+        ExpectScaleChecked(8);
+        QVERIFY(Form->WaveBox->Picture() != loud);
+
+        Form->ScaleButtons[2]->click();
+        QCOMPARE(Form->VScale, 6);
+        ExpectScaleChecked(2);
+
+        QTest::keyClick(Form, Qt::Key_1, Qt::ControlModifier);
+        QCOMPARE(Form->VScale, 8);
+        ExpectScaleChecked(0);
+        QCOMPARE(Form->WaveBox->Picture(), loud);
+    }
+
+    void SpeedButtonsAndShortcutsReachTheView() {
+        Form->SelStart = 1000;
+        Form->SelEnd = 1999;
+        Form->HasSelection = true;
+        Form->UpdateCommands();
+        Form->SetWaveStartButton->click();
+        QCOMPARE(Form->Eps->GetSampleAddress(wpSampleStart), 1000);
+
+        Form->ZoomInButton->click();
+        QCOMPARE(Form->Eps->ViewStart, 1000);
+        QCOMPARE(Form->Eps->SamplesPerPoint, 2);
+        QVERIFY(Form->ScrollBar->isVisibleTo(Form));
+        QTest::keyClick(Form, Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(Form->Eps->SamplesPerPoint, 4);
+        Form->ShowAllButton->click();
+        QVERIFY(!Form->Eps->Zoomed);
+        QVERIFY(!Form->ScrollBar->isVisibleTo(Form));
+    }
+
+private:
+    void ExpectScaleChecked(int item) {
+        for (int i = 0; i < TMainForm::ScaleCount; ++i) {
+            QCOMPARE(Form->ScaleMenuItems[i]->isChecked(), i == item);
+            QCOMPARE(Form->ScaleButtons[i]->isChecked(), i == item);
+        }
+    }
+
+    std::unique_ptr<TAppFixture> Fixture;
+    TMainForm* Form = nullptr;
+};
+
+int main(int argc, char** argv) {
+    TApplication application(argc, argv);
+    TWaveAreaTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "WaveAreaTest.moc"
