@@ -91,21 +91,20 @@ TOpenResult TEps::ReadParameters() {
 // Edits need room behind the data: the wavesample's own data is copied
 // behind itself, doubling the area each pass, until it reaches past twice
 // the data, and that stretch is then cleared. The end parameter stays as it
-// was.
+// was. Each copy lands on the first position not yet covered, so the
+// wavesample's last sample is never overwritten and a one-sample wavesample
+// still grows.
 bool TEps::PrepareWorkArea() {
     LastSample = GetSampleAddress(wpSampleEnd);
     const std::int32_t target = (LastSample & ~0x1FF) * 2 + 1024;
-    std::int32_t pos = LastSample;
-    while (pos < target) {
-        const std::int32_t n = std::min(target - pos + 1, pos + 1);
-        // Each copy lands on the last sample reached so far; a single sample
-        // copied onto itself would never advance, so it goes behind it.
-        const std::int32_t destination = n > 1 ? pos : pos + 1;
-        CopyData(0, n - 1, destination);
+    std::int32_t pos = LastSample + 1;
+    while (pos <= target) {
+        const std::int32_t n = std::min(target + 1 - pos, pos);
+        CopyData(0, n - 1, pos);
         if (ProcessInput() != rrAck) {
             return false;
         }
-        pos = destination + n - 1;
+        pos += n;
     }
     ClearData(LastSample + 1, target + 1);
     if (ProcessInput() != rrAck) {

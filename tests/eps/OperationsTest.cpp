@@ -130,14 +130,15 @@ TEST_F(SamplerTest, OpeningPreparesAWorkAreaBehindTheData) {
     Eps->WaveSample = 3;
     EXPECT_EQ(Eps->OpenWavesample(true), orOpened);
 
-    // End address 1000: target 2048, two copies, then the stretch is cleared.
+    // End address 1000: target 2048, two copies behind the data, then the
+    // stretch is cleared; the data itself stays whole.
     const std::vector<TBytes> sent = NewMessages();
     std::vector<TBytes> preparation;
     std::copy_if(sent.begin(), sent.end(), std::back_inserter(preparation),
                  [](const TBytes& m) { return CodeOf(m) == 0x20 || CodeOf(m) == 0x1F; });
     ASSERT_EQ(preparation.size(), 3u);
-    EXPECT_EQ(preparation[0], CopyRequest(5, 3, 0, 1000, 1000));
-    EXPECT_EQ(preparation[1], CopyRequest(5, 3, 0, 48, 2000));
+    EXPECT_EQ(preparation[0], CopyRequest(5, 3, 0, 1000, 1001));
+    EXPECT_EQ(preparation[1], CopyRequest(5, 3, 0, 46, 2002));
     EXPECT_EQ(preparation[2], RangeRequest(0x1F, 5, 3, 1001, 2049));
 
     const TWaveSample opened = WaveSampleAt(5, 3);
@@ -145,7 +146,7 @@ TEST_F(SamplerTest, OpeningPreparesAWorkAreaBehindTheData) {
     EXPECT_TRUE(std::all_of(opened.Data.begin() + 1001, opened.Data.begin() + 2049,
                             [](std::int16_t v) { return v == 0; }));
     const TData ramp = Ramp(1001);
-    EXPECT_TRUE(std::equal(ramp.begin(), ramp.begin() + 1000, opened.Data.begin()));
+    EXPECT_TRUE(std::equal(ramp.begin(), ramp.end(), opened.Data.begin()));
     EXPECT_EQ(opened.Address(TWaveSample::EndWord), 1000u);
 
     EXPECT_TRUE(Eps->WaveSampleOpen);
