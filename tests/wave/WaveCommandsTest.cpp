@@ -23,18 +23,12 @@ constexpr std::uint8_t OverviewCode = 0x0A;
 constexpr std::uint8_t PutParametersCode = 0x0E;
 constexpr std::uint8_t ReadDataCode = 0x06;
 
+// A fade carries its shape after the range.
 TBytes FadeRequest(std::uint8_t code, int instrument, int number, std::int32_t start,
                    std::int32_t end) {
-    return TReply()
-        .Byte(code)
-        .Word12(instrument)
-        .Word12(0)
-        .Word12(number)
-        .Word24(start)
-        .Word24(end)
-        .Byte(0)
-        .Byte(0)
-        .End();
+    TBytes request = RangeRequest(code, instrument, number, start, end);
+    request.insert(request.end() - 1, {0x00, 0x00});
+    return request;
 }
 
 TBytes AddressRequest(std::uint8_t code, int instrument, int number) {
