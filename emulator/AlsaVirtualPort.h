@@ -13,7 +13,8 @@
 
 #include "emulator/VirtualSampler.h"
 #include "platform/AlsaClient.h"
-#include "platform/AlsaSysEx.h"
+#include "platform/AlsaEventReader.h"
+#include "platform/AlsaEventWriter.h"
 #include "platform/MidiProvider.h"
 
 class TAlsaVirtualPort : private TMidiByteSink {
@@ -26,20 +27,16 @@ public:
 
 private:
     TAlsaVirtualPort(TVirtualSampler& sampler, std::unique_ptr<TAlsaClient> client, int port,
-                     snd_midi_event_t* decoder, snd_midi_event_t* encoder, int stopFd);
+                     int stopFd);
     void Read();
-    void Convert(const snd_seq_event_t& event, std::vector<std::uint8_t>& bytes);
     void Received(const std::uint8_t* data, std::size_t count) override;
-    void Output(const TAlsaSysEx::TPiece& piece);
 
     TVirtualSampler& Sampler;
     std::unique_ptr<TAlsaClient> Client;
     int Port;
-    // One each for the reader thread and the sampler's worker.
-    snd_midi_event_t* Decoder;
-    snd_midi_event_t* Encoder;
     int StopFd;
-    TAlsaSysEx InBytes;
-    TAlsaSysEx OutBytes;
+    // One for the reader thread, one for the sampler's worker.
+    TAlsaEventReader InEvents;
+    TAlsaEventWriter OutEvents;
     std::thread Reader;
 };

@@ -11,7 +11,7 @@
 #include <alsa/asoundlib.h>
 
 #include "platform/AlsaClient.h"
-#include "platform/AlsaSysEx.h"
+#include "platform/AlsaEventReader.h"
 #include "platform/MidiProvider.h"
 
 class TAlsaInput : public TMidiInputEndpoint {
@@ -21,15 +21,13 @@ public:
     ~TAlsaInput() override;
 
 private:
-    TAlsaInput(std::unique_ptr<TAlsaClient> client, snd_midi_event_t* decoder, TMidiByteSink& sink);
+    TAlsaInput(std::unique_ptr<TAlsaClient> client, TMidiByteSink& sink);
     void Run();
     void ReadEvents();
-    void Convert(const snd_seq_event_t& event);
 
     std::unique_ptr<TAlsaClient> Client;
-    snd_midi_event_t* Decoder;
     TMidiByteSink& Sink;
-    TAlsaSysEx Joiner;
+    TAlsaEventReader Events;
     std::vector<std::uint8_t> Bytes;
     std::atomic<bool> Stopping{false};
     std::thread Reader;
