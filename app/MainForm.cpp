@@ -136,6 +136,13 @@ void TMainForm::FormShow() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+    // A disabled window still takes its close box. Closing the wavesample
+    // in the middle of a transfer would cut into its conversation with the
+    // sampler; the progress window's Cancel ends the transfer first.
+    if (Eps->DownloadState != 0 || Eps->UploadState != 0) {
+        event->ignore();
+        return;
+    }
     FormClose();
     event->accept();
 }

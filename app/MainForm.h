@@ -23,7 +23,10 @@ class TAboutForm;
 class TGotoPrefForm;
 class TNoEpsForm;
 class TOpenWaveForm;
+class TPBModeForm;
 class TPreferencesForm;
+class TScaleDataForm;
+class TStatusForm;
 class TStatusPanels;
 class TWaveBox;
 class TWaveCommands;
@@ -34,8 +37,11 @@ class TWsIsCopyForm;
 // of them once they exist.
 struct TMainFormDialogs {
     TAboutForm* AboutForm = nullptr;
+    TStatusForm* StatusForm = nullptr;
     TOpenWaveForm* OpenWaveForm = nullptr;
+    TPBModeForm* PBModeForm = nullptr;
     TPreferencesForm* PreferencesForm = nullptr;
+    TScaleDataForm* ScaleDataForm = nullptr;
     TNoEpsForm* NoEpsForm = nullptr;
     TGotoPrefForm* GotoPrefForm = nullptr;
     TWsIsCopyForm* WsIsCopyForm = nullptr;
@@ -43,10 +49,7 @@ struct TMainFormDialogs {
 
 // The vertical scale and the selection of the wave view are the window's own
 // state (TWaveViewState); the wave view and its commands act on them.
-class TMainForm : public QMainWindow,
-                  public TEpsOwner,
-                  public TEpsDialogs,
-                  public TWaveViewState {
+class TMainForm : public QMainWindow, public TEpsOwner, public TEpsDialogs, public TWaveViewState {
     Q_OBJECT
 
 public:
@@ -96,7 +99,11 @@ public:
     // Command handlers.
     void OpenWavesampleClick();
     void CloseWavesampleClick();
+    void DownloadClick();
+    void UploadClick();
     void ExitClick();
+    void ScaleDataClick();
+    void SetPlaybackModeClick();
     void PreferencesClick();
     void GotoPrefClick();
     void ContentsClick();

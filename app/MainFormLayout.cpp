@@ -71,6 +71,8 @@ void TMainForm::CreateFileMenu() {
     ExitMenuItem = AddItem(menu, "E&xit", "Leave program");
     connect(OpenWavesampleMenuItem, &QAction::triggered, this, &TMainForm::OpenWavesampleClick);
     connect(CloseWavesampleMenuItem, &QAction::triggered, this, &TMainForm::CloseWavesampleClick);
+    connect(DownloadMenuItem, &QAction::triggered, this, &TMainForm::DownloadClick);
+    connect(UploadMenuItem, &QAction::triggered, this, &TMainForm::UploadClick);
     connect(ExitMenuItem, &QAction::triggered, this, &TMainForm::ExitClick);
 }
 

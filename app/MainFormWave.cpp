@@ -5,6 +5,8 @@
 #include <QToolButton>
 
 #include "app/MainForm.h"
+#include "wave/PlaybackModeCommand.h"
+#include "wave/ScaleDataCommand.h"
 #include "wave/WaveCommands.h"
 #include "wave/WaveView.h"
 
@@ -26,6 +28,8 @@ void TMainForm::CreateWaveView() {
     wire(NormalizeGainMenuItem, nullptr, [commands] { commands->NormalizeGainClick(); });
     wire(FadeInMenuItem, FadeInButton, [commands] { commands->FadeInClick(); });
     wire(FadeOutMenuItem, FadeOutButton, [commands] { commands->FadeOutClick(); });
+    wire(ScaleDataMenuItem, ScaleButton, &TMainForm::ScaleDataClick);
+    wire(SetPlaybackModeMenuItem, nullptr, &TMainForm::SetPlaybackModeClick);
     wire(SetSampleStartMenuItem, SetWaveStartButton,
          [commands] { commands->SetSampleStartClick(); });
     wire(SetSampleEndMenuItem, SetWaveEndButton, [commands] { commands->SetSampleEndClick(); });
@@ -35,4 +39,13 @@ void TMainForm::CreateWaveView() {
     wire(ZoomInMenuItem, ZoomInButton, [view] { view->ZoomIn(); });
     wire(ZoomOutMenuItem, ZoomOutButton, [view] { view->ZoomOut(); });
     wire(ShowAllMenuItem, ShowAllButton, [view] { view->ShowAll(); });
+}
+
+void TMainForm::ScaleDataClick() {
+    ScaleSelection(*Eps, *Dialogs.ScaleDataForm, SelStart, SelEnd);
+}
+
+// The loop markers, loop commands and loop panels follow the new mode.
+void TMainForm::SetPlaybackModeClick() {
+    ChangePlaybackMode(*Eps, *this, *Dialogs.PBModeForm);
 }

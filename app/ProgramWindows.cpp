@@ -9,10 +9,15 @@ TProgramWindows::TProgramWindows(const QString& firstArgument) {
     QWidget* owner = MainForm.get();
     TEps& eps = *MainForm->Eps;
     AboutForm = std::make_unique<TAboutForm>(owner);
+    // Not the main window's child: it stays usable while the main window is
+    // disabled for a transfer.
+    StatusForm = std::make_unique<TStatusForm>(owner);
     NoInstrForm = std::make_unique<TNoInstrForm>(owner);
     RenameInstrForm = std::make_unique<TRenameInstrForm>(owner);
     OpenWaveForm = std::make_unique<TOpenWaveForm>(eps, *RenameInstrForm, *NoInstrForm, owner);
+    PBModeForm = std::make_unique<TPBModeForm>(owner);
     PreferencesForm = std::make_unique<TPreferencesForm>(eps, owner);
+    ScaleDataForm = std::make_unique<TScaleDataForm>(owner);
     NoEpsForm = std::make_unique<TNoEpsForm>(owner);
     GotoPrefForm = std::make_unique<TGotoPrefForm>(owner);
     WsIsCopyForm = std::make_unique<TWsIsCopyForm>(owner);
@@ -25,8 +30,11 @@ TProgramWindows::~TProgramWindows() = default;
 
 void TProgramWindows::Connect() {
     MainForm->SetDialogs({.AboutForm = AboutForm.get(),
+                          .StatusForm = StatusForm.get(),
                           .OpenWaveForm = OpenWaveForm.get(),
+                          .PBModeForm = PBModeForm.get(),
                           .PreferencesForm = PreferencesForm.get(),
+                          .ScaleDataForm = ScaleDataForm.get(),
                           .NoEpsForm = NoEpsForm.get(),
                           .GotoPrefForm = GotoPrefForm.get(),
                           .WsIsCopyForm = WsIsCopyForm.get()});

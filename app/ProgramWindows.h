@@ -18,6 +18,9 @@
 #include "dialogs/RenameInstrForm.h"
 #include "dialogs/WsIsCopyForm.h"
 #include "midi/PreferencesForm.h"
+#include "transfer/ui/StatusForm.h"
+#include "wave/PBModeForm.h"
+#include "wave/ScaleDataForm.h"
 
 class TProgramWindows {
 public:
@@ -30,11 +33,14 @@ public:
 
     std::unique_ptr<TMainForm> MainForm;
     std::unique_ptr<TAboutForm> AboutForm;
+    std::unique_ptr<TStatusForm> StatusForm;
     // The browser hands its questions to these two, so they come first.
     std::unique_ptr<TNoInstrForm> NoInstrForm;
     std::unique_ptr<TRenameInstrForm> RenameInstrForm;
     std::unique_ptr<TOpenWaveForm> OpenWaveForm;
+    std::unique_ptr<TPBModeForm> PBModeForm;
     std::unique_ptr<TPreferencesForm> PreferencesForm;
+    std::unique_ptr<TScaleDataForm> ScaleDataForm;
     std::unique_ptr<TNoEpsForm> NoEpsForm;
     std::unique_ptr<TGotoPrefForm> GotoPrefForm;
     std::unique_ptr<TWsIsCopyForm> WsIsCopyForm;

@@ -340,11 +340,21 @@ private slots:
         Form->SelStart = 7;
         Form->SelEnd = 9;
         Form->HasSelection = true;
-        // An event loop that waits for events, as the program's does.
+        // An event loop that waits for events, as the program's does, until
+        // the panel shows the range: how soon it falls idle depends on the
+        // machine's load.
+        const QString range("range:7 - 9");
         QEventLoop loop;
-        QTimer::singleShot(50, &loop, &QEventLoop::quit);
+        QTimer look;
+        connect(&look, &QTimer::timeout, &loop, [&] {
+            if (Form->StatusPanels->Text(4) == range) {
+                loop.quit();
+            }
+        });
+        look.start(10);
+        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
         loop.exec();
-        QCOMPARE(Form->StatusPanels->Text(4), QString("range:7 - 9"));
+        QCOMPARE(Form->StatusPanels->Text(4), range);
     }
 
     // What the engine warns of, and an exception that escapes a command,

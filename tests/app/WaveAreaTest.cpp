@@ -1,17 +1,26 @@
 // The main window's wave area on the built-in virtual sampler and its demo
 // bank: the demo piano drawn, a selection dragged with the mouse and faded
-// through the Edit menu, the vertical scales, and the speed buttons and
-// shortcuts that reach the view and the marker commands.
+// through the Edit menu, an envelope and a playback mode chosen through the
+// Edit menu, the vertical scales, and the speed buttons and shortcuts that
+// reach the view and the marker commands.
 #include <QAction>
 #include <QColor>
 #include <QImage>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
 
 #include "AppFixture.h"
+#include "ModalScript.h"
 #include "app/Application.h"
+#include "app/StatusPanels.h"
+#include "emulator/SampleEdits.h"
+#include "emulator/VirtualEpsPeer.h"
+#include "wave/PBModeForm.h"
 #include "wave/PointMapping.h"
+#include "wave/ScaleDataForm.h"
 #include "wave/WaveBox.h"
 #include "wave/WavePicture.h"
 
@@ -22,6 +31,15 @@ constexpr int Piano = 0;
 bool HasColour(const QImage& picture, int x, const QColor& colour) {
     for (int y = 0; y < picture.height(); ++y) {
         if (QColor(picture.pixel(x, y)) == colour) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool HasColourAnywhere(const QImage& picture, const QColor& colour) {
+    for (int x = 0; x < picture.width(); ++x) {
+        if (HasColour(picture, x, colour)) {
             return true;
         }
     }
@@ -76,6 +94,66 @@ private slots:
         QVERIFY(Form->WaveBox->Picture() != drawn);
     }
 
+    // The last node of the envelope dragged to the bottom: the selection
+    // fades from just above unity to silence, the samples around it stay.
+    void ScaleDataThroughTheMenuScalesTheSelection() {
+        std::vector<std::int16_t> expected = PianoData();
+        Select(1000, 1999);
+        TModalScript script;
+        script.Then<TScaleDataForm>([](TScaleDataForm* form) {
+            const QPoint last(form->BoxRight, form->BoxTop + 20);
+            const QPoint bottom(form->BoxRight, form->ScaleBox->height() + 30);
+            QTest::mousePress(form->ScaleBox, Qt::LeftButton, {}, last);
+            QTest::mouseMove(form->ScaleBox, bottom);
+            QTest::mouseRelease(form->ScaleBox, Qt::LeftButton, {}, bottom);
+            form->OkButton->click();
+        });
+        Form->ScaleDataMenuItem->trigger();
+        QVERIFY2(script.Finished(), qPrintable(script.Failure));
+
+        // The untouched first node lies on the unity row, level word 258.
+        TSampleEdits::Scale(expected, 1000, 2000, TSampleEdits::DecodeLevel(258), 0);
+        QVERIFY(PianoData() == expected);
+        QCOMPARE(expected[1999], std::int16_t{0});
+        QVERIFY(Form->HasSelection);
+
+        // Cancel sends nothing.
+        script.Then<TScaleDataForm>([](TScaleDataForm* form) { form->CancelButton->click(); });
+        Form->ScaleButton->click();
+        QVERIFY2(script.Finished(), qPrintable(script.Failure));
+        QVERIFY(PianoData() == expected);
+    }
+
+    // The piano plays once; looping forward brings the loop markers, the
+    // loop panels and the loop commands at once, and the sampler holds the
+    // new mode. Its loop spans the whole wavesample, so the loop brackets
+    // sit just inside the red ones.
+    void PlaybackModeThroughTheMenuShowsTheLoop() {
+        QVERIFY(!HasColourAnywhere(Form->WaveBox->Picture(), TWavePicture::LoopMarkerColour));
+        Select(100, 199);
+        QVERIFY(!Form->SetLoopStartMenuItem->isEnabled());
+
+        TModalScript script;
+        bool forwardShown = false;
+        script.Then<TPBModeForm>([&](TPBModeForm* form) {
+            forwardShown = form->ModeButtons[0]->isChecked();
+            form->ModeButtons[2]->click();
+            form->OkButton->click();
+        });
+        Form->SetPlaybackModeMenuItem->trigger();
+        QVERIFY2(script.Finished(), qPrintable(script.Failure));
+
+        QVERIFY(forwardShown);
+        QCOMPARE(SamplerPlaybackMode(), 512);
+        QVERIFY(Form->InLoopMode());
+        QVERIFY(HasColourAnywhere(Form->WaveBox->Picture(), TWavePicture::LoopMarkerColour));
+        QCOMPARE(Form->StatusPanels->Text(3),
+                 QString("le:%1").arg(Form->Eps->GetSampleAddress(wpLoopEnd)));
+        QVERIFY(Form->SetLoopStartMenuItem->isEnabled());
+        QVERIFY(Form->SetLoopEndButton->isEnabled());
+        QVERIFY(Form->HasSelection);
+    }
+
     // One scale at a time, in the menu and on the tool bar alike.
     void VerticalScalesAreExclusive() {
         const QImage loud = Form->WaveBox->Picture().copy();
@@ -95,10 +173,7 @@ private slots:
     }
 
     void SpeedButtonsAndShortcutsReachTheView() {
-        Form->SelStart = 1000;
-        Form->SelEnd = 1999;
-        Form->HasSelection = true;
-        Form->UpdateCommands();
+        Select(1000, 1999);
         Form->SetWaveStartButton->click();
         QCOMPARE(Form->Eps->GetSampleAddress(wpSampleStart), 1000);
 
@@ -114,6 +189,29 @@ private slots:
     }
 
 private:
+    void Select(std::int32_t first, std::int32_t last) {
+        Form->SelStart = first;
+        Form->SelEnd = last;
+        Form->HasSelection = true;
+        Form->UpdateCommands();
+    }
+
+    std::vector<std::int16_t> PianoData() {
+        std::vector<std::int16_t> data;
+        Fixture->Sampler->Sampler().Inspect(
+            [&](TSamplerModel& memory) { data = memory.Instrument(Piano)->WaveSample(1)->Data; });
+        return data;
+    }
+
+    int SamplerPlaybackMode() {
+        int mode = -1;
+        Fixture->Sampler->Sampler().Inspect([&](TSamplerModel& memory) {
+            mode =
+                memory.Instrument(Piano)->WaveSample(1)->Parameters[TWaveSample::PlaybackModeWord];
+        });
+        return mode;
+    }
+
     void ExpectScaleChecked(int item) {
         for (int i = 0; i < TMainForm::ScaleCount; ++i) {
             QCOMPARE(Form->ScaleMenuItems[i]->isChecked(), i == item);

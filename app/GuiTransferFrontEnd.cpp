@@ -1,0 +1,77 @@
+#include "app/GuiTransferFrontEnd.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include "app/MainForm.h"
+#include "dialogs/OpenWaveForm.h"
+#include "transfer/ui/StatusForm.h"
+
+TGuiTransferFrontEnd::TGuiTransferFrontEnd(TMainForm& mainForm, TOpenWaveForm& browser,
+                                           TStatusForm& statusForm)
+    : MainForm(mainForm), Browser(browser), StatusForm(statusForm) {}
+
+bool TGuiTransferFrontEnd::ChooseTarget(TTransferDirection direction) {
+    return Browser.Execute(direction == tdUpload ? owUpload : owDownload) == mrOk;
+}
+
+// Qt's own dialog rather than the desktop's: it honours every option here on
+// every desktop. A download overwrites the file it is given without asking.
+std::string TGuiTransferFrontEnd::ChooseFile(TTransferDirection direction,
+                                             const std::string& initialFolder) {
+    const bool upload = direction == tdUpload;
+    QFileDialog dialog(&MainForm, upload ? QStringLiteral("Upload") : QString(),
+                       QFile::decodeName(QByteArray::fromStdString(initialFolder)));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !upload);
+    dialog.setAcceptMode(upload ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    dialog.setFileMode(upload ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setNameFilters({"Wav/RIFF files (*.wav)", "All files (*.*)"});
+    dialog.setDefaultSuffix("wav");
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
+}
+
+void TGuiTransferFrontEnd::ClearSelection() {
+    MainForm.ClearSelection();
+}
+
+void TGuiTransferFrontEnd::BeginTransfer(const std::string& caption) {
+    StatusForm.BeginTransfer(caption);
+}
+
+void TGuiTransferFrontEnd::ShowProgress(float secondsLeft, float percent) {
+    StatusForm.ShowProgress(secondsLeft, percent);
+}
+
+void TGuiTransferFrontEnd::EndTransfer() {
+    StatusForm.EndTransfer();
+}
+
+bool TGuiTransferFrontEnd::Cancelled() {
+    return StatusForm.Cancelled();
+}
+
+void TGuiTransferFrontEnd::ProcessEvents() {
+    StatusForm.ProcessEvents();
+}
+
+// A transfer that stopped short says so, and names the partial file a
+// download leaves behind; one the user called off before it began says
+// nothing.
+void TGuiTransferFrontEnd::TransferEnded(const TTransferReport& report) {
+    if (report.Outcome == toNotStarted || report.Message.empty()) {
+        return;
+    }
+    const QString title = QApplication::applicationDisplayName();
+    const QString text = QFile::decodeName(QByteArray::fromStdString(report.Message));
+    if (report.Outcome == toCompleted) {
+        QMessageBox::information(&MainForm, title, text);
+    } else {
+        QMessageBox::warning(&MainForm, title, text);
+    }
+}

@@ -1,0 +1,33 @@
+// The transfers' front end in the desktop program: the browser picks the
+// wavesample, a file dialog the WAVE file, the progress window shows the
+// transfer and takes the Cancel, and a message box tells the user how it
+// ended.
+#pragma once
+
+#include "transfer/TransferFrontEnd.h"
+
+class TMainForm;
+class TOpenWaveForm;
+class TStatusForm;
+
+class TGuiTransferFrontEnd : public TTransferFrontEnd {
+public:
+    TGuiTransferFrontEnd(TMainForm& mainForm, TOpenWaveForm& browser, TStatusForm& statusForm);
+
+    bool ChooseTarget(TTransferDirection direction) override;
+    std::string ChooseFile(TTransferDirection direction, const std::string& initialFolder) override;
+    void ClearSelection() override;
+
+    void BeginTransfer(const std::string& caption) override;
+    void ShowProgress(float secondsLeft, float percent) override;
+    void EndTransfer() override;
+    bool Cancelled() override;
+    void ProcessEvents() override;
+
+    void TransferEnded(const TTransferReport& report) override;
+
+private:
+    TMainForm& MainForm;
+    TOpenWaveForm& Browser;
+    TStatusForm& StatusForm;
+};

@@ -1,0 +1,267 @@
+// Download and Upload through the File menu, against the built-in virtual
+// sampler and its demo bank (instrument 2 holds a kick and a 400-sample
+// rimshot; instrument 3 is empty): the browser, the file dialogs and the
+// folder they start in, the progress window and its Cancel, and the word to
+// the user at the end.
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+#include <cstdint>
+#include <vector>
+
+#include "AppFixture.h"
+#include "ModalScript.h"
+#include "app/Application.h"
+#include "dialogs/OpenWaveForm.h"
+#include "emulator/VirtualEpsPeer.h"
+#include "transfer/ui/StatusForm.h"
+
+namespace {
+
+constexpr int Piano = 0;
+constexpr int Drums = 1;
+constexpr int Rimshot = 2;
+constexpr int EmptySlot = 2;
+constexpr int WaveHeaderBytes = 44;
+
+using TSamples = std::vector<std::int16_t>;
+
+// The samples of a mono 16-bit file with the download's 44-byte header.
+TSamples SamplesOf(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    const QByteArray bytes = file.readAll().mid(WaveHeaderBytes);
+    TSamples samples(static_cast<std::size_t>(bytes.size() / 2));
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        const auto low = static_cast<std::uint8_t>(bytes[static_cast<qsizetype>(2 * i)]);
+        const auto high = static_cast<std::uint8_t>(bytes[static_cast<qsizetype>(2 * i + 1)]);
+        samples[i] = static_cast<std::int16_t>(low | high << 8);
+    }
+    return samples;
+}
+
+// The number of samples the header announces.
+std::uint32_t AnnouncedSamples(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    const QByteArray size = file.read(WaveHeaderBytes).mid(40, 4);
+    std::uint32_t bytes = 0;
+    for (int i = 3; i >= 0; --i) {
+        bytes = bytes << 8 | static_cast<std::uint8_t>(size[i]);
+    }
+    return bytes / 2;
+}
+
+// What a file dialog was set up with, and the file the test types into it.
+struct TFileDialogSeen {
+    QString Title;
+    QFileDialog::AcceptMode AcceptMode = QFileDialog::AcceptOpen;
+    QFileDialog::FileMode FileMode = QFileDialog::AnyFile;
+    QStringList Filters;
+    QString Suffix;
+    QString Folder;
+    bool ConfirmsOverwrite = true;
+};
+
+} // namespace
+
+class TTransfersTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        QVERIFY(QDir(Folder.path()).mkpath("start"));
+        Fixture = std::make_unique<TAppFixture>();
+        Fixture->Store({{"MainForm/WelcomeShown", "1"},
+                        {"Preferences/UploadDownloadPath", Folder.path() + "/start"}});
+        Form = Fixture->Start().MainForm.get();
+    }
+    void cleanup() {
+        Fixture->Stop();
+        Fixture.reset();
+    }
+
+    // The rimshot into a file and back into a new instrument: the file holds
+    // the sampler's samples, the new wavesample the file's, and the folder
+    // of the file is where the next dialog starts and what the settings keep.
+    void DownloadAndUploadMakeARoundTrip() {
+        const QString file = Folder.filePath("rim.wav");
+        // An existing file is overwritten without a question.
+        QFile old(file);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write(QByteArray(5000, 'x'));
+        old.close();
+
+        TModalScript script;
+        TFileDialogSeen save;
+        QString saved;
+        script
+            .Then<TOpenWaveForm>([](TOpenWaveForm* browser) {
+                QCOMPARE(browser->windowTitle(), QString("Download Wavesample"));
+                browser->InstrumentListBox->setCurrentRow(Drums);
+                browser->WaveSampleListBox->setCurrentRow(Rimshot - 1);
+                browser->OkButton->click();
+            })
+            .Then<QFileDialog>(
+                [&](QFileDialog* dialog) { save = Answer(dialog, Folder.filePath("rim")); })
+            .Then<QMessageBox>([&](QMessageBox* box) { saved = Information(box); });
+        Form->DownloadMenuItem->trigger();
+        QVERIFY2(script.Finished(), qPrintable(script.Failure));
+
+        QCOMPARE(save.AcceptMode, QFileDialog::AcceptSave);
+        QCOMPARE(save.Filters, QStringList({"Wav/RIFF files (*.wav)", "All files (*.*)"}));
+        QCOMPARE(save.Suffix, QString("wav"));
+        QCOMPARE(save.Folder, Folder.path() + "/start");
+        QVERIFY(!save.ConfirmsOverwrite);
+        const TSamples rimshot = SamplerData(Drums, Rimshot);
+        QCOMPARE(SamplesOf(file), rimshot);
+        QCOMPARE(saved, QString("Saved %1 samples to %2.").arg(rimshot.size()).arg(file));
+        QCOMPARE(Form->UploadDownloadPath, Folder.path());
+        // The wavesample was only read, not opened for editing.
+        QVERIFY(!Form->CloseWavesampleMenuItem->isEnabled());
+
+        TFileDialogSeen open;
+        QString sent;
+        script.Then<QFileDialog>([&](QFileDialog* dialog) { open = Answer(dialog, file); })
+            .Then<TOpenWaveForm>([](TOpenWaveForm* browser) {
+                QCOMPARE(browser->windowTitle(), QString("Upload to Wavesample"));
+                browser->InstrumentListBox->setCurrentRow(EmptySlot);
+                QCOMPARE(browser->WaveSampleListBox->item(0)->text(), QString("<new>"));
+                browser->WaveSampleListBox->setCurrentRow(0);
+                browser->OkButton->click();
+            })
+            .Then<QMessageBox>([&](QMessageBox* box) { sent = Information(box); });
+        Form->UploadMenuItem->trigger();
+        QVERIFY2(script.Finished(), qPrintable(script.Failure));
+
+        QCOMPARE(open.Title, QString("Upload"));
+        QCOMPARE(open.AcceptMode, QFileDialog::AcceptOpen);
+        QCOMPARE(open.FileMode, QFileDialog::ExistingFile);
+        QCOMPARE(open.Filters, save.Filters);
+        QCOMPARE(open.Suffix, QString("wav"));
+        QCOMPARE(open.Folder, Folder.path());
+        QCOMPARE(SamplerData(EmptySlot, 1), rimshot);
+        QCOMPARE(sent, QString("Sent %1 samples to instrument 3, wavesample 1 and named the "
+                               "instrument after the file.")
+                           .arg(rimshot.size()));
+
+        Fixture->Stop();
+        QCOMPARE(Fixture->Stored("Preferences/UploadDownloadPath").toString(), Folder.path());
+    }
+
+    // Cancel in the progress window stops the download of the open piano
+    // after a few blocks; the user is warned that the file is incomplete.
+    void CancelStopsTheDownloadAndNamesTheIncompleteFile() {
+        QVERIFY(Form->OpenWavesampleAt(Piano, 1));
+        const QString file = Folder.filePath("piano.wav");
+        TStatusForm* status = Fixture->Windows->StatusForm.get();
+        QString caption;
+        bool mainWindowEnabled = true;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            if (status->isVisible() && status->ProgressBar->value() >= 1) {
+                caption = status->windowTitle();
+                mainWindowEnabled = Form->isEnabled();
+                watch.stop();
+                // The main window's close box does nothing meanwhile.
+                Form->windowHandle()->close();
+                QTest::mouseClick(status->CancelButton, Qt::LeftButton);
+            }
+        });
+        watch.start(1);
+
+        TModalScript script;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QString warning;
+        script.Then<QFileDialog>([&](QFileDialog* dialog) { Answer(dialog, file); })
+            .Then<QMessageBox>([&](QMessageBox* box) {
+                icon = box->icon();
+                warning = box->text();
+                box->accept();
+            });
+        Form->DownloadMenuItem->trigger();
+        QVERIFY2(script.Finished(), qPrintable(script.Failure));
+
+        QCOMPARE(caption, QString("Downloading..."));
+        QVERIFY(!mainWindowEnabled);
+        QVERIFY(!status->isVisible());
+        QVERIFY(Form->isEnabled());
+        QCOMPARE(icon, QMessageBox::Warning);
+        const TSamples written = SamplesOf(file);
+        const std::uint32_t total = AnnouncedSamples(file);
+        QVERIFY(!written.empty());
+        QVERIFY(written.size() < total);
+        QCOMPARE(warning,
+                 QString("The download was cancelled; %1 is incomplete (%2 of %3 samples).")
+                     .arg(file)
+                     .arg(written.size())
+                     .arg(total));
+        // The wavesample stays open for editing.
+        QVERIFY(Form->isVisible());
+        QVERIFY(Form->Eps->WaveSampleOpen);
+        QVERIFY(Form->CloseWavesampleMenuItem->isEnabled());
+    }
+
+private:
+    // Notes how the dialog was set up and answers it with name.
+    static TFileDialogSeen Answer(QFileDialog* dialog, const QString& name) {
+        TFileDialogSeen seen{dialog->windowTitle(),
+                             dialog->acceptMode(),
+                             dialog->fileMode(),
+                             dialog->nameFilters(),
+                             dialog->defaultSuffix(),
+                             dialog->directory().path(),
+                             !dialog->testOption(QFileDialog::DontConfirmOverwrite)};
+        // Typed into the file name field, as a user does, then confirmed as
+        // the dialog's own button does.
+        if (auto* field = dialog->findChild<QLineEdit*>("fileNameEdit")) {
+            field->setText(name);
+        }
+        static_cast<QDialog*>(dialog)->accept();
+        return seen;
+    }
+
+    static QString Information(QMessageBox* box) {
+        const QString text = box->icon() == QMessageBox::Information ? box->text() : QString();
+        box->accept();
+        return text;
+    }
+
+    TSamples SamplerData(int instrument, int waveSample) {
+        TSamples data;
+        Fixture->Sampler->Sampler().Inspect([&](TSamplerModel& memory) {
+            const TWaveSample* found = memory.Instrument(instrument)->WaveSample(waveSample);
+            const auto start = static_cast<std::ptrdiff_t>(found->Address(TWaveSample::StartWord));
+            const auto end = static_cast<std::ptrdiff_t>(found->Address(TWaveSample::EndWord));
+            data.assign(found->Data.begin() + start, found->Data.begin() + end);
+        });
+        return data;
+    }
+
+    QTemporaryDir Folder;
+    std::unique_ptr<TAppFixture> Fixture;
+    TMainForm* Form = nullptr;
+};
+
+int main(int argc, char** argv) {
+    TApplication application(argc, argv);
+    TTransfersTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "TransfersTest.moc"
