@@ -217,6 +217,24 @@ private slots:
         QVERIFY(Form->CloseWavesampleMenuItem->isEnabled());
     }
 
+    // The upload closes the open wavesample before it asks for the file, and
+    // the view drops its selection, even when the user then cancels.
+    void UploadCancelledAtTheFileDialogLeavesNothingOpen() {
+        QVERIFY(Form->OpenWavesampleAt(Piano, 1));
+        Form->SelStart = 10;
+        Form->SelEnd = 20;
+        Form->HasSelection = true;
+        Form->UpdateCommands();
+        TModalScript script;
+        script.Then<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
+        Form->UploadMenuItem->trigger();
+        QVERIFY2(script.Finished(), qPrintable(script.Failure));
+        QVERIFY(!Form->Eps->WaveSampleOpen);
+        QVERIFY(!Form->HasSelection);
+        QVERIFY(!Form->FadeInMenuItem->isEnabled());
+        QCOMPARE(Form->UploadDownloadPath, Folder.path() + "/start");
+    }
+
 private:
     // Notes how the dialog was set up and answers it with name.
     static TFileDialogSeen Answer(QFileDialog* dialog, const QString& name) {
