@@ -3,11 +3,11 @@
 #include "midi/Deadline.h"
 #include "midi/MidiError.h"
 #include "midi/SlotPool.h"
+#include "platform/AddressWait.h"
 
 namespace {
 
 constexpr int OpenCloseSeconds = 5;
-constexpr int ByteSeconds = 10;
 
 TSlotPool Pool;
 
@@ -87,8 +87,24 @@ std::uint32_t TMidiIn::InputCount() const {
     return Ring->Count.load(std::memory_order_acquire);
 }
 
+bool TMidiIn::WaitForInput(std::uint32_t count, std::chrono::milliseconds limit) {
+    const auto deadline = TDeadline::TClock::now() + limit;
+    for (;;) {
+        const std::uint32_t present = InputCount();
+        if (present >= count) {
+            return true;
+        }
+        const auto now = TDeadline::TClock::now();
+        if (now >= deadline) {
+            return false;
+        }
+        // Vorrin wakes the sleeper whenever it has stored bytes.
+        WaitWhileEqual(Ring->Count, present, deadline - now);
+    }
+}
+
 bool TMidiIn::ReadByte(std::uint8_t& byte) {
-    if (!TDeadline::WaitUntil(ByteSeconds, [this] { return InputCount() != 0; })) {
+    if (InputCount() == 0 && !WaitForInput(1, std::chrono::seconds(ByteTimeout))) {
         return false;
     }
     std::uint32_t read = Ring->ReadIndex.load(std::memory_order_relaxed);

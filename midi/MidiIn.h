@@ -3,6 +3,7 @@
 // to this port's ring; the program takes the bytes out one at a time.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -23,6 +24,10 @@ public:
 
     // The input device to open; -1 for none. Takes effect at the next Open.
     std::int32_t DeviceID = 0;
+    // How long ReadByte waits for a byte, in seconds. Only a harness that
+    // fills the ring before it reads has a reason to change it: with 0 an
+    // empty ring fails the read at once.
+    int ByteTimeout = 10;
 
     int Slot() const { return SlotNumber; }
 
@@ -37,6 +42,10 @@ public:
     // Discards the unread bytes. Call it only when no reply is due.
     void ClearInput();
     std::uint32_t InputCount() const;
+    // Sleeps until at least count bytes are waiting (true) or limit has
+    // passed (false). The thread sleeps until input arrives rather than
+    // polling, so waiting costs no processor time.
+    bool WaitForInput(std::uint32_t count, std::chrono::milliseconds limit);
     // Takes the next byte, waiting up to 10 s for one; false on time-out.
     bool ReadByte(std::uint8_t& byte);
     // Takes the next byte; true only when there was one and it is value.

@@ -1,17 +1,17 @@
 #include "transfer/Transfer.h"
 
 #include <filesystem>
-#include <thread>
 
 #include "debug/DebugDevice.h"
 #include "transfer/ReplyText.h"
 
 namespace {
 
-// Between two looks at the input in a wait state. A block of the slowest
-// kind (a response on a real MIDI cable) takes milliseconds, so this costs no
-// speed and keeps the loop from spinning a core.
-constexpr auto PollPause = std::chrono::microseconds(250);
+// The longest a wait state sleeps before the loop serves the window again:
+// short enough for the Cancel button to answer at once. The sleep ends as
+// soon as the awaited bytes are there, so it costs no speed, and it costs no
+// processor time either.
+constexpr auto ServePause = std::chrono::milliseconds(20);
 
 std::string DurationText(std::chrono::milliseconds duration) {
     return duration.count() % 1000 == 0 ? std::to_string(duration.count() / 1000) + " s"
@@ -65,7 +65,7 @@ int TTransfer::Await(std::uint32_t count, int waiting, int next) {
         Silent = true;
         return 0;
     }
-    std::this_thread::sleep_for(PollPause);
+    Eps.MidiIn->WaitForInput(count, ServePause);
     return waiting;
 }
 

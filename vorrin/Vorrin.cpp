@@ -2,6 +2,8 @@
 
 #include <type_traits>
 
+#include "platform/AddressWait.h"
+
 static_assert(std::is_same_v<decltype(&MidiOutHandler), MidiCallback>);
 static_assert(std::is_same_v<decltype(&MidiInHandler), MidiCallback>);
 
@@ -43,6 +45,11 @@ void Append(MidiInRing& ring, const std::uint8_t* data, DWORD count) {
         // Raised only after the byte is stored, so the reader never sees a
         // count that runs ahead of the data.
         ring.Count.fetch_add(1, std::memory_order_release);
+    }
+    // One wake-up for the whole delivery: a reader waiting for input sleeps
+    // on the count instead of polling it.
+    if (next != 0) {
+        WakeAddressWaiters(ring.Count);
     }
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <thread>
 #include <vector>
 
 #include "midi/MidiIn.h"
@@ -70,6 +71,39 @@ TEST_F(MidiInTest, AReplyIsReadInOrderAndThenReadingTimesOut) {
     std::uint8_t byte = 0;
     EXPECT_FALSE(In.ReadByte(byte));
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(9900));
+}
+
+// The reader sleeps on the ring's count: bytes that arrive in pieces from
+// another thread wake it until enough are there.
+TEST_F(MidiInTest, WaitForInputWakesWhenEnoughBytesHaveArrived) {
+    const TBytes reply = SysExMessage(300);
+    std::thread sender([&] {
+        for (std::size_t at = 0; at < reply.size(); at += 100) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            Device.Peer().SendToProgram({reply.data() + at, 100});
+        }
+    });
+    EXPECT_TRUE(In.WaitForInput(300, std::chrono::seconds(10)));
+    sender.join();
+    EXPECT_EQ(Read(300), reply);
+}
+
+TEST_F(MidiInTest, WaitForInputGivesUpAfterItsLimitWithFewerBytes) {
+    Receive(SysExMessage(8), 8);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(In.WaitForInput(9, std::chrono::milliseconds(200)));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
+    EXPECT_EQ(In.InputCount(), 8u);
+}
+
+TEST_F(MidiInTest, WithoutAByteTimeoutAnEmptyRingFailsAtOnce) {
+    In.ByteTimeout = 0;
+    Receive(SysExMessage(2), 2);
+    EXPECT_EQ(Read(2), SysExMessage(2));
+    const auto start = std::chrono::steady_clock::now();
+    std::uint8_t byte = 0;
+    EXPECT_FALSE(In.ReadByte(byte));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
 TEST_F(MidiInTest, ExpectByteConsumesAByteThatDoesNotMatch) {
