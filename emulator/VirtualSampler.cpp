@@ -141,11 +141,15 @@ void TVirtualSampler::Handle(const TChunk& chunk) {
     Protocol.Receive(chunk.Bytes);
 }
 
+// The whole reply is handed to the cable at once, so each piece arrives a
+// fixed time after the one before it; pieces are not held back by however
+// late the worker woke up for the last one.
 void TVirtualSampler::Send(std::span<const std::uint8_t> bytes) {
     const bool paced = Setup.Timing.Baud != 0;
+    const TClock::time_point handedOver = TClock::now();
     while (!bytes.empty()) {
         const std::size_t count = paced ? std::min(bytes.size(), PacedPiece) : bytes.size();
-        if (!SleepUntil(OutWire.Pass(count, TClock::now()))) {
+        if (!SleepUntil(OutWire.Pass(count, handedOver))) {
             return;
         }
         Deliver(bytes.first(count));
