@@ -13,6 +13,7 @@
 
 #include "platform/MidiApi.h"
 #include "platform/MidiDevices.h"
+#include "tests/support/RequeueingReceiver.h"
 
 namespace {
 
@@ -264,36 +265,16 @@ TEST_F(MidiLayerTest, InputBeforeStartIsDiscardedAndResetReturnsEveryBuffer) {
 TEST_F(MidiLayerTest, BuffersRequeuedFromTheCallbackKeepALongMessageWhole) {
     // The way the program's callback works: every returned buffer goes
     // straight back to the layer from inside the callback.
-    struct TRequeue {
-        HMIDIIN Handle = nullptr;
-        std::atomic<bool> Closing{false};
-        TBytes Received;
-        std::mutex Mutex;
-        static void Callback(TMidiHandleRecord* handle, UINT message, DWORD_PTR instance,
-                             DWORD_PTR p1, DWORD_PTR) {
-            auto* self = reinterpret_cast<TRequeue*>(instance);
-            if (message != MIM_LONGDATA) {
-                return;
-            }
-            auto* header = reinterpret_cast<MIDIHDR*>(p1);
-            {
-                std::lock_guard lock(self->Mutex);
-                self->Received.insert(self->Received.end(), header->lpData,
-                                      header->lpData + header->dwBytesRecorded);
-            }
-            if (!self->Closing) {
-                midiInAddBuffer(handle, header, sizeof(MIDIHDR));
-            }
-        }
-    } requeue;
-    ASSERT_EQ(midiInOpen(&requeue.Handle, 0, reinterpret_cast<DWORD_PTR>(&TRequeue::Callback),
-                         reinterpret_cast<DWORD_PTR>(&requeue), CALLBACK_FUNCTION),
+    TRequeueingReceiver receiver;
+    HMIDIIN in = nullptr;
+    ASSERT_EQ(midiInOpen(&in, 0, reinterpret_cast<DWORD_PTR>(&TRequeueingReceiver::Callback),
+                         receiver.Instance(), CALLBACK_FUNCTION),
               MMSYSERR_NOERROR);
     std::vector<char> b1(1000), b2(1000);
     MIDIHDR h1, h2;
-    Queue(requeue.Handle, h1, b1);
-    Queue(requeue.Handle, h2, b2);
-    ASSERT_EQ(midiInStart(requeue.Handle), MMSYSERR_NOERROR);
+    Queue(in, h1, b1);
+    Queue(in, h2, b2);
+    ASSERT_EQ(midiInStart(in), MMSYSERR_NOERROR);
     TBytes message(30725);
     for (std::size_t i = 0; i < message.size(); ++i) {
         message[i] = static_cast<std::uint8_t>(i % 128);
@@ -304,19 +285,9 @@ TEST_F(MidiLayerTest, BuffersRequeuedFromTheCallbackKeepALongMessageWhole) {
         Peer->Answer(
             TBytes(message.begin() + at, message.begin() + std::min(message.size(), at + 4096)));
     }
-    for (int i = 0; i < 500; ++i) {
-        std::lock_guard lock(requeue.Mutex);
-        if (requeue.Received.size() == message.size()) {
-            break;
-        }
-        std::this_thread::sleep_for(10ms);
-    }
-    {
-        std::lock_guard lock(requeue.Mutex);
-        EXPECT_EQ(requeue.Received, message);
-    }
-    requeue.Closing = true;
-    CloseIn(requeue.Handle);
+    EXPECT_EQ(receiver.WaitFor(message.size()), message);
+    receiver.Closing = true;
+    CloseIn(in);
 }
 
 TEST_F(MidiLayerTest, APeerTalksToOneInputAtATime) {

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <mutex>
 #include <string>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -17,6 +16,8 @@
 
 #include "platform/MidiApi.h"
 #include "platform/MidiDevices.h"
+#include "tests/support/DeviceNumbers.h"
+#include "tests/support/RequeueingReceiver.h"
 
 namespace {
 
@@ -75,49 +76,6 @@ private:
     std::thread Thread;
 };
 
-UINT FindDevice(UINT count, const std::string& name, bool input) {
-    for (UINT id = 0; id < count; ++id) {
-        MIDIINCAPSA inCaps;
-        MIDIOUTCAPSA outCaps;
-        const char* found =
-            input ? (midiInGetDevCapsA(id, &inCaps, sizeof(inCaps)), inCaps.szPname)
-                  : (midiOutGetDevCapsA(id, &outCaps, sizeof(outCaps)), outCaps.szPname);
-        if (name == found) {
-            return id;
-        }
-    }
-    ADD_FAILURE() << name << " is not listed";
-    return 0;
-}
-
-struct TReceiver {
-    std::mutex Mutex;
-    TBytes Received;
-    std::atomic<bool> Closing{false};
-
-    static void Callback(TMidiHandleRecord* handle, UINT message, DWORD_PTR instance, DWORD_PTR p1,
-                         DWORD_PTR) {
-        auto* self = reinterpret_cast<TReceiver*>(instance);
-        if (message != MIM_LONGDATA) {
-            return;
-        }
-        auto* header = reinterpret_cast<MIDIHDR*>(p1);
-        {
-            std::lock_guard lock(self->Mutex);
-            self->Received.insert(self->Received.end(), header->lpData,
-                                  header->lpData + header->dwBytesRecorded);
-        }
-        if (!self->Closing) {
-            midiInAddBuffer(handle, header, sizeof(MIDIHDR));
-        }
-    }
-
-    std::size_t Size() {
-        std::lock_guard lock(Mutex);
-        return Received.size();
-    }
-};
-
 // Reports each finished long message.
 std::atomic<int> Done{0};
 void OutCallback(TMidiHandleRecord*, UINT message, DWORD_PTR, DWORD_PTR, DWORD_PTR) {
@@ -150,13 +108,14 @@ TEST(UnixDeviceTest, RoundTripsThroughOneSharedConnectionAndSurvivesAHangUp) {
 
     HMIDIOUT out = nullptr;
     HMIDIIN in = nullptr;
-    TReceiver receiver;
-    ASSERT_EQ(midiOutOpen(&out, FindDevice(midiOutGetNumDevs(), name, false),
+    TRequeueingReceiver receiver;
+    ASSERT_GE(MidiOutputNumber(name), 0);
+    ASSERT_EQ(midiOutOpen(&out, static_cast<UINT>(MidiOutputNumber(name)),
                           reinterpret_cast<DWORD_PTR>(&OutCallback), 0, CALLBACK_FUNCTION),
               MMSYSERR_NOERROR);
-    ASSERT_EQ(midiInOpen(&in, FindDevice(midiInGetNumDevs(), name, true),
-                         reinterpret_cast<DWORD_PTR>(&TReceiver::Callback),
-                         reinterpret_cast<DWORD_PTR>(&receiver), CALLBACK_FUNCTION),
+    ASSERT_EQ(midiInOpen(&in, static_cast<UINT>(MidiInputNumber(name)),
+                         reinterpret_cast<DWORD_PTR>(&TRequeueingReceiver::Callback),
+                         receiver.Instance(), CALLBACK_FUNCTION),
               MMSYSERR_NOERROR);
     std::vector<char> b1(32768), b2(32768);
     MIDIHDR h1{}, h2{};
@@ -172,13 +131,7 @@ TEST(UnixDeviceTest, RoundTripsThroughOneSharedConnectionAndSurvivesAHangUp) {
     message.front() = 0xF0;
     message.back() = 0xF7;
     SendLong(out, message);
-    for (int i = 0; i < 500 && receiver.Size() < message.size(); ++i) {
-        std::this_thread::sleep_for(10ms);
-    }
-    {
-        std::lock_guard lock(receiver.Mutex);
-        EXPECT_EQ(receiver.Received, message);
-    }
+    EXPECT_EQ(receiver.WaitFor(message.size()), message);
 
     // The peer goes away: sending goes nowhere, nothing arrives, nothing fails.
     server.HangUp();
@@ -186,7 +139,7 @@ TEST(UnixDeviceTest, RoundTripsThroughOneSharedConnectionAndSurvivesAHangUp) {
     SendLong(out, {0xF0, 0x01, 0xF7});
     EXPECT_EQ(midiOutShortMsg(out, 0x403C90), MMSYSERR_NOERROR);
     std::this_thread::sleep_for(50ms);
-    EXPECT_EQ(receiver.Size(), message.size());
+    EXPECT_EQ(receiver.Received().size(), message.size());
 
     receiver.Closing = true;
     EXPECT_EQ(midiInReset(in), MMSYSERR_NOERROR);
@@ -198,7 +151,8 @@ TEST(UnixDeviceTest, AnAbsentSocketCannotBeOpened) {
     const std::string name = "unix:/nonexistent/tavimor.sock";
     ASSERT_TRUE(MidiAddDevice(name));
     HMIDIOUT out = nullptr;
-    EXPECT_EQ(midiOutOpen(&out, FindDevice(midiOutGetNumDevs(), name, false), 0, 0, CALLBACK_NULL),
+    ASSERT_GE(MidiOutputNumber(name), 0);
+    EXPECT_EQ(midiOutOpen(&out, static_cast<UINT>(MidiOutputNumber(name)), 0, 0, CALLBACK_NULL),
               MMSYSERR_ALLOCATED);
 }
 
