@@ -175,7 +175,8 @@ void TVirtualSampler::Deliver(std::span<const std::uint8_t> bytes) {
         }
         const std::size_t limit = ActiveFaults.DropAfterBytes;
         if (limit != 0 && SentBytes + bytes.size() >= limit) {
-            bytes = bytes.first(limit - SentBytes);
+            // A limit set below what has gone out already cuts the line now.
+            bytes = bytes.first(limit > SentBytes ? limit - SentBytes : 0);
             Dropped = true;
             dropped = DropHandler;
         }

@@ -237,6 +237,7 @@ private:
     // One pass of CheckConnection; retry tells whether the user asked for
     // another.
     bool CheckConnectionOnce(bool& retry);
+    void SettleInput();
     TModalResult ShowConnectionFailure(NoEpsReason reason);
     TOpenResult ReadParameters();
     bool PrepareWorkArea();

@@ -14,6 +14,10 @@ constexpr int ProbeValue = 35;
 constexpr auto ViewFetchPause = std::chrono::milliseconds(100);
 // An overview request covers twice the window it fills.
 constexpr int OverviewSpan = 2 * ViewPointCount;
+// How long the input must stay quiet before the probe goes out, and the
+// longest the connection check waits for that.
+constexpr auto QuietTime = std::chrono::milliseconds(20);
+constexpr auto SettleLimit = std::chrono::seconds(1);
 
 } // namespace
 
@@ -37,10 +41,14 @@ bool TEps::CheckConnectionOnce(bool& retry) {
         ShowConnectionFailure(neMidiOut);
         return false;
     }
-    MidiIn->ClearInput();
+    SettleInput();
     SendProbe(ProbeValue);
     switch (ProcessInput()) {
     case rrNothing:
+        // A line that went dead (a connection that dropped) stays dead while
+        // the ports are open: the next try opens them afresh.
+        MidiIn->Close();
+        MidiOut->Close();
         retry = ShowConnectionFailure(neNoAnswer) == mrRetry;
         return false;
     case rrNothingAfterWait:
@@ -50,6 +58,17 @@ bool TEps::CheckConnectionOnce(bool& retry) {
         // Any answer, even a refusal, shows that a sampler listens.
         return true;
     }
+}
+
+// Replies to an exchange that was given up may still be arriving: they are
+// let in and dropped until the input has been quiet for a moment.
+void TEps::SettleInput() {
+    const auto giveUp = std::chrono::steady_clock::now() + SettleLimit;
+    MidiIn->ClearInput();
+    while (MidiIn->WaitForInput(1, QuietTime) && std::chrono::steady_clock::now() < giveUp) {
+        MidiIn->ClearInput();
+    }
+    MidiIn->ClearInput();
 }
 
 TModalResult TEps::ShowConnectionFailure(NoEpsReason reason) {

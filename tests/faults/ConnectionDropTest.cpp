@@ -1,0 +1,175 @@
+// The unix: connection to a standalone sampler drops in the middle of an
+// exchange: the operation ends within its bounds and says so, the download's
+// file is marked incomplete, and the connection check opens the line afresh
+// so that the user's Retry, or the next command, reaches the sampler again.
+#include <gmock/gmock.h>
+#include <unistd.h>
+
+#include <thread>
+
+#include "emulator/SocketServer.h"
+#include "platform/MidiDevices.h"
+#include "tests/faults/FaultFixture.h"
+#include "tests/support/DeviceNumbers.h"
+#include "tests/transfer/ChildProcess.h"
+#include "transfer/Download.h"
+
+namespace {
+
+using ::testing::HasSubstr;
+
+// The standalone sampler's socket front end, served on a thread of the test.
+class TSocketSampler {
+public:
+    TSocketSampler(const std::string& path) : Server(Sampler) {
+        std::string error;
+        Listening = Server.Listen(path, error) && pipe(Stop) == 0;
+        if (Listening) {
+            Serving = std::thread([this] { Server.Serve(Stop[0]); });
+        }
+    }
+    ~TSocketSampler() {
+        if (Listening) {
+            const char stop = 0;
+            [[maybe_unused]] const auto written = write(Stop[1], &stop, 1);
+            Serving.join();
+            close(Stop[0]);
+            close(Stop[1]);
+        }
+    }
+    TSocketSampler(const TSocketSampler&) = delete;
+    TSocketSampler& operator=(const TSocketSampler&) = delete;
+
+    TVirtualSampler Sampler{TSamplerOptions{}};
+    TSocketServer Server;
+    bool Listening = false;
+
+private:
+    int Stop[2] = {-1, -1};
+    std::thread Serving;
+};
+
+// Answers the connection dialog with Retry as often as it is told to.
+class TRetryingDialogs : public TEpsDialogs {
+public:
+    int Retries = 0;
+    int Shown = 0;
+    TModalResult ShowConnectionFailure(NoEpsReason) override {
+        ++Shown;
+        return Shown <= Retries ? mrRetry : mrCancel;
+    }
+    void ShowWarning(std::string_view, TMessageCaption) override {}
+};
+
+constexpr std::size_t SampleCount = 768;
+
+class ConnectionDropTest : public FaultTest {
+protected:
+    void SetUp() override {
+        FaultTest::SetUp();
+        ASSERT_TRUE(Remote.Listening);
+        MidiAddDevice(Device);
+        Eps->MidiIn->DeviceID = MidiInputNumber(Device);
+        Eps->MidiOut->DeviceID = MidiOutputNumber(Device);
+        ASSERT_GE(Eps->MidiIn->DeviceID, 0);
+        Eps->SetDialogs(&Dialogs);
+        Eps->SetBlockSize(256);
+        Remote.Sampler.Inspect([](TSamplerModel& model) {
+            TInstrument& target = model.CreateInstrument(5);
+            target.CreateLayer();
+            TWaveSample waveSample;
+            waveSample.Data.assign(SampleCount, 1234);
+            waveSample.SetAddress(TWaveSample::EndWord, SampleCount);
+            target.Place(1, waveSample);
+        });
+    }
+
+    // Cuts the line the next time the sampler sends anything.
+    void DropNow() { Remote.Sampler.SetFaults({.DropAfterBytes = 1}); }
+    void Mend() {
+        ASSERT_TRUE(Remote.Sampler.WaitUntilIdle());
+        Remote.Sampler.SetFaults({});
+    }
+
+    TTransferReport DownloadTo(const std::string& file) {
+        FrontEnd.Targets = {{5, 1}};
+        FrontEnd.TargetChoices = 0;
+        FrontEnd.File = file;
+        FrontEnd.Progress.clear();
+        Eps->WaveSampleOpen = false;
+        TDownload download(*Eps, FrontEnd, UploadDownloadPath);
+        download.SilenceLimit = SilenceLimit;
+        return download.Run();
+    }
+
+    const std::string Device = "unix:" + Path("eps.sock");
+    TSocketSampler Remote{Path("eps.sock")};
+    TRetryingDialogs Dialogs;
+};
+
+TEST_F(ConnectionDropTest, ADownloadCutOffIsReportedAndRetryReconnects) {
+    bool cut = false;
+    FrontEnd.OnEvents = [&] {
+        if (FrontEnd.Progress.size() == 1 && !cut) {
+            cut = true;
+            DropNow();
+        }
+    };
+    const std::string file = Path("cut.wav");
+    const TTransferReport report = DownloadTo(file);
+    EXPECT_EQ(report.Outcome, toNoAnswer) << report.Message;
+    EXPECT_TRUE(report.IncompleteFile);
+    EXPECT_THAT(report.Message, HasSubstr(file + " is incomplete (256 of 768 samples)"));
+    EXPECT_EQ(FileSize(file), 44u + 2 * 256);
+
+    // The line is dead: the connection check finds no answer, opens the
+    // ports afresh when the user answers Retry, and the sampler is back.
+    Mend();
+    FrontEnd.OnEvents = nullptr;
+    Dialogs.Retries = 1;
+    const std::string again = Path("again.wav");
+    const TTransferReport next = DownloadTo(again);
+    EXPECT_EQ(Dialogs.Shown, 1);
+    EXPECT_EQ(next.Outcome, toCompleted) << next.Message;
+    EXPECT_EQ(SamplesOfWaveFile(again), TSamples(SampleCount, 1234));
+}
+
+TEST_F(ConnectionDropTest, AnOpenCutOffFailsAndRetryReconnects) {
+    ASSERT_TRUE(Eps->CheckConnection());
+    Eps->Instrument = 5;
+    Eps->WaveSample = 1;
+    DropNow();
+    EXPECT_LT(Timed([&] { EXPECT_EQ(Eps->OpenWavesample(true), orFailed); }),
+              std::chrono::seconds(8));
+    EXPECT_FALSE(Eps->WaveSampleOpen);
+
+    Mend();
+    Dialogs.Retries = 1;
+    EXPECT_TRUE(Eps->CheckConnection());
+    EXPECT_EQ(Dialogs.Shown, 1);
+    EXPECT_EQ(Eps->OpenWavesample(true), orOpened);
+}
+
+// The command-line tool, a program of its own, on the same line: the line
+// drops while the second block of a download is on its way. The tool waits
+// out its silence limit (30 s), says why it stopped and that the file is
+// incomplete, and exits with 1.
+TEST_F(ConnectionDropTest, TheCommandLineToolReportsADroppedDownload) {
+    Remote.Sampler.SetLog([this](const std::string& line) {
+        if (line.find("GetWaveSampleData") == 0 && line.find("256..512") != std::string::npos) {
+            DropNow();
+        }
+    });
+    const std::string file = Path("cli.wav");
+    TChildProcess tool(
+        {TAVIMOR_CLI, "--device", Device, "--block-size", "256", "download", "6", "1", file},
+        {"XDG_CONFIG_HOME=" + Path("config"), "TAVIMOR_MIDI_DEVICES="}, Path("out.txt"),
+        Path("errors.txt"));
+    EXPECT_EQ(tool.Wait(), 1);
+    const std::string errors = ReadTextFile(Path("errors.txt"));
+    EXPECT_THAT(errors, HasSubstr("sent nothing"));
+    EXPECT_THAT(errors, HasSubstr("incomplete"));
+    EXPECT_LT(FileSize(file), 44u + 2 * SampleCount);
+}
+
+} // namespace

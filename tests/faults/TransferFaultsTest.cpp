@@ -1,0 +1,169 @@
+// The download and the upload with the sampler misbehaving from each state of
+// their tables on: each ends within its bounds, tells what happened, never
+// calls a failed transfer complete, leaves a download's file recognisably
+// incomplete, and leaves the engine able to run the same transfer again.
+#include <gmock/gmock.h>
+
+#include <tuple>
+
+#include "tests/faults/FaultFixture.h"
+#include "transfer/Download.h"
+#include "transfer/Upload.h"
+
+namespace {
+
+using ::testing::HasSubstr;
+
+constexpr int BlockWords = 256;
+constexpr int Blocks = 3;
+constexpr std::size_t SampleCount = BlockWords * Blocks;
+constexpr std::uintmax_t WaveHeaderBytes = 44;
+// A transfer that stops does so after at most a silence limit and a few
+// reads that each give up after 1 s.
+constexpr auto Bound = std::chrono::seconds(8);
+
+TSamples Wave() {
+    TSamples samples(SampleCount);
+    for (std::size_t i = 0; i < SampleCount; ++i) {
+        samples[i] = static_cast<std::int16_t>(static_cast<int>(i * 911 % 65536) - 32768);
+    }
+    return samples;
+}
+
+using TCase = std::tuple<TFaultKind, int>;
+
+std::string CaseName(const ::testing::TestParamInfo<TCase>& info) {
+    return NameOf(std::get<0>(info.param)) + "AtState" + std::to_string(std::get<1>(info.param));
+}
+
+class TransferFaultTest : public FaultTest, public ::testing::WithParamInterface<TCase> {
+protected:
+    void SetUp() override {
+        FaultTest::SetUp();
+        Eps->SetBlockSize(BlockWords);
+    }
+
+    TFaultKind Kind() const { return std::get<0>(GetParam()); }
+    int State() const { return std::get<1>(GetParam()); }
+
+    template <typename TWorkflow> TTransferReport RunWith(TWorkflow& workflow) {
+        workflow.SilenceLimit = SilenceLimit;
+        TTransferReport report;
+        EXPECT_LT(Timed([&] { report = workflow.Run(); }), Bound);
+        EXPECT_FALSE(FrontEnd.Showing);
+        EXPECT_EQ(Eps->DownloadState, 0);
+        EXPECT_EQ(Eps->UploadState, 0);
+        return report;
+    }
+
+    TTransferReport DownloadTo(const std::string& file) {
+        FrontEnd.Targets = {{5, 1}};
+        FrontEnd.TargetChoices = 0;
+        FrontEnd.File = file;
+        FrontEnd.Progress.clear();
+        Eps->WaveSampleOpen = false;
+        TDownload download(*Eps, FrontEnd, UploadDownloadPath);
+        return RunWith(download);
+    }
+
+    // Instrument 7 does not exist: the upload creates the instrument, its
+    // layer and wavesample 1 on the way, and then names the instrument.
+    TTransferReport UploadFrom(const std::string& file) {
+        FrontEnd.Targets = {{6, 1}};
+        FrontEnd.TargetChoices = 0;
+        FrontEnd.File = file;
+        FrontEnd.Progress.clear();
+        TUpload upload(*Eps, FrontEnd, UploadDownloadPath);
+        return RunWith(upload);
+    }
+};
+
+// A failed download says so and leaves a file whose header announces the
+// whole wavesample but which holds only the samples that came, unchanged.
+void ExpectTruthfulDownload(const TTransferReport& report, const std::string& file,
+                            const TSamples& wave) {
+    const TSamples got = SamplesOfWaveFile(file);
+    if (report.Outcome == toCompleted) {
+        EXPECT_FALSE(report.IncompleteFile);
+        EXPECT_EQ(got, wave);
+        return;
+    }
+    EXPECT_THAT(report.Outcome, ::testing::AnyOf(toRefused, toNoAnswer));
+    EXPECT_TRUE(report.IncompleteFile);
+    EXPECT_THAT(report.Message, HasSubstr(file + " is incomplete"));
+    EXPECT_LT(FileSize(file), WaveHeaderBytes + 2 * SampleCount);
+    ASSERT_LE(got.size(), wave.size());
+    EXPECT_EQ(got, TSamples(wave.begin(), wave.begin() + static_cast<std::ptrdiff_t>(got.size())));
+}
+
+class DownloadFaultTest : public TransferFaultTest {};
+
+TEST_P(DownloadFaultTest, EndsTruthfullyAndTheNextDownloadWorks) {
+    const TSamples wave = Wave();
+    Place(5, 1, wave, 0, SampleCount);
+    ArmAt(Eps->DownloadState, State(), Kind());
+
+    const std::string file = Path("faulty.wav");
+    const TTransferReport report = DownloadTo(file);
+    EXPECT_TRUE(Armed());
+    ExpectTruthfulDownload(report, file, wave);
+
+    Heal();
+    FrontEnd.OnEvents = nullptr;
+    const std::string again = Path("again.wav");
+    const TTransferReport next = DownloadTo(again);
+    EXPECT_EQ(next.Outcome, toCompleted) << next.Message;
+    EXPECT_EQ(SamplesOfWaveFile(again), wave);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryState, DownloadFaultTest,
+                         ::testing::Combine(::testing::ValuesIn(AllFaults), ::testing::Range(1, 9)),
+                         CaseName);
+
+class UploadFaultTest : public TransferFaultTest {
+protected:
+    void WriteWave(const std::string& file, const TSamples& wave) {
+        std::vector<std::uint8_t> bytes;
+        for (std::int16_t sample : wave) {
+            bytes.push_back(static_cast<std::uint8_t>(sample & 0xFF));
+            bytes.push_back(static_cast<std::uint8_t>((sample >> 8) & 0xFF));
+        }
+        WriteWaveFile(file, 1, 16, 31250, bytes);
+    }
+
+    // A complete upload put every sample where it belongs; one that did not
+    // complete says how far it came.
+    void ExpectTruthfulUpload(const TTransferReport& report, const TSamples& wave) {
+        if (report.Outcome == toCompleted) {
+            EXPECT_EQ(DataOf(6, 1, 0, SampleCount), wave);
+            return;
+        }
+        EXPECT_THAT(report.Outcome, ::testing::AnyOf(toRefused, toNoAnswer));
+        EXPECT_THAT(report.Message, HasSubstr(" of 768 samples sent to instrument 7"));
+    }
+};
+
+TEST_P(UploadFaultTest, EndsTruthfullyAndTheNextUploadWorks) {
+    const TSamples wave = Wave();
+    const std::string file = Path("wave.wav");
+    WriteWave(file, wave);
+    ArmAt(Eps->UploadState, State(), Kind());
+
+    const TTransferReport report = UploadFrom(file);
+    EXPECT_TRUE(Armed());
+    ExpectTruthfulUpload(report, wave);
+
+    Heal();
+    FrontEnd.OnEvents = nullptr;
+    const TTransferReport next = UploadFrom(file);
+    EXPECT_EQ(next.Outcome, toCompleted) << next.Message;
+    EXPECT_EQ(DataOf(6, 1, 0, SampleCount), wave);
+    EXPECT_EQ(InstrumentNameOf(6), "WAVE");
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryState, UploadFaultTest,
+                         ::testing::Combine(::testing::ValuesIn(AllFaults),
+                                            ::testing::Range(1, 25)),
+                         CaseName);
+
+} // namespace
