@@ -6,6 +6,7 @@
 #include "platform/MidiBytes.h"
 #include "platform/MidiDevices.h"
 #include "tests/support/DeviceNumbers.h"
+#include "tests/support/SamplerPlacement.h"
 
 TCountingSampler::TCountingSampler(std::string name, const TSamplerOptions& options)
     : DeviceName(std::move(name)), Inner(options) {}
@@ -36,15 +37,8 @@ TCountingSampler::TCounts TCountingSampler::Counts() const {
 
 void TCountingSampler::Place(int instrument, int number, const std::vector<std::int16_t>& data,
                              std::uint32_t end) {
-    Sampler().Inspect([&](TSamplerModel& model) {
-        TInstrument& target = model.CreateInstrument(instrument);
-        target.CreateLayer();
-        TWaveSample waveSample;
-        waveSample.Data = data;
-        waveSample.SetAddress(TWaveSample::EndWord, end);
-        waveSample.SetAddress(TWaveSample::LoopEndWord, end);
-        target.Place(number, waveSample);
-    });
+    Sampler().Inspect(
+        [&](TSamplerModel& model) { PlaceWaveSample(model, instrument, number, data, 0, end); });
 }
 
 void TCountingSampler::TCountingSink::SetTarget(TMidiByteSink* target) {

@@ -31,8 +31,7 @@ public:
     TVirtualSampler& Sampler() { return Inner.Sampler(); }
     TCounts Counts() const;
     // Puts a wavesample of these samples into a slot, its start at sample 0
-    // and its end address at end, making the instrument and its layer when
-    // they are missing.
+    // and its end (and loop end) address at end.
     void Place(int instrument, int number, const std::vector<std::int16_t>& data,
                std::uint32_t end);
 

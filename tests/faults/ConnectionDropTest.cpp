@@ -5,14 +5,15 @@
 #include <gmock/gmock.h>
 #include <unistd.h>
 
+#include <memory>
 #include <thread>
 
 #include "emulator/SocketServer.h"
 #include "platform/MidiDevices.h"
 #include "tests/faults/FaultFixture.h"
 #include "tests/support/DeviceNumbers.h"
+#include "tests/support/SamplerPlacement.h"
 #include "tests/transfer/ChildProcess.h"
-#include "transfer/Download.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ using ::testing::HasSubstr;
 // The standalone sampler's socket front end, served on a thread of the test.
 class TSocketSampler {
 public:
-    TSocketSampler(const std::string& path) : Server(Sampler) {
+    explicit TSocketSampler(const std::string& path) : Server(Sampler) {
         std::string error;
         Listening = Server.Listen(path, error) && pipe(Stop) == 0;
         if (Listening) {
@@ -67,43 +68,32 @@ class ConnectionDropTest : public FaultTest {
 protected:
     void SetUp() override {
         FaultTest::SetUp();
-        ASSERT_TRUE(Remote.Listening);
+        // The socket lies in the test's own folder, which exists from here on.
+        Device = "unix:" + Path("eps.sock");
+        RemoteSampler = std::make_unique<TSocketSampler>(Path("eps.sock"));
+        ASSERT_TRUE(Remote().Listening);
         MidiAddDevice(Device);
         Eps->MidiIn->DeviceID = MidiInputNumber(Device);
         Eps->MidiOut->DeviceID = MidiOutputNumber(Device);
         ASSERT_GE(Eps->MidiIn->DeviceID, 0);
         Eps->SetDialogs(&Dialogs);
         Eps->SetBlockSize(256);
-        Remote.Sampler.Inspect([](TSamplerModel& model) {
-            TInstrument& target = model.CreateInstrument(5);
-            target.CreateLayer();
-            TWaveSample waveSample;
-            waveSample.Data.assign(SampleCount, 1234);
-            waveSample.SetAddress(TWaveSample::EndWord, SampleCount);
-            target.Place(1, waveSample);
+        Remote().Sampler.Inspect([](TSamplerModel& model) {
+            PlaceWaveSample(model, 5, 1, TSamples(SampleCount, 1234), 0, SampleCount);
         });
     }
 
     // Cuts the line the next time the sampler sends anything.
-    void DropNow() { Remote.Sampler.SetFaults({.DropAfterBytes = 1}); }
+    void DropNow() { Remote().Sampler.SetFaults({.DropAfterBytes = 1}); }
     void Mend() {
-        ASSERT_TRUE(Remote.Sampler.WaitUntilIdle());
-        Remote.Sampler.SetFaults({});
+        ASSERT_TRUE(Remote().Sampler.WaitUntilIdle());
+        Remote().Sampler.SetFaults({});
     }
 
-    TTransferReport DownloadTo(const std::string& file) {
-        FrontEnd.Targets = {{5, 1}};
-        FrontEnd.TargetChoices = 0;
-        FrontEnd.File = file;
-        FrontEnd.Progress.clear();
-        Eps->WaveSampleOpen = false;
-        TDownload download(*Eps, FrontEnd, UploadDownloadPath);
-        download.SilenceLimit = SilenceLimit;
-        return download.Run();
-    }
+    TSocketSampler& Remote() { return *RemoteSampler; }
 
-    const std::string Device = "unix:" + Path("eps.sock");
-    TSocketSampler Remote{Path("eps.sock")};
+    std::string Device;
+    std::unique_ptr<TSocketSampler> RemoteSampler;
     TRetryingDialogs Dialogs;
 };
 
@@ -116,7 +106,7 @@ TEST_F(ConnectionDropTest, ADownloadCutOffIsReportedAndRetryReconnects) {
         }
     };
     const std::string file = Path("cut.wav");
-    const TTransferReport report = DownloadTo(file);
+    const TTransferReport report = Download(5, 1, file);
     EXPECT_EQ(report.Outcome, toNoAnswer) << report.Message;
     EXPECT_TRUE(report.IncompleteFile);
     EXPECT_THAT(report.Message, HasSubstr(file + " is incomplete (256 of 768 samples)"));
@@ -128,7 +118,7 @@ TEST_F(ConnectionDropTest, ADownloadCutOffIsReportedAndRetryReconnects) {
     FrontEnd.OnEvents = nullptr;
     Dialogs.Retries = 1;
     const std::string again = Path("again.wav");
-    const TTransferReport next = DownloadTo(again);
+    const TTransferReport next = Download(5, 1, again);
     EXPECT_EQ(Dialogs.Shown, 1);
     EXPECT_EQ(next.Outcome, toCompleted) << next.Message;
     EXPECT_EQ(SamplesOfWaveFile(again), TSamples(SampleCount, 1234));
@@ -155,7 +145,7 @@ TEST_F(ConnectionDropTest, AnOpenCutOffFailsAndRetryReconnects) {
 // out its silence limit (30 s), says why it stopped and that the file is
 // incomplete, and exits with 1.
 TEST_F(ConnectionDropTest, TheCommandLineToolReportsADroppedDownload) {
-    Remote.Sampler.SetLog([this](const std::string& line) {
+    Remote().Sampler.SetLog([this](const std::string& line) {
         if (line.find("GetWaveSampleData") == 0 && line.find("256..512") != std::string::npos) {
             DropNow();
         }

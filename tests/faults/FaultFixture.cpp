@@ -1,5 +1,8 @@
 #include "tests/faults/FaultFixture.h"
 
+#include "transfer/Download.h"
+#include "transfer/Upload.h"
+
 namespace {
 
 // The states a download or an upload passes once for every block.
@@ -59,4 +62,24 @@ void FaultTest::ArmAt(const int& stateOf, int state, TFaultKind kind) {
         Injected = true;
         Sampler().SetFaults(FaultsOf(kind));
     };
+}
+
+TTransferReport FaultTest::Download(int instrument, int number, const std::string& file) {
+    Eps->WaveSampleOpen = false;
+    return Run<TDownload>(instrument, number, file);
+}
+
+TTransferReport FaultTest::Upload(const std::string& file, int instrument, int number) {
+    return Run<TUpload>(instrument, number, file);
+}
+
+template <typename TWorkflow>
+TTransferReport FaultTest::Run(int instrument, int number, const std::string& file) {
+    FrontEnd.Targets = {{instrument, number}};
+    FrontEnd.TargetChoices = 0;
+    FrontEnd.File = file;
+    FrontEnd.Progress.clear();
+    TWorkflow workflow(*Eps, FrontEnd, UploadDownloadPath);
+    workflow.SilenceLimit = SilenceLimit;
+    return workflow.Run();
 }

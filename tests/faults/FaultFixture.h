@@ -36,6 +36,12 @@ protected:
     // answered (or failed to answer) everything it was sent.
     void Heal();
 
+    // The whole download of wavesample number of instrument (0-based) into
+    // file, or upload of file into it, with the browser and file dialog
+    // answered at once.
+    TTransferReport Download(int instrument, int number, const std::string& file);
+    TTransferReport Upload(const std::string& file, int instrument, int number);
+
     // Runs what and returns how long it took.
     template <typename TAction> static std::chrono::milliseconds Timed(TAction what) {
         const auto start = std::chrono::steady_clock::now();
@@ -45,5 +51,8 @@ protected:
     }
 
 private:
+    template <typename TWorkflow>
+    TTransferReport Run(int instrument, int number, const std::string& file);
+
     bool Injected = false;
 };

@@ -7,8 +7,6 @@
 #include <tuple>
 
 #include "tests/faults/FaultFixture.h"
-#include "transfer/Download.h"
-#include "transfer/Upload.h"
 
 namespace {
 
@@ -46,10 +44,11 @@ protected:
     TFaultKind Kind() const { return std::get<0>(GetParam()); }
     int State() const { return std::get<1>(GetParam()); }
 
-    template <typename TWorkflow> TTransferReport RunWith(TWorkflow& workflow) {
-        workflow.SilenceLimit = SilenceLimit;
+    // The transfer ends within its bounds and leaves the engine and the
+    // progress window as they were before it.
+    template <typename TTransfer> TTransferReport Bounded(TTransfer transfer) {
         TTransferReport report;
-        EXPECT_LT(Timed([&] { report = workflow.Run(); }), Bound);
+        EXPECT_LT(Timed([&] { report = transfer(); }), Bound);
         EXPECT_FALSE(FrontEnd.Showing);
         EXPECT_EQ(Eps->DownloadState, 0);
         EXPECT_EQ(Eps->UploadState, 0);
@@ -57,24 +56,13 @@ protected:
     }
 
     TTransferReport DownloadTo(const std::string& file) {
-        FrontEnd.Targets = {{5, 1}};
-        FrontEnd.TargetChoices = 0;
-        FrontEnd.File = file;
-        FrontEnd.Progress.clear();
-        Eps->WaveSampleOpen = false;
-        TDownload download(*Eps, FrontEnd, UploadDownloadPath);
-        return RunWith(download);
+        return Bounded([&] { return Download(5, 1, file); });
     }
 
     // Instrument 7 does not exist: the upload creates the instrument, its
     // layer and wavesample 1 on the way, and then names the instrument.
     TTransferReport UploadFrom(const std::string& file) {
-        FrontEnd.Targets = {{6, 1}};
-        FrontEnd.TargetChoices = 0;
-        FrontEnd.File = file;
-        FrontEnd.Progress.clear();
-        TUpload upload(*Eps, FrontEnd, UploadDownloadPath);
-        return RunWith(upload);
+        return Bounded([&] { return Upload(file, 6, 1); });
     }
 };
 
