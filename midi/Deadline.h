@@ -1,5 +1,6 @@
 // A time-out on the monotonic millisecond clock, and the polling wait that
-// every port wait is made of.
+// the ports' waits for the driver (open, close, a block in flight) are made
+// of. Waits for input sleep on the receive ring instead (TMidiIn).
 #pragma once
 
 #include <chrono>
