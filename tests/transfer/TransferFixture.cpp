@@ -1,5 +1,7 @@
 #include "tests/transfer/TransferFixture.h"
 
+#include "tests/support/SamplerPlacement.h"
+
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -95,15 +97,7 @@ TTransferReport TransferTest::Upload(const std::string& file, int instrument, in
 void TransferTest::Place(int instrument, int number, const TSamples& data, std::uint32_t start,
                          std::uint32_t end) {
     Sampler().Inspect([&](TSamplerModel& model) {
-        TInstrument& target = model.CreateInstrument(instrument);
-        target.CreateLayer();
-        TWaveSample waveSample;
-        waveSample.Data = data;
-        waveSample.SetAddress(TWaveSample::StartWord, start);
-        waveSample.SetAddress(TWaveSample::EndWord, end);
-        waveSample.SetAddress(TWaveSample::LoopStartWord, start);
-        waveSample.SetAddress(TWaveSample::LoopEndWord, end);
-        target.Place(number, waveSample);
+        PlaceWaveSample(model, instrument, number, data, start, end);
     });
 }
 
