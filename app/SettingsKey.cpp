@@ -1,23 +1,52 @@
 #include "app/SettingsKey.h"
 
+#include <QIODevice>
+
 #include <limits>
+
+#include "platform/IniText.h"
 
 namespace {
 
-// On Windows the key lies in the registry as HKEY_CURRENT_USER\Software\Tavimor;
-// elsewhere it is the INI file Tavimor/Tavimor.ini in the user's configuration
-// folder (~/.config on Linux).
+// On Windows the key lies in the registry as HKEY_CURRENT_USER\Software\Tavimor.
+// Elsewhere it is the INI file Tavimor/Tavimor.ini in the user's configuration
+// folder (~/.config on Linux), read and written as plain text: Qt's own INI
+// reader would also decode binary "@Variant(...)" values, which a damaged
+// file can turn into a request for gigabytes.
 #ifdef Q_OS_WIN
-constexpr QSettings::Format KeyFormat = QSettings::NativeFormat;
+QSettings::Format KeyFormat() {
+    return QSettings::NativeFormat;
+}
 const QString KeyApplication;
 #else
-constexpr QSettings::Format KeyFormat = QSettings::IniFormat;
+bool ReadText(QIODevice& device, QSettings::SettingsMap& map) {
+    const QByteArray bytes = device.readAll();
+    for (const auto& [key, value] :
+         TIniText::Parse({bytes.constData(), std::size_t(bytes.size())})) {
+        map.insert(QString::fromStdString(key), QString::fromStdString(value));
+    }
+    return true;
+}
+
+bool WriteText(QIODevice& device, const QSettings::SettingsMap& map) {
+    TIniValues values;
+    for (auto entry = map.cbegin(); entry != map.cend(); ++entry) {
+        values[entry.key().toStdString()] = entry.value().toString().toStdString();
+    }
+    const std::string text = TIniText::Format(values);
+    return device.write(text.data(), qint64(text.size())) == qint64(text.size());
+}
+
+QSettings::Format KeyFormat() {
+    static const QSettings::Format format = QSettings::registerFormat("ini", ReadText, WriteText);
+    return format;
+}
 const QString KeyApplication = QStringLiteral("Tavimor");
 #endif
 
 } // namespace
 
-TSettingsKey::TSettingsKey() : Key(KeyFormat, QSettings::UserScope, "Tavimor", KeyApplication) {}
+TSettingsKey::TSettingsKey() : Key(KeyFormat(), QSettings::UserScope, "Tavimor", KeyApplication) {}
 
 int TSettingsKey::ReadInteger(const QString& section, const QString& name, int defaultValue) {
     return ParseInteger(Key.value(Path(section, name)).toString(), defaultValue);

@@ -4,26 +4,7 @@
 #include <climits>
 #include <cstdlib>
 #include <fstream>
-
-namespace {
-
-std::string Trimmed(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
-
-// Qt quotes a text that would otherwise not read back the same.
-std::string Unquoted(const std::string& text) {
-    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
-        return text.substr(1, text.size() - 2);
-    }
-    return text;
-}
-
-} // namespace
+#include <iterator>
 
 TSavedSettings TSavedSettings::Load() {
     return LoadFile(DefaultPath());
@@ -42,23 +23,9 @@ std::string TSavedSettings::DefaultPath() {
 
 TSavedSettings TSavedSettings::LoadFile(const std::string& path) {
     TSavedSettings settings;
-    std::ifstream file(path);
-    std::string section;
-    for (std::string line; std::getline(file, line);) {
-        line = Trimmed(line);
-        if (line.empty() || line[0] == ';' || line[0] == '#') {
-            continue;
-        }
-        if (line.front() == '[' && line.back() == ']') {
-            section = line.substr(1, line.size() - 2);
-            continue;
-        }
-        const std::size_t equals = line.find('=');
-        if (equals != std::string::npos) {
-            const std::string name = Trimmed(line.substr(0, equals));
-            settings.Values[section + "/" + name] = Unquoted(Trimmed(line.substr(equals + 1)));
-        }
-    }
+    std::ifstream file(path, std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    settings.Values = TIniText::Parse(text);
     return settings;
 }
 

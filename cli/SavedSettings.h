@@ -4,9 +4,10 @@
 // defaults is read: the integers of section [Preferences].
 #pragma once
 
-#include <map>
 #include <optional>
 #include <string>
+
+#include "platform/IniText.h"
 
 class TSavedSettings {
 public:
@@ -21,6 +22,5 @@ public:
     std::optional<int> Integer(const std::string& section, const std::string& name) const;
 
 private:
-    // "section/name" -> text.
-    std::map<std::string, std::string> Values;
+    TIniValues Values;
 };

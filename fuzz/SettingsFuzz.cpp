@@ -1,7 +1,7 @@
 // The settings readers over arbitrary text for every value: the desktop
-// program's (Qt's INI reading and TSettingsKey) and the command-line tool's
-// (TSavedSettings), each applying what it read to an engine as the programs
-// do at start-up.
+// program's (TSettingsKey, Qt's settings over the plain-text format) and the
+// command-line tool's (TSavedSettings), each applying what it read to an
+// engine as the programs do at start-up.
 //
 // Input: the values in the order of Names, separated by NUL bytes; each is
 // written into the settings file as it comes, so that it may also break the

@@ -1,6 +1,8 @@
 // Start-up, settings and shutdown of the main window, against the built-in
 // virtual sampler.
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
@@ -99,6 +101,45 @@ private slots:
         Fixture->Stop();
         Fixture->Store({{"Preferences/Channel", "ten"}});
         QCOMPARE(Fixture->Start().MainForm->Eps->MidiOut->Channel(), 1);
+    }
+
+    // A damaged file costs the values it damages, never the start: Qt would
+    // decode "@Variant(...)" into binary data and could ask for gigabytes.
+    void DamagedSettingsGiveTheDefaults() {
+        QDir().mkpath(QFileInfo(Fixture->SettingsFile()).path());
+        std::ofstream(Fixture->SettingsFile().toStdString(), std::ios::binary | std::ios::trunc)
+            << "[MainForm]\nWelcomeShown=1\n"
+               "[Preferences]\nBlockSize=@Variant(\\0\\0\\0\\tx7f)\n"
+               "Channel=@Variant(\\0\\0\\0\\n\\xff\\xff\\xff\\xf0)\n"
+               "Delay=\"5\nUploadDownloadPath=@ByteArray(/waves)\n[broken\n=\n";
+        TMainForm& form = *Fixture->Start().MainForm;
+        QCOMPARE(form.Eps->BlockSize(), 256);
+        QCOMPARE(form.Eps->MidiOut->Channel(), 1);
+        QCOMPARE(form.Eps->Delay(), 5);
+        QCOMPARE(form.UploadDownloadPath, QString("@ByteArray(/waves)"));
+    }
+
+    // What the program writes, Qt's own reader reads back the same, and the
+    // other way round: files of either remain readable by both.
+    void PathsSurviveTheFileBothWays_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("separators") << "/home/user/My Samples; old, \"best\"=1";
+        QTest::newRow("blanks around") << "  /waves  ";
+        QTest::newRow("at sign") << "@home/waves";
+        QTest::newRow("backslashes") << "c:\\samples\\";
+        QTest::newRow("letters beyond ASCII")
+            << QString::fromUtf8("/home/j\u00f6rg/\u30b5\u30f3\u30d7\u30eb");
+    }
+
+    void PathsSurviveTheFileBothWays() {
+        QFETCH(QString, folder);
+        Fixture->Store({{"MainForm/WelcomeShown", "1"}});
+        Fixture->Start().MainForm->UploadDownloadPath = folder;
+        Fixture->Stop();
+        QCOMPARE(Fixture->Stored("Preferences/UploadDownloadPath").toString(), folder);
+
+        Fixture->Store({{"Preferences/UploadDownloadPath", folder + "/qt"}});
+        QCOMPARE(Fixture->Start().MainForm->UploadDownloadPath, folder + "/qt");
     }
 
     void ClosingNormalWindowSavesBoundsAndPreferences() {
