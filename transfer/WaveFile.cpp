@@ -120,9 +120,11 @@ std::int32_t ReadFrame(std::FILE* stream, const TWaveFormat& format) {
 std::optional<TWaveFormat> ReadWaveHeader(std::FILE* stream) {
     Trace("Reading Header");
     char tag[4] = {};
-    bool ok = ReadBytes(stream, tag, 4);
-    ReadLittle(stream, 4, ok);
-    if (!ok || !IsTag(tag, "RIFF")) {
+    const bool riff = ReadBytes(stream, tag, 4) && IsTag(tag, "RIFF");
+    // The RIFF size is not needed; a file that ends inside it is judged by
+    // its form type, which is missing then.
+    ReadBytes(stream, tag, 4);
+    if (!riff) {
         Trace("Not a RIFF file");
         return std::nullopt;
     }
@@ -133,7 +135,7 @@ std::optional<TWaveFormat> ReadWaveHeader(std::FILE* stream) {
     TWaveFormat format;
     bool fmtSeen = false;
     for (;;) {
-        ok = ReadBytes(stream, tag, 4);
+        bool ok = ReadBytes(stream, tag, 4);
         const std::uint32_t size = ReadLittle(stream, 4, ok);
         if (!ok || std::feof(stream)) {
             Trace("Unexpected EOF");

@@ -116,6 +116,8 @@ TEST_F(WaveFileTest, RejectsWhatIsNotAWaveFileWithItsDiagnostic) {
     rifx[3] = 'X';
     EXPECT_EQ(Failure(rifx), "Not a RIFF file\r\n");
     EXPECT_EQ(Failure(Riff({}, "AVI ")), "Not a RIFF WAVE file\r\n");
+    // The tag is right; what is missing is the form type.
+    EXPECT_EQ(Failure({'R', 'I', 'F', 'F', 0, 0}), "Not a RIFF WAVE file\r\n");
     EXPECT_EQ(Failure(Riff({Fmt(1, 1, 22050, 2, 16)})), "Unexpected EOF\r\n");
     EXPECT_EQ(Failure(Riff({Chunk("data", {1, 2})})), "Data chunk found without fmt\r\n");
     EXPECT_EQ(Failure(Riff({Fmt(3, 1, 22050, 4, 32)})), "Unsuported format :3\r\n");
