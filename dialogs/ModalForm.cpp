@@ -65,6 +65,15 @@ QPushButton* TModalForm::MakeResultButton(const QString& caption, TModalResult r
     return button;
 }
 
+QVBoxLayout* TModalForm::MakeButtonColumn(std::initializer_list<QPushButton*> buttons) {
+    auto* column = new QVBoxLayout;
+    for (QPushButton* button : buttons) {
+        column->addWidget(button);
+    }
+    column->addStretch(1);
+    return column;
+}
+
 void TModalForm::LayOutNotice(QStyle::StandardPixmap picture,
                               std::initializer_list<QLabel*> headings,
                               std::initializer_list<QLabel*> lines,

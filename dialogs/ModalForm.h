@@ -13,6 +13,7 @@
 
 class QLabel;
 class QPushButton;
+class QVBoxLayout;
 
 class TModalForm : public QDialog {
     Q_OBJECT
@@ -40,6 +41,9 @@ protected:
     static QLabel* MakeLineLabel(const QString& text = {});
     // A button that ends the modal loop with the given result.
     QPushButton* MakeResultButton(const QString& caption, TModalResult result);
+    // The buttons stacked at the top of a column, as the dialogs with their
+    // buttons at the right show them.
+    static QVBoxLayout* MakeButtonColumn(std::initializer_list<QPushButton*> buttons);
     // The layout every notice shares: a 32 x 32 picture at the top left with
     // the bold headings beside it, the plain lines below, the buttons in a row
     // at the bottom right. The window takes the size its contents need.

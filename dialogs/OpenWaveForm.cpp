@@ -7,7 +7,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QVBoxLayout>
 
 #include "dialogs/NoInstrForm.h"
 #include "dialogs/RenameInstrForm.h"
@@ -101,16 +100,12 @@ void TOpenWaveForm::CreateMenus() {
 }
 
 void TOpenWaveForm::LayOutControls() {
-    auto* buttons = new QVBoxLayout;
-    buttons->addWidget(OkButton);
-    buttons->addWidget(CancelButton);
-    buttons->addStretch(1);
     auto* form = new QGridLayout(this);
     form->addWidget(InstrumentLabel, 0, 0);
     form->addWidget(WavesampleLabel, 0, 1);
     form->addWidget(InstrumentListBox, 1, 0);
     form->addWidget(WaveSampleListBox, 1, 1);
-    form->addLayout(buttons, 1, 2);
+    form->addLayout(MakeButtonColumn({OkButton, CancelButton}), 1, 2);
     form->setSizeConstraint(QLayout::SetFixedSize);
 }
 

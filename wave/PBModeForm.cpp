@@ -2,14 +2,15 @@
 
 #include <QButtonGroup>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
 namespace {
 
-constexpr int ClientWidth = 253;
-constexpr int ClientHeight = 125;
+constexpr int GroupWidth = 145;
+constexpr int GroupHeight = 105;
 constexpr int ModeStep = 256;
 
 const std::array<const char*, TPBModeForm::ModeCount> ModeCaptions = {
@@ -20,9 +21,8 @@ const std::array<const char*, TPBModeForm::ModeCount> ModeCaptions = {
 
 TPBModeForm::TPBModeForm(QWidget* parent) : TModalForm(parent) {
     setWindowTitle("Wavesample Playback Mode");
-    setFixedSize(ClientWidth, ClientHeight);
-    PBModeGroup = new QGroupBox("Playback Mode", this);
-    PBModeGroup->setGeometry(8, 8, 145, 105);
+    PBModeGroup = new QGroupBox("Playback Mode");
+    PBModeGroup->setMinimumSize(GroupWidth, GroupHeight);
     auto* items = new QVBoxLayout(PBModeGroup);
     ModeItems = new QButtonGroup(this);
     for (int k = 0; k < ModeCount; ++k) {
@@ -31,12 +31,19 @@ TPBModeForm::TPBModeForm(QWidget* parent) : TModalForm(parent) {
         items->addWidget(ModeButtons[k]);
     }
     OkButton = MakeResultButton("OK", mrOk);
-    OkButton->setParent(this);
     OkButton->setDefault(true);
-    OkButton->setGeometry(168, 16, 75, 25);
     CancelButton = MakeResultButton("Cancel", mrCancel);
-    CancelButton->setParent(this);
-    CancelButton->setGeometry(168, 48, 75, 25);
+    LayOutControls();
+}
+
+// The group's designed size is the least it takes: a font wider or taller than
+// the one it was drawn for gets the room its captions need, so that no mode is
+// cut short. The dialog fits around the group and the buttons.
+void TPBModeForm::LayOutControls() {
+    auto* form = new QHBoxLayout(this);
+    form->addWidget(PBModeGroup);
+    form->addLayout(MakeButtonColumn({OkButton, CancelButton}));
+    form->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 TModalResult TPBModeForm::Execute(std::int32_t mode) {

@@ -34,5 +34,7 @@ public:
     QPushButton* CancelButton;
 
 private:
+    void LayOutControls();
+
     QButtonGroup* ModeItems;
 };

@@ -3,6 +3,7 @@
 // window recomputes its loop commands after the word has changed.
 #include <gtest/gtest.h>
 
+#include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -109,6 +110,19 @@ TEST_F(PlaybackModeTest, ItemsAreTheFiveModesInOrder) {
                                      "Loop Bidirectional", "Loop and Release"}));
     EXPECT_EQ(Form.windowTitle(), "Wavesample Playback Mode");
     EXPECT_EQ(Form.Mode, 0);
+}
+
+// Every caption shows whole: the group grows with the font rather than
+// cutting the modes short.
+TEST_F(PlaybackModeTest, EveryModeCaptionHasTheRoomItNeeds) {
+    Form.show();
+    for (QRadioButton* button : Form.ModeButtons) {
+        EXPECT_GE(button->width(), button->sizeHint().width()) << button->text().toStdString();
+        EXPECT_GE(button->height(), button->sizeHint().height()) << button->text().toStdString();
+    }
+    EXPECT_GE(Form.PBModeGroup->width(), 145);
+    EXPECT_GE(Form.PBModeGroup->height(), 105);
+    Form.hide();
 }
 
 TEST_F(PlaybackModeTest, OkWithoutAChangeSendsTheBlockAgain) {
