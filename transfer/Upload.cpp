@@ -12,6 +12,10 @@ namespace {
 // What the sampler asks for each time it is not ready for a block.
 constexpr int DelayStep = 100;
 
+// A sample address is 32 bits with 9 bits of fraction: the end of a longer
+// wavesample would wrap round to the start of the memory.
+constexpr std::uint32_t MaxFrames = UINT32_MAX >> 9;
+
 // The file's name without its folder, cut before its first dot.
 std::string NameOf(const std::string& file) {
     const std::string name = std::filesystem::path(file).filename().string();
@@ -51,6 +55,10 @@ bool TUpload::OpenFile() {
     // Frames the reader cannot convert would go out as empty blocks forever.
     if (const std::optional<std::string> problem = WaveFormatProblem(*format)) {
         return Fail(Report.File + ": " + *problem);
+    }
+    if (format->FrameCount > MaxFrames) {
+        return Fail(Report.File + " holds " + std::to_string(format->FrameCount) +
+                    " frames; a wavesample holds at most " + std::to_string(MaxFrames) + ".");
     }
     Format = *format;
     Report.Total = Format.FrameCount;

@@ -257,6 +257,19 @@ TEST_F(UploadTest, FormatsTheReaderCannotConvertStopBeforeTheTransfer) {
     EXPECT_EQ(CountLines(Trace.Text(), "State 1"), 0);
 }
 
+// One frame more than a sample address can end at: the wavesample's end
+// would wrap round to 0.
+TEST_F(UploadTest, AFileLongerThanAWaveSampleCanBeIsRefusedBeforeTheTransfer) {
+    const std::string file = Path("long.wav");
+    WriteWaveFile(file, 1, 8, 44100, std::vector<std::uint8_t>(std::size_t{1} << 23, 128));
+
+    const TTransferReport report = Upload(file, 1, 2);
+
+    EXPECT_EQ(report.Outcome, toFailed);
+    EXPECT_EQ(report.Message, file + " holds 8388608 frames; a wavesample holds at most 8388607.");
+    EXPECT_EQ(FrontEnd.TargetChoices, 0);
+}
+
 TEST_F(UploadTest, AFileThatIsNotWaveIsRefused) {
     const std::string file = Path("text.wav");
     std::ofstream(file) << "hello";
