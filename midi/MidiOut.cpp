@@ -191,5 +191,8 @@ void TMidiOut::SendBlock() {
 void TMidiOut::SendChannelMessage(std::uint8_t kind, std::uint8_t channel, std::uint8_t data1,
                                   std::uint8_t data2) {
     // Only the low nibble names a channel; more would change the message kind.
-    SendShortMessage(kind | (channel & 0x0F), data1, data2);
+    // A data byte keeps its low seven bits: with the top bit set the receiver
+    // would take it for the status of a new message (a damaged parameter
+    // block can hold a key above 127).
+    SendShortMessage(kind | (channel & 0x0F), data1 & 0x7F, data2 & 0x7F);
 }

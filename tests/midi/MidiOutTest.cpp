@@ -100,10 +100,13 @@ TEST_F(MidiOutTest, ChannelMessagesArePackedOnTheirChannel) {
     EXPECT_EQ(Device.Peer().Received(), expected);
 }
 
-TEST_F(MidiOutTest, AnExplicitChannelOnlyChangesTheChannel) {
+TEST_F(MidiOutTest, ChannelMessagesCarryOnlyDataBytes) {
     Out.NoteOn(0x12, 60, 1);
-    ASSERT_TRUE(Device.Peer().WaitForReceived(3));
-    EXPECT_EQ(Device.Peer().Received(), TBytes({0x92, 60, 1}));
+    Out.NoteOn(200, 0x80);
+    Out.ControlChange(0xFF, 0x81);
+    const TBytes expected = {0x92, 60, 1, 0x90, 72, 0, 0xB0, 0x7F, 0x01};
+    ASSERT_TRUE(Device.Peer().WaitForReceived(expected.size()));
+    EXPECT_EQ(Device.Peer().Received(), expected);
 }
 
 TEST_F(MidiOutTest, AMessageGoesAsOneBlockAtItsF7) {
