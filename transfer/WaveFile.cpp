@@ -40,11 +40,6 @@ bool IsTag(const char (&tag)[4], const char* expected) {
     return std::memcmp(tag, expected, 4) == 0;
 }
 
-// RIFF chunks are padded to an even size.
-bool SkipChunk(std::FILE* stream, std::uint32_t size) {
-    return std::fseek(stream, static_cast<long>(size) + (size & 1), SEEK_CUR) == 0;
-}
-
 // The bytes from here to the end of the file, so that a data chunk that
 // claims more than the file holds yields only the frames that are there.
 std::uint32_t BytesLeft(std::FILE* stream) {
@@ -55,6 +50,17 @@ std::uint32_t BytesLeft(std::FILE* stream) {
     const long end = std::ftell(stream);
     std::fseek(stream, here, SEEK_SET);
     return end > here ? static_cast<std::uint32_t>(std::min<long>(end - here, UINT32_MAX)) : 0;
+}
+
+// RIFF chunks are padded to an even size. A chunk that claims more than the
+// file holds leaves the reading at the end of the file; seeking by its size
+// could wrap round where a long has 32 bits.
+bool SkipChunk(std::FILE* stream, std::uint32_t size) {
+    const std::uint64_t skip = std::uint64_t{size} + (size & 1);
+    if (skip > BytesLeft(stream)) {
+        return std::fseek(stream, 0, SEEK_END) == 0;
+    }
+    return std::fseek(stream, static_cast<long>(skip), SEEK_CUR) == 0;
 }
 
 bool ReadFmtChunk(std::FILE* stream, std::uint32_t size, TWaveFormat& format) {

@@ -119,6 +119,11 @@ TEST_F(WaveFileTest, RejectsWhatIsNotAWaveFileWithItsDiagnostic) {
     // The tag is right; what is missing is the form type.
     EXPECT_EQ(Failure({'R', 'I', 'F', 'F', 0, 0}), "Not a RIFF WAVE file\r\n");
     EXPECT_EQ(Failure(Riff({Fmt(1, 1, 22050, 2, 16)})), "Unexpected EOF\r\n");
+    // A chunk claiming more than the file holds ends the reading at its end.
+    EXPECT_EQ(Failure(Riff({Chunk("junk", {1, 2}, 0xFFFFFFFE), Fmt(1, 1, 22050, 2, 16)})),
+              "Unexpected EOF\r\n");
+    EXPECT_EQ(Failure(Riff({Fmt(1, 1, 22050, 2, 16), Chunk("LIST", {1, 2, 3})})),
+              "Unexpected EOF\r\n");
     EXPECT_EQ(Failure(Riff({Chunk("data", {1, 2})})), "Data chunk found without fmt\r\n");
     EXPECT_EQ(Failure(Riff({Fmt(3, 1, 22050, 4, 32)})), "Unsuported format :3\r\n");
     EXPECT_EQ(Failure(Riff({Fmt(1, 1, 22050, 2, 16), Chunk("data", {7})})),
