@@ -1,5 +1,6 @@
 #include "wave/WaveView.h"
 
+#include <QEvent>
 #include <QScrollBar>
 
 #include <cmath>
@@ -49,6 +50,7 @@ TWaveView::TWaveView(TEps& eps, TEpsOwner& owner, TWaveViewState& state, QWidget
         Selection.WaveBoxMouseUp(button, x, y);
     });
     connect(&ScrollBar, &QScrollBar::actionTriggered, this, &TWaveView::ScrollBarAction);
+    ScrollBar.installEventFilter(this);
     connect(&ScrollBar, &QScrollBar::sliderReleased, this, [this] {
         ScrollBar.setValue(ScrollBarScroll(scPosition, ScrollBar.sliderPosition()));
     });
@@ -107,6 +109,16 @@ void TWaveView::ShowAll() {
     Eps.SetViewEnd(Eps.LastSample + 1);
     Eps.RefreshView();
     UpdateView();
+}
+
+// A wheel turned over the scroll bar would move its thumb as if dragged, yet
+// no release follows to move the window there: the thumb would stand where
+// the window is not. The window moves by the bar's arrows, track and thumb.
+bool TWaveView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == &ScrollBar && event->type() == QEvent::Wheel) {
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 // The scroll bar reports before it moves its thumb; the thumb is then put

@@ -54,6 +54,9 @@ public:
 
     TWaveSelection Selection;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void ScrollBarAction(int action);
     void MoveWindow(TScrollCode code, int position);

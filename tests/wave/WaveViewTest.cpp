@@ -3,7 +3,9 @@
 // the picture drawn from the display points and the markers.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QColor>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -297,6 +299,22 @@ TEST_F(WaveViewTest, ScrollBarStepsMoveTheWindowAndTheThumb) {
     EXPECT_EQ(Eps->ViewEnd, 50256);
     EXPECT_EQ(ScrollBar->value(), 500);
     EXPECT_FALSE(State.HasSelection);
+}
+
+// A wheel turned over the bar moves no window, so the thumb stays where the
+// window is.
+TEST_F(WaveViewTest, WheelOverTheScrollBarLeavesTheThumbOnTheWindow) {
+    Open(Saw(100000));
+    ShowWindow(1000, 1512);
+    ASSERT_EQ(ScrollBar->value(), 10);
+    for (const int delta : {-120, 120, 120}) {
+        QWheelEvent wheel(QPointF(5, 5), ScrollBar->mapToGlobal(QPointF(5, 5)), {},
+                          QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(ScrollBar, &wheel);
+        EXPECT_EQ(Eps->ViewStart, 1000) << delta;
+        EXPECT_EQ(ScrollBar->value(), 10) << delta;
+        EXPECT_EQ(ScrollBar->sliderPosition(), 10) << delta;
+    }
 }
 
 TEST_F(WaveViewTest, ThumbHalfwayInAMillionSamples) {
