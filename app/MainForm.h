@@ -199,6 +199,8 @@ private:
     // is a parameters-only copy.
     bool OpenChosenWavesample();
     void ZoomToMarker(std::int32_t sample);
+    // The hint of the menu separator under the mouse, if it is over one.
+    static QString SeparatorHintUnderMouse();
 
     TMainFormDialogs Dialogs;
     bool Shown = false;

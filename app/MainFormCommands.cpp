@@ -3,7 +3,10 @@
 #include "app/MainForm.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCursor>
 #include <QDesktopServices>
+#include <QMenu>
 #include <QMessageBox>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -75,10 +78,23 @@ void TMainForm::UpdateStatusBar() {
 
 bool TMainForm::event(QEvent* event) {
     if (event->type() == QEvent::StatusTip) {
-        AppHint(static_cast<QStatusTipEvent*>(event)->tip());
+        const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+        AppHint(tip.isEmpty() ? SeparatorHintUnderMouse() : tip);
         return true;
     }
     return QMainWindow::event(event);
+}
+
+// A menu takes the highlight off its items when the mouse reaches a
+// separator, and clears the hint; the separator's own hint (a blank) is the
+// one that applies there.
+QString TMainForm::SeparatorHintUnderMouse() {
+    const auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (menu == nullptr) {
+        return {};
+    }
+    const QAction* under = menu->actionAt(menu->mapFromGlobal(QCursor::pos()));
+    return under != nullptr && under->isSeparator() ? under->statusTip() : QString();
 }
 
 // A hint replaces the panels by one line of text; without one the panels

@@ -156,15 +156,20 @@ private slots:
         QApplication::sendEvent(Form, &none);
         QVERIFY(Form->StatusPanels->isVisible());
 
-        // A separator's hint is one blank: an empty hint line.
-        auto* file = qobject_cast<QMenu*>(Form->OpenWavesampleMenuItem->parent());
-        QVERIFY(file != nullptr);
+        // A separator's hint is one blank: the mouse moving from an item onto
+        // a separator shows an empty hint line, not the panels.
+        QMenu* file = Form->menuBar()->actions().at(0)->menu();
+        Form->menuBar()->setActiveAction(file->menuAction());
+        QTRY_VERIFY(file->isVisible());
         QAction* separator = file->actions().at(2);
         QVERIFY(separator->isSeparator());
-        separator->showStatusText(Form);
-        QCOMPARE(Form->StatusBar->currentMessage(), QString(" "));
+        QTest::mouseMove(file, file->actionGeometry(file->actions().at(0)).center());
+        QTRY_COMPARE(Form->StatusBar->currentMessage(), QString("Open wavesample for editing"));
+        QTest::mouseMove(file, file->actionGeometry(separator).center());
+        QTRY_COMPARE(Form->StatusBar->currentMessage(), QString(" "));
         QVERIFY(!Form->StatusPanels->isVisible());
-        QApplication::sendEvent(Form, &none);
+        file->hide();
+        QVERIFY(Form->StatusPanels->isVisible());
 
         // An open menu shows its own hint until an item is highlighted.
         QMenu* edit = Form->menuBar()->actions().at(1)->menu();
