@@ -221,6 +221,6 @@ void TMainForm::CreateStatusBar() {
     StatusPanels = new TStatusPanels;
     // An ordinary status-bar widget: a hint hides it, and it returns when
     // the hint is cleared.
-    StatusBar->addWidget(StatusPanels);
+    StatusBar->addWidget(StatusPanels, 1);
     connect(StatusPanels, &TStatusPanels::MouseDown, this, &TMainForm::StatusBarMouseDown);
 }

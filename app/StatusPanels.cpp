@@ -15,6 +15,13 @@ TStatusPanels::TStatusPanels(QWidget* parent) : QWidget(parent) {
         panel->setAttribute(Qt::WA_TransparentForMouseEvents);
         layout->addWidget(panel);
     }
+    // The last panel reaches to the right edge: a range of long addresses
+    // ("range:1000000 - 1999999") would not fit 75 pixels, and a range cut
+    // short reads as a different range.
+    QLabel* last = Panels.back();
+    last->setMinimumWidth(PanelWidth);
+    last->setMaximumWidth(QWIDGETSIZE_MAX);
+    layout->setStretchFactor(last, 1);
 }
 
 QString TStatusPanels::Text(int panel) const {

@@ -1,6 +1,6 @@
 // The status bar's five position panels, side by side from its left edge,
-// each 75 pixels wide. A press anywhere on them is reported with the point,
-// so that the owner can tell which panel was hit.
+// each 75 pixels wide; the last one reaches on to the right edge. A press anywhere on them is
+// reported with the point, so that the owner can tell which panel was hit.
 #pragma once
 
 #include <QLabel>

@@ -93,6 +93,18 @@ private slots:
 
         Select(100, 199);
         QCOMPARE(Form->StatusPanels->Text(4), QString("range:100 - 199"));
+        // A range of long addresses shows whole; the other panels stay 75
+        // pixels wide.
+        Form->SelStart = 1000000;
+        Form->SelEnd = 1999999;
+        Form->UpdateStatusBar();
+        const QList<QLabel*> panels = Form->StatusPanels->findChildren<QLabel*>();
+        QCOMPARE(panels.size(), TStatusPanels::PanelCount);
+        QCOMPARE(panels.back()->text(), QString("range:1000000 - 1999999"));
+        QTRY_VERIFY(panels.back()->contentsRect().width() >=
+                    panels.back()->fontMetrics().horizontalAdvance(panels.back()->text()));
+        QCOMPARE(panels.front()->width(), TStatusPanels::PanelWidth);
+        Select(100, 199);
         QVERIFY(Form->Eps->SamplesPerPoint > 1);
         ExpectEnabled({Form->CloseWavesampleMenuItem, Form->NormalizeGainMenuItem,
                        Form->SetPlaybackModeMenuItem, Form->ClearDataMenuItem, Form->FadeInMenuItem,
