@@ -6,9 +6,11 @@
 #include "platform/MidiDevices.h"
 #include "platform/OsMidiProvider.h"
 
+// Never destroyed, like the open devices that use its providers (see the
+// handle table of the MIDI calls).
 TMidiDeviceList& TMidiDeviceList::Instance() {
-    static TMidiDeviceList list;
-    return list;
+    static auto* list = new TMidiDeviceList;
+    return *list;
 }
 
 TMidiDeviceList::TMidiDeviceList() : OsDevices(CreateOsMidiProvider()) {

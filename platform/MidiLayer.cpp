@@ -36,9 +36,13 @@ private:
     std::map<TMidiHandleRecord*, std::shared_ptr<TMidiHandleRecord>> Open;
 };
 
+// Never destroyed: a program may end through exit() with devices still open,
+// and tearing them down from an exit handler would close them under their
+// driver threads while callbacks still reach into this table. Open devices
+// end with the process.
 THandles& Handles() {
-    static THandles handles;
-    return handles;
+    static auto* handles = new THandles;
+    return *handles;
 }
 
 template <typename TCaps>

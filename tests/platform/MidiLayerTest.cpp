@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <thread>
@@ -288,6 +289,30 @@ TEST_F(MidiLayerTest, BuffersRequeuedFromTheCallbackKeepALongMessageWhole) {
     EXPECT_EQ(receiver.WaitFor(message.size()), message);
     receiver.Closing = true;
     CloseIn(in);
+}
+
+// A program may end through exit() with its devices still open (a GUI whose
+// display connection broke does): the exit handlers must not tear down open
+// devices under their driver threads, whose callbacks still hand buffers back.
+TEST_F(MidiLayerTest, ExitWithOpenDevicesEndsCleanly) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto exitWhileReceiving = [this] {
+        TRequeueingReceiver receiver;
+        HMIDIIN in = nullptr;
+        midiInOpen(&in, 0, reinterpret_cast<DWORD_PTR>(&TRequeueingReceiver::Callback),
+                   receiver.Instance(), CALLBACK_FUNCTION);
+        std::vector<char> b1(100), b2(100);
+        MIDIHDR h1, h2;
+        Queue(in, h1, b1);
+        Queue(in, h2, b2);
+        midiInStart(in);
+        HMIDIOUT out = OpenOut();
+        midiOutShortMsg(out, 0x403C90);
+        Peer->Answer({0xF0, 1, 2, 0xF7});
+        receiver.WaitFor(4);
+        std::exit(0);
+    };
+    EXPECT_EXIT(exitWhileReceiving(), ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(MidiLayerTest, APeerTalksToOneInputAtATime) {
