@@ -18,18 +18,11 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "tests/support/TraceCapture.h"
+
 namespace {
 
 namespace fs = std::filesystem;
-
-const std::string StartBanner = "**************************\r\n"
-                                "* Start of debug session *\r\n"
-                                "**************************\r\n";
-const std::string EndBanner = "**************************\r\n"
-                              "*  End of debug session  *\r\n"
-                              "**************************\r\n"
-                              "\r\n"
-                              "\r\n";
 
 std::string ReadAll(const fs::path& path) {
     std::ifstream file(path, std::ios::binary);
@@ -154,7 +147,8 @@ TEST_F(DebugDeviceTest, FileHoldsBannersAndTextByteForByte) {
     TDebugDevice::WriteBool(true);
     TDebugDevice::WriteBool(false);
     TDebugDevice::Close();
-    EXPECT_EQ(TraceFile(), StartBanner + "Probe sent\r\nrawtrue false " + EndBanner);
+    EXPECT_EQ(TraceFile(), TTraceCapture::StartBanner + "Probe sent\r\nrawtrue false " +
+                               TTraceCapture::EndBanner);
 }
 
 TEST_F(DebugDeviceTest, OpenAndCloseHaveNoEffectTheSecondTime) {
@@ -163,7 +157,7 @@ TEST_F(DebugDeviceTest, OpenAndCloseHaveNoEffectTheSecondTime) {
     TDebugDevice::Close();
     TDebugDevice::Close();
     TDebugDevice::Write("after close");
-    EXPECT_EQ(TraceFile(), StartBanner + EndBanner);
+    EXPECT_EQ(TraceFile(), TTraceCapture::StartBanner + TTraceCapture::EndBanner);
 }
 
 TEST_F(DebugDeviceTest, MediaChangesOnlyWhileClosedAndIsSharedByAllDevices) {
@@ -187,7 +181,7 @@ TEST_F(DebugDeviceTest, FileIsTruncatedAtEachOpen) {
     TDebugDevice::Open();
     DebugWriteLn(DebugDevice, "second");
     TDebugDevice::Close();
-    EXPECT_EQ(TraceFile(), StartBanner + "second\r\n" + EndBanner);
+    EXPECT_EQ(TraceFile(), TTraceCapture::StartBanner + "second\r\n" + TTraceCapture::EndBanner);
 }
 
 TEST_F(DebugDeviceTest, NullMediumOpensButWritesNothing) {
@@ -202,7 +196,7 @@ TEST_F(DebugDeviceTest, FileLiesBesideTheExecutableByDefault) {
     const fs::path path = fs::read_symlink("/proc/self/exe").parent_path() / "Debug.txt";
     OpenOn(dmFile);
     TDebugDevice::Close();
-    EXPECT_EQ(ReadAll(path), StartBanner + EndBanner);
+    EXPECT_EQ(ReadAll(path), TTraceCapture::StartBanner + TTraceCapture::EndBanner);
     fs::remove(path);
 }
 
@@ -223,7 +217,7 @@ TEST_F(DebugDeviceTest, StartUpWithoutSwitchKeepsTheDeviceOpenOnNull) {
     // The data module's stored serial medium is then ignored.
     OpenOn(dmSerial);
     EXPECT_EQ(TDebugDevice::Media(), dmNull);
-    EXPECT_EQ(TraceFile(), StartBanner + "traced\r\n" + EndBanner);
+    EXPECT_EQ(TraceFile(), TTraceCapture::StartBanner + "traced\r\n" + TTraceCapture::EndBanner);
 }
 
 TEST_F(DebugDeviceTest, StartUpReportsAnUnreachableMonitorWithoutThrowing) {
@@ -244,7 +238,8 @@ TEST_F(DebugDeviceTest, WindowMediumSendsTheTraceToTheMonitor) {
     DebugWriteLn(DebugDevice, "to the window");
     TDebugDevice::WriteBool(false);
     TDebugDevice::Close();
-    const std::string session = StartBanner + "to the window\r\nfalse " + EndBanner;
+    const std::string session =
+        TTraceCapture::StartBanner + "to the window\r\nfalse " + TTraceCapture::EndBanner;
     EXPECT_EQ(ReadFrom(connection, session.size()), session);
     // Close releases the connection: the monitor sees the session end.
     pollfd wanted{connection, POLLIN, 0};
@@ -285,14 +280,14 @@ TEST_F(DebugDeviceTest, SerialMediumWritesRawAt19200Baud8N1) {
     TDebugDevice::SetSerialPort(port.SlaveName);
     OpenOn(dmSerial);
     DebugWriteLn(DebugDevice, "on the line");
-    const std::string session = StartBanner + "on the line\r\n";
+    const std::string session = TTraceCapture::StartBanner + "on the line\r\n";
     EXPECT_EQ(port.Read(session.size()), session);
     const termios line = port.LineSettings();
     EXPECT_EQ(::cfgetospeed(&line), B19200);
     EXPECT_EQ(::cfgetispeed(&line), B19200);
     EXPECT_EQ(line.c_cflag & (CSIZE | PARENB | CSTOPB), static_cast<tcflag_t>(CS8));
     TDebugDevice::Close();
-    EXPECT_EQ(port.Read(EndBanner.size()), EndBanner);
+    EXPECT_EQ(port.Read(TTraceCapture::EndBanner.size()), TTraceCapture::EndBanner);
 }
 
 TEST_F(DebugDeviceTest, SerialPortThatCannotBeOpenedLeavesTheDeviceClosed) {
@@ -311,7 +306,7 @@ TEST_F(DebugDeviceTest, FileSwitchWithUnwritableFolderEndsOnTheSerialPort) {
     // What the data module does when it is created.
     OpenOn(dmSerial);
     EXPECT_EQ(TDebugDevice::Media(), dmSerial);
-    EXPECT_EQ(port.Read(StartBanner.size()), StartBanner);
+    EXPECT_EQ(port.Read(TTraceCapture::StartBanner.size()), TTraceCapture::StartBanner);
 }
 
 } // namespace

@@ -6,19 +6,6 @@
 
 #include "debug/DebugDevice.h"
 
-namespace {
-
-const std::string StartBanner = "**************************\r\n"
-                                "* Start of debug session *\r\n"
-                                "**************************\r\n";
-const std::string EndBanner = "**************************\r\n"
-                              "*  End of debug session  *\r\n"
-                              "**************************\r\n"
-                              "\r\n"
-                              "\r\n";
-
-} // namespace
-
 TTraceCapture::TTraceCapture() {
     std::string pattern =
         (std::filesystem::temp_directory_path() / "tavimor-trace-XXXXXX").string();

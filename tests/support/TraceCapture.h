@@ -7,6 +7,16 @@
 
 class TTraceCapture {
 public:
+    // What the debug device writes around each session.
+    static inline const std::string StartBanner = "**************************\r\n"
+                                                  "* Start of debug session *\r\n"
+                                                  "**************************\r\n";
+    static inline const std::string EndBanner = "**************************\r\n"
+                                                "*  End of debug session  *\r\n"
+                                                "**************************\r\n"
+                                                "\r\n"
+                                                "\r\n";
+
     TTraceCapture();
     ~TTraceCapture();
     TTraceCapture(const TTraceCapture&) = delete;
