@@ -141,6 +141,10 @@ std::string TIniText::ParseValue(std::string_view text) {
 TIniValues TIniText::Parse(std::string_view text) {
     TIniValues values;
     std::string prefix;
+    // Some editors put a byte order mark in front of UTF-8 text.
+    if (text.starts_with("\xEF\xBB\xBF")) {
+        text.remove_prefix(3);
+    }
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
         const std::string_view line = Trimmed(text.substr(0, end));

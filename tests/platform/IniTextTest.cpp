@@ -5,17 +5,17 @@
 #include "platform/IniText.h"
 
 TEST(IniTextTest, ReadsSectionsNamesAndComments) {
-    const TIniValues values = TIniText::Parse("; a comment\r\n"
-                                              "[General]\r\n"
-                                              "Top = 1\r\n"
+    const TIniValues values = TIniText::Parse("\xEF\xBB\xBF[ MainForm ]\r\n"
+                                              "Width=700\r\n"
+                                              "; a comment\r\n"
                                               "\r\n"
                                               "[Preferences]\n"
                                               "# another comment\n"
                                               "BlockSize=0x200 ; hex\n"
                                               "no equals sign\n"
                                               "Channel=\n"
-                                              "[ MainForm ]\n"
-                                              "Width=700");
+                                              "[General]\n"
+                                              "Top = 1");
     const TIniValues expected = {{"Top", "1"},
                                  {"Preferences/BlockSize", "0x200"},
                                  {"Preferences/Channel", ""},
