@@ -38,7 +38,9 @@ bool TCliFrontEnd::ChooseTarget(TTransferDirection direction) {
 // slot, so only a used slot or that one can be a target: any other free
 // slot would have the upload create wavesamples until memory ran out.
 bool TCliFrontEnd::ChooseUploadTarget() {
-    Eps->ReadConfiguration();
+    if (!ReadDirectory(*Eps, Problem)) {
+        return false;
+    }
     const auto i = static_cast<std::size_t>(TargetInstrument);
     const auto& used = Eps->WaveSampleUsed[i];
     const int firstFree = Eps->FirstFreeWaveSample[i] + 1;

@@ -5,7 +5,7 @@
 
 #include "cli/SamplerTexts.h"
 #include "eps/Names.h"
-#include "transfer/ReplyText.h"
+#include "eps/ReplyText.h"
 
 namespace {
 
@@ -87,7 +87,10 @@ int RenameCommand(TCliSession& session, const TCliArguments& arguments) {
     TEps& eps = session.Eps();
     const std::string instrument = InstrumentText(arguments.Instrument);
     if (!eps.RenameInstrument(arguments.Instrument, arguments.Name)) {
-        eps.ReadConfiguration();
+        std::string problem;
+        if (!ReadDirectory(eps, problem)) {
+            return session.Fail(problem);
+        }
         return session.Fail(eps.InstrumentPresent[static_cast<std::size_t>(arguments.Instrument)]
                                 ? "the sampler did not take the new name of " + instrument
                                 : instrument + " is not loaded");

@@ -159,7 +159,10 @@ int ListInstruments(TCliSession& session, bool json) {
     if (!session.Connect()) {
         return esFailed;
     }
-    session.Eps().ReadConfiguration();
+    std::string problem;
+    if (!ReadDirectory(session.Eps(), problem)) {
+        return session.Fail(problem);
+    }
     if (json) {
         PrintDirectoryJson(session.Eps());
     } else {

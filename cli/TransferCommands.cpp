@@ -67,7 +67,10 @@ int BackupCommand(TCliSession& session, const TCliArguments& arguments) {
         return esFailed;
     }
     TEps& eps = session.Eps();
-    eps.ReadConfiguration();
+    std::string problem;
+    if (!ReadDirectory(eps, problem)) {
+        return session.Fail(problem);
+    }
     const auto instrument = static_cast<std::size_t>(arguments.Instrument);
     if (!eps.InstrumentPresent[instrument]) {
         return session.Fail("instrument " + std::to_string(instrument + 1) + " is not loaded");

@@ -5,12 +5,14 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
 
 #include "dialogs/NoInstrForm.h"
 #include "dialogs/RenameInstrForm.h"
 #include "eps/Eps.h"
+#include "eps/ReplyText.h"
 
 namespace {
 
@@ -68,6 +70,8 @@ TOpenWaveForm::TOpenWaveForm(TEps& eps, TRenameInstrForm& renameForm, TNoInstrFo
     for (QListWidget* list : {InstrumentListBox, WaveSampleListBox}) {
         connect(list, &QListWidget::itemDoubleClicked, this, &TOpenWaveForm::OkButtonClick);
     }
+    UnreadBox = new QMessageBox(QMessageBox::Warning, "Instruments Not Read", QString(),
+                                QMessageBox::Retry | QMessageBox::Cancel, this);
     CreateMenus();
     LayOutControls();
     FormCreate();
@@ -143,7 +147,12 @@ TModalResult TOpenWaveForm::Execute(TOpenWaveMode mode) {
 
 void TOpenWaveForm::Refresh() {
     for (;;) {
-        Eps.ReadConfiguration();
+        if (!ReadDirectory()) {
+            InstrumentListBox->clear();
+            WaveSampleListBox->clear();
+            reject();
+            return;
+        }
         FillInstrumentList();
         FillWaveSampleList();
         if (InstrumentListBox->count() > 0) {
@@ -154,6 +163,22 @@ void TOpenWaveForm::Refresh() {
             return;
         }
     }
+}
+
+// A slot the scan could not read must not be offered as free: an upload
+// there would overwrite a loaded instrument.
+bool TOpenWaveForm::ReadDirectory() {
+    while (!Eps.ReadConfiguration()) {
+        QString reason =
+            QString::fromStdString(UnreadInstrumentText(Eps.UnreadInstrument, Eps.UnreadReply));
+        reason[0] = reason[0].toUpper();
+        UnreadBox->setText(reason + ".\n\nCheck the MIDI connection and the sampler's "
+                                    "channel, then read the instruments again.");
+        if (UnreadBox->exec() != QMessageBox::Retry) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void TOpenWaveForm::FillInstrumentList() {

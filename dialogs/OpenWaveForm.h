@@ -15,6 +15,7 @@ class QAction;
 class QLabel;
 class QListWidget;
 class QMenu;
+class QMessageBox;
 class QPushButton;
 class TEps;
 class TNoInstrForm;
@@ -37,7 +38,8 @@ public:
 
     // Re-reads the sampler's directory and refills both lists. While the
     // sampler holds no instrument and nothing may be created, asks the user
-    // to load one; giving up closes the browser as cancelled.
+    // to load one; while an instrument cannot be read, offers to read again
+    // (UnreadBox). Giving up closes the browser as cancelled.
     void Refresh();
 
     // Enables Rename only for an instrument that the sampler holds.
@@ -56,6 +58,8 @@ public:
     QAction* RenameMenuItem;
     QAction* RefreshMenuItem;
     QAction* Refresh1;
+    // Says which instrument could not be read; Retry or Cancel.
+    QMessageBox* UnreadBox;
 
     // The instrument number (0..7) of each instrument row, and the 0-based
     // wavesample index of each wavesample row.
@@ -71,6 +75,8 @@ private:
     void FormCreate();
     void CreateMenus();
     void LayOutControls();
+    // False once the user gave up on a directory that could not be read.
+    bool ReadDirectory();
     void FillInstrumentList();
     void FillWaveSampleList();
     // Whether the "<new>" row may stand for the instrument's first free slot:

@@ -69,6 +69,10 @@ public:
     std::array<std::array<bool, InstrumentSlots>, InstrumentCount> WaveSampleUsed{};
     // 0-based; 0 also when no slot is free.
     std::array<int, InstrumentCount> FirstFreeWaveSample{};
+    // The instrument the last ReadConfiguration could not read, and the reply
+    // that came instead of its parameters; -1 when the scan was complete.
+    int UnreadInstrument = -1;
+    TReplyResult UnreadReply = rrNothing;
 
     TViewPoints ViewPoints{};
     // The points of the whole wavesample, kept to spare a request.
@@ -185,7 +189,10 @@ public:
     void RestoreFullView();
     bool RefreshView();
 
-    // Directory and names.
+    // Directory and names. Only the sampler's own "no such instrument" makes
+    // an instrument absent; any other answer stops the scan with false, since
+    // a directory with a loaded instrument missing would offer its slots as
+    // free and an upload there would overwrite it.
     bool ReadConfiguration();
     bool RenameInstrument(int instrument, std::string_view name);
 
@@ -245,7 +252,9 @@ private:
 
     void ReadInstrumentEntry(int instrument);
     bool WriteInstrumentName(std::string_view name);
-    bool FetchInstrumentParameters();
+    // rrInstrumentParameters once the block is in InstrumentParameters,
+    // otherwise the reply that came instead.
+    TReplyResult FetchInstrumentParameters();
 
     void UpdateCommands();
     void UpdateView();

@@ -15,20 +15,29 @@ bool TEps::ReadConfiguration() {
         slots.fill(false);
     }
     FirstFreeWaveSample.fill(0);
-    for (int i = 0; i < InstrumentCount; ++i) {
+    UnreadInstrument = -1;
+    for (int i = 0; i < InstrumentCount && UnreadInstrument < 0; ++i) {
         Instrument = i;
-        ReadInstrumentEntry(i);
+        const TReplyResult reply = FetchInstrumentParameters();
+        if (reply == rrInstrumentParameters) {
+            ReadInstrumentEntry(i);
+        } else if (reply != rrNoInstrument) {
+            DebugWriteLn(DebugDevice, "Instrument " + std::to_string(i + 1) + " not read");
+            UnreadInstrument = i;
+            UnreadReply = reply;
+        }
     }
     Instrument = current;
-    return true;
+    if (UnreadInstrument >= 0) {
+        // The rest of a reply that could not be read must not be taken for
+        // the answer to the next request.
+        SettleInput();
+    }
+    return UnreadInstrument < 0;
 }
 
-// An instrument that is not loaded refuses (or does not answer) and stays
-// absent with all its slots free.
+// From the block just read into InstrumentParameters.
 void TEps::ReadInstrumentEntry(int instrument) {
-    if (!FetchInstrumentParameters()) {
-        return;
-    }
     const auto index = static_cast<std::size_t>(instrument);
     InstrumentPresent[index] = true;
     InstrumentName[index] = DecodeName(
@@ -59,7 +68,7 @@ bool TEps::RenameInstrument(int instrument, std::string_view name) {
 
 // Everything but the name goes back to the sampler as it came.
 bool TEps::WriteInstrumentName(std::string_view name) {
-    if (!FetchInstrumentParameters()) {
+    if (FetchInstrumentParameters() != rrInstrumentParameters) {
         return false;
     }
     EncodeName(std::span<std::int32_t, NameWords>(InstrumentParameters.begin(), NameWords), name);
@@ -71,7 +80,8 @@ bool TEps::WriteInstrumentName(std::string_view name) {
     return ProcessInput() == rrAck;
 }
 
-bool TEps::FetchInstrumentParameters() {
+TReplyResult TEps::FetchInstrumentParameters() {
     GetInstrumentParameters();
-    return ProcessInput() == rrAck && ProcessInput() == rrInstrumentParameters;
+    const TReplyResult reply = ProcessInput();
+    return reply == rrAck ? ProcessInput() : reply;
 }

@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "debug/DebugDevice.h"
-#include "transfer/ReplyText.h"
+#include "eps/ReplyText.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 
@@ -455,6 +456,35 @@ private slots:
         QCOMPARE(seen.Instruments[7], QString("(8) <new>"));
         QCOMPARE(Sampler.Eps.Instrument, 3);
         QCOMPARE(Sampler.Eps.WaveSample, 1);
+    }
+
+    // A garbled answer is not "no such instrument": the browser never offers
+    // that instrument's slots as <new>, says which could not be read, reads
+    // again on Retry and gives up on Cancel.
+    void UnreadInstrumentIsNeverOfferedAsNew() {
+        Sampler.SetFaults({.Garbage = true});
+        QString said;
+        WhenModal(Browser.UnreadBox, [&] {
+            said = Browser.UnreadBox->text();
+            Sampler.SetFaults({});
+            Browser.UnreadBox->button(QMessageBox::Retry)->click();
+        });
+        TSeen seen;
+        QCOMPARE(Browse(owUpload,
+                        [&] {
+                            seen = Look();
+                            Browser.reject();
+                        }),
+                 mrCancel);
+        QVERIFY2(said.startsWith("Instrument 1 could not be read ("), qPrintable(said));
+        QCOMPARE(seen.Instruments.mid(0, 2), QStringList({"(1) Grand Piano", "(2) Drum Kit"}));
+
+        Sampler.SetFaults({.Garbage = true});
+        WhenModal(Browser.UnreadBox,
+                  [&] { Browser.UnreadBox->button(QMessageBox::Cancel)->click(); });
+        QCOMPARE(Browser.Execute(owUpload), mrCancel);
+        QVERIFY(!Browser.isVisible());
+        Sampler.SetFaults({});
     }
 
     void SamplerEmptiedWhileOpenClosesTheBrowserWhenGivenUp() {

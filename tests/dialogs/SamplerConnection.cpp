@@ -17,6 +17,11 @@ void TSamplerConnection::Change(const std::function<void(TSamplerModel&)>& chang
     Peer->Sampler().Inspect(change);
 }
 
+void TSamplerConnection::SetFaults(const TSamplerFaults& faults) {
+    Peer->Sampler().WaitUntilIdle();
+    Peer->Sampler().SetFaults(faults);
+}
+
 std::string TSamplerConnection::InstrumentName(int instrument) {
     std::string name;
     Change([&](TSamplerModel& model) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "emulator/SamplerFaults.h"
 #include "emulator/VirtualEpsPeer.h"
 #include "eps/Eps.h"
 
@@ -21,6 +22,8 @@ public:
     bool Connect();
     // Changes the sampler's memory while it handles no request.
     void Change(const std::function<void(TSamplerModel&)>& change);
+    // Turns the sampler's fault knobs once it has answered what it was sent.
+    void SetFaults(const TSamplerFaults& faults);
     // The instrument's name as the sampler holds it; empty when absent.
     std::string InstrumentName(int instrument);
 

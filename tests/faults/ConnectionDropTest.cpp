@@ -3,52 +3,14 @@
 // file is marked incomplete, and the connection check opens the line afresh
 // so that the user's Retry, or the next command, reaches the sampler again.
 #include <gmock/gmock.h>
-#include <unistd.h>
 
-#include <memory>
-#include <thread>
-
-#include "emulator/SocketServer.h"
-#include "platform/MidiDevices.h"
-#include "tests/faults/FaultFixture.h"
-#include "tests/support/DeviceNumbers.h"
+#include "tests/faults/SocketSampler.h"
 #include "tests/support/SamplerPlacement.h"
 #include "tests/transfer/ChildProcess.h"
 
 namespace {
 
 using ::testing::HasSubstr;
-
-// The standalone sampler's socket front end, served on a thread of the test.
-class TSocketSampler {
-public:
-    explicit TSocketSampler(const std::string& path) : Server(Sampler) {
-        std::string error;
-        Listening = Server.Listen(path, error) && pipe(Stop) == 0;
-        if (Listening) {
-            Serving = std::thread([this] { Server.Serve(Stop[0]); });
-        }
-    }
-    ~TSocketSampler() {
-        if (Listening) {
-            const char stop = 0;
-            [[maybe_unused]] const auto written = write(Stop[1], &stop, 1);
-            Serving.join();
-            close(Stop[0]);
-            close(Stop[1]);
-        }
-    }
-    TSocketSampler(const TSocketSampler&) = delete;
-    TSocketSampler& operator=(const TSocketSampler&) = delete;
-
-    TVirtualSampler Sampler{TSamplerOptions{}};
-    TSocketServer Server;
-    bool Listening = false;
-
-private:
-    int Stop[2] = {-1, -1};
-    std::thread Serving;
-};
 
 // Answers the connection dialog with Retry as often as it is told to.
 class TRetryingDialogs : public TEpsDialogs {
@@ -64,18 +26,10 @@ public:
 
 constexpr std::size_t SampleCount = 768;
 
-class ConnectionDropTest : public FaultTest {
+class ConnectionDropTest : public SocketSamplerTest {
 protected:
     void SetUp() override {
-        FaultTest::SetUp();
-        // The socket lies in the test's own folder, which exists from here on.
-        Device = "unix:" + Path("eps.sock");
-        RemoteSampler = std::make_unique<TSocketSampler>(Path("eps.sock"));
-        ASSERT_TRUE(Remote().Listening);
-        MidiAddDevice(Device);
-        Eps->MidiIn->DeviceID = MidiInputNumber(Device);
-        Eps->MidiOut->DeviceID = MidiOutputNumber(Device);
-        ASSERT_GE(Eps->MidiIn->DeviceID, 0);
+        SocketSamplerTest::SetUp();
         Eps->SetDialogs(&Dialogs);
         Eps->SetBlockSize(256);
         Remote().Sampler.Inspect([](TSamplerModel& model) {
@@ -85,15 +39,7 @@ protected:
 
     // Cuts the line the next time the sampler sends anything.
     void DropNow() { Remote().Sampler.SetFaults({.DropAfterBytes = 1}); }
-    void Mend() {
-        ASSERT_TRUE(Remote().Sampler.WaitUntilIdle());
-        Remote().Sampler.SetFaults({});
-    }
 
-    TSocketSampler& Remote() { return *RemoteSampler; }
-
-    std::string Device;
-    std::unique_ptr<TSocketSampler> RemoteSampler;
     TRetryingDialogs Dialogs;
 };
 
@@ -151,11 +97,7 @@ TEST_F(ConnectionDropTest, TheCommandLineToolReportsADroppedDownload) {
         }
     });
     const std::string file = Path("cli.wav");
-    TChildProcess tool(
-        {TAVIMOR_CLI, "--device", Device, "--block-size", "256", "download", "6", "1", file},
-        {"XDG_CONFIG_HOME=" + Path("config"), "TAVIMOR_MIDI_DEVICES="}, Path("out.txt"),
-        Path("errors.txt"));
-    EXPECT_EQ(tool.Wait(), 1);
+    EXPECT_EQ(RunTool({"--block-size", "256", "download", "6", "1", file}), 1);
     const std::string errors = ReadTextFile(Path("errors.txt"));
     EXPECT_THAT(errors, HasSubstr("sent nothing"));
     EXPECT_THAT(errors, HasSubstr("incomplete"));

@@ -62,7 +62,8 @@ protected:
             return Eps->RefreshView();
         case opReadConfiguration:
             return Eps->ReadConfiguration() && Eps->InstrumentPresent[0] &&
-                   Eps->InstrumentPresent[1] && Eps->InstrumentPresent[3];
+                   Eps->InstrumentPresent[1] && Eps->InstrumentPresent[3] &&
+                   Eps->UnreadInstrument < 0;
         case opRenameInstrument:
             return Eps->RenameInstrument(0, name);
         }
@@ -76,6 +77,8 @@ TEST_P(OperationFaultTest, FailsWithinItsBoundsAndWorksOnceTheSamplerBehaves) {
     EXPECT_LT(Timed([&] { done = Perform("FAULTY"); }), Bound);
     EXPECT_FALSE(done);
     if (Operation() == opReadConfiguration) {
+        // The scan stops at the first instrument it cannot read and says so.
+        EXPECT_EQ(Eps->UnreadInstrument, 0);
         for (bool present : Eps->InstrumentPresent) {
             EXPECT_FALSE(present);
         }

@@ -1,4 +1,4 @@
-#include "transfer/ReplyText.h"
+#include "eps/ReplyText.h"
 
 std::string ReplyText(TReplyResult reply) {
     switch (reply) {
@@ -30,4 +30,9 @@ std::string ReplyText(TReplyResult reply) {
         break;
     }
     return "data out of turn";
+}
+
+std::string UnreadInstrumentText(int instrument, TReplyResult reply) {
+    return "instrument " + std::to_string(instrument + 1) + " could not be read (" +
+           ReplyText(reply) + ")";
 }

@@ -1,0 +1,44 @@
+// The standalone sampler's socket front end, served on a thread of the test,
+// and the fault tests that reach it over a unix: connection: the engine's
+// ports and the command-line tool, a program of its own, on the same line.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "emulator/SocketServer.h"
+#include "tests/faults/FaultFixture.h"
+
+class TSocketSampler {
+public:
+    explicit TSocketSampler(const std::string& path);
+    ~TSocketSampler();
+    TSocketSampler(const TSocketSampler&) = delete;
+    TSocketSampler& operator=(const TSocketSampler&) = delete;
+
+    TVirtualSampler Sampler{TSamplerOptions{}};
+    TSocketServer Server;
+    bool Listening = false;
+
+private:
+    int Stop[2] = {-1, -1};
+    std::thread Serving;
+};
+
+class SocketSamplerTest : public FaultTest {
+protected:
+    void SetUp() override;
+
+    // The sampler behaves again once it has answered what it was sent.
+    void Mend();
+    TSocketSampler& Remote() { return *RemoteSampler; }
+
+    // Runs the command-line tool on the line; its output and errors go to
+    // out.txt and errors.txt of the test's folder.
+    int RunTool(const std::vector<std::string>& arguments);
+
+    std::string Device;
+    std::unique_ptr<TSocketSampler> RemoteSampler;
+};
