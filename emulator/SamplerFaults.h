@@ -12,6 +12,9 @@ struct TSamplerFaults {
     bool Garbage = false;
     // Data headers name the next instrument instead of the one asked for.
     bool WrongInstrument = false;
+    // Data requests are served for the first half of the range asked for,
+    // and the data header says so.
+    bool HalfBlocks = false;
     // 1..16: replies go out on this channel instead of the sampler's own.
     int ReplyChannel = 0;
     // The connection drops once this many reply bytes have gone out; 0 never.

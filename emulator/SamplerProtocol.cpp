@@ -177,7 +177,10 @@ void TSamplerProtocol::GetWaveSampleParameters(TSysExReader& fields) {
 }
 
 void TSamplerProtocol::GetWaveSampleData(TSysExReader& fields) {
-    const TRange r = ReadRange(fields);
+    TRange r = ReadRange(fields);
+    if (Faults.HalfBlocks && r.End > r.Start) {
+        r.End = r.Start + (r.End - r.Start + 1) / 2;
+    }
     const std::string request = "GetWaveSampleData " + r.Address.Text() + RangeText(r.Start, r.End);
     const TWaveSample* waveSample = DataOwner(request, r.Address);
     if (waveSample == nullptr) {

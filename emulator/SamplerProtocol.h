@@ -44,7 +44,10 @@ public:
     void Receive(std::span<const std::uint8_t> bytes);
     // A new connection: no message in progress, no dialogue pending.
     void Reset();
-    void SetFaults(const TSamplerFaults& faults) { Writer.SetFaults(faults); }
+    void SetFaults(const TSamplerFaults& faults) {
+        Faults = faults;
+        Writer.SetFaults(faults);
+    }
     // Called with one line for each request handled.
     void SetLog(TLog log) { Log = std::move(log); }
 
@@ -131,6 +134,7 @@ private:
     const int BaseChannel;
     const TSamplerTiming Timing;
     TReplyWriter Writer;
+    TSamplerFaults Faults;
     TMidiStreamParser Parser;
     TDialogue Pending;
     // Until then the sampler is still storing the last uploaded block.

@@ -261,6 +261,9 @@ private:
 
     TEpsOwner* Owner;
     TEpsDialogs* Dialogs;
+    // The range of the last data request: a download block must be this one.
+    std::int32_t RequestedStart = 0;
+    std::int32_t RequestedEnd = 0;
     int BlockSizeValue = MinBlockSize;
     int DelayValue = 0;
 };

@@ -210,6 +210,14 @@ TReplyResult TEps::ReadDataHeader() {
         !MidiIn->ExpectByte(SysExEnd)) {
         return rrFailed;
     }
+    // Unacknowledged, another block is never sent: its samples would be
+    // written where the asked-for ones belong, or a shorter one awaited for
+    // ever.
+    if (DataStart != RequestedStart || DataEnd != RequestedEnd) {
+        TraceLine("Unexpected block :" + std::to_string(DataStart) + ".." +
+                  std::to_string(DataEnd));
+        return rrUnexpectedBlock;
+    }
     // Unacknowledged, a block that would not fit is never sent.
     if (!AnnouncedBlockFits()) {
         return rrFailed;

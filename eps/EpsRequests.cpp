@@ -149,6 +149,8 @@ void TEps::GetWaveSampleParameters() {
 }
 
 void TEps::GetWaveSampleData(std::int32_t start, std::int32_t end) {
+    RequestedStart = start;
+    RequestedEnd = end;
     SendRangeRequest(rcGetWaveSampleData, start, end);
 }
 

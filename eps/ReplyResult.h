@@ -17,4 +17,5 @@ enum TReplyResult {
     rrDataHeader = 14,           // a download block was announced and acknowledged
     rrSlowDown = 15,             // response 20: an upload block came too fast
     rrInstrumentParameters = 16, // the 323 instrument words came
+    rrUnexpectedBlock = 17,      // a download block of another range than asked for
 };

@@ -22,6 +22,8 @@ std::string ReplyText(TReplyResult reply) {
         return "\"wait\", then nothing";
     case rrSlowDown:
         return "too fast";
+    case rrUnexpectedBlock:
+        return "a block other than the one asked for";
     case rrOverview:
     case rrData:
     case rrWaveSampleParameters:

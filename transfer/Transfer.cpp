@@ -148,6 +148,10 @@ std::string TTransfer::SettleOutcome(bool completed, std::string_view what) {
     }
     if (Refused || !completed) {
         Report.Outcome = toRefused;
+        if (Report.Reply == rrUnexpectedBlock) {
+            return "The sampler sent a block other than the one asked for; the " + name +
+                   " was stopped";
+        }
         return "The sampler stopped the " + name + " (" + ReplyText(Report.Reply) + ")";
     }
     Report.Outcome = toCompleted;

@@ -20,6 +20,13 @@ protected:
         }
         return words;
     }
+
+    // A download block request, taken off the line: the header that answers
+    // it must name this range.
+    void AskForBlock(std::int32_t start, std::int32_t end) {
+        Eps->GetWaveSampleData(start, end);
+        TakeSent(20);
+    }
 };
 
 TEST_F(ReplyParserTest, AcknowledgeIsTracedStepByStep) {
@@ -215,6 +222,7 @@ TEST_F(ReplyParserTest, ParameterBlockCutShortTracesWhereItStopped) {
 
 TEST_F(ReplyParserTest, DownloadHeaderIsAcknowledgedAndItsDataLeftForTheNextStep) {
     Eps->DownloadState = 6;
+    AskForBlock(256, 512);
     std::vector<std::int32_t> words = Pattern(256);
     words[0] = -1;
     Feed(Concat({RangeHeader(15, 0, 1, 256, 512), DataMessage(words)}));
@@ -255,13 +263,31 @@ TEST_F(ReplyParserTest, DownloadBlockFillingTheWholeBufferIsRead) {
     EXPECT_TRUE(std::equal(words.begin(), words.end(), Eps->TransferBuffer.begin()));
 }
 
+// Acknowledged, another block's samples would be written where the asked
+// ones belong, and a shorter block would leave the download waiting for
+// words that never come.
+TEST_F(ReplyParserTest, DownloadHeaderOfAnotherBlockIsRefusedUnacknowledged) {
+    Eps->DownloadState = 6;
+    AskForBlock(256, 512);
+    const std::vector<std::pair<std::int32_t, std::int32_t>> others = {
+        {0, 256}, {256, 400}, {256, 600}, {300, 512}, {0, 0}};
+    for (const auto& [start, end] : others) {
+        Feed(RangeHeader(15, 0, 1, start, end));
+        EXPECT_EQ(Eps->ProcessInput(), rrUnexpectedBlock) << start << ".." << end;
+    }
+    ExpectNothingSent();
+    EXPECT_THAT(Trace.Text(), HasSubstr("WaveSample Data -> Unexpected block :256..400\r\n"));
+}
+
 TEST_F(ReplyParserTest, DownloadBlockLargerThanTheBufferIsRefusedUnread) {
     Eps->DownloadState = 6;
+    AskForBlock(0, TransferBufferWords + 1);
     Feed(RangeHeader(15, 0, 1, 0, TransferBufferWords + 1));
     EXPECT_EQ(Eps->ProcessInput(), rrFailed);
     ExpectNothingSent();
 
     // Backwards is no better.
+    AskForBlock(600, 512);
     Feed(RangeHeader(15, 0, 1, 600, 512));
     EXPECT_EQ(Eps->ProcessInput(), rrFailed);
     ExpectNothingSent();

@@ -104,6 +104,22 @@ TEST_P(DownloadFaultTest, EndsTruthfullyAndTheNextDownloadWorks) {
     EXPECT_EQ(SamplesOfWaveFile(again), wave);
 }
 
+// A sampler that answers a block request with half the block: the header is
+// refused unacknowledged and the download stops at once, saying why, instead
+// of waiting out the silence limit for words that never come.
+TEST_F(DownloadFaultTest, ABlockOfAnotherRangeStopsTheDownloadUnacknowledged) {
+    Place(5, 1, Wave(), 0, SampleCount);
+    Sampler().SetFaults({.HalfBlocks = true});
+    const std::string file = Path("half.wav");
+    const TTransferReport report = DownloadTo(file);
+    EXPECT_EQ(report.Outcome, toRefused);
+    EXPECT_EQ(report.Reply, rrUnexpectedBlock);
+    EXPECT_EQ(report.Message, "The sampler sent a block other than the one asked for; the "
+                              "download was stopped; " +
+                                  file + " is incomplete (0 of 768 samples).");
+    EXPECT_TRUE(SamplerLog("Ack -> data of 128 words").empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryState, DownloadFaultTest,
                          ::testing::Combine(::testing::ValuesIn(AllFaults), ::testing::Range(1, 9)),
                          CaseName);
