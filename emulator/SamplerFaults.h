@@ -15,6 +15,8 @@ struct TSamplerFaults {
     // Data requests are served for the first half of the range asked for,
     // and the data header says so.
     bool HalfBlocks = false;
+    // Create requests are acknowledged and nothing is created.
+    bool IgnoreCreates = false;
     // 1..16: replies go out on this channel instead of the sampler's own.
     int ReplyChannel = 0;
     // The connection drops once this many reply bytes have gone out; 0 never.

@@ -261,6 +261,9 @@ void TSamplerProtocol::PutWaveSampleData(TSysExReader& fields) {
 void TSamplerProtocol::CreateInstrument(TSysExReader& fields) {
     const TSamplerAddress address = ReadAddress(fields);
     const std::string request = "CreateInstrument " + address.Text();
+    if (IgnoredCreate(request)) {
+        return;
+    }
     if (address.Instrument >= TSamplerModel::InstrumentCount) {
         Answer(request, TResponseCode::CannotServe);
         return;
@@ -272,6 +275,9 @@ void TSamplerProtocol::CreateInstrument(TSysExReader& fields) {
 void TSamplerProtocol::CreateLayer(TSysExReader& fields) {
     const TSamplerAddress address = ReadAddress(fields);
     const std::string request = "CreateLayer " + address.Text();
+    if (IgnoredCreate(request)) {
+        return;
+    }
     TInstrument* instrument = Model.Instrument(address.Instrument);
     if (instrument == nullptr) {
         Answer(request, TResponseCode::NoInstrument);
@@ -288,6 +294,9 @@ void TSamplerProtocol::CreateLayer(TSysExReader& fields) {
 void TSamplerProtocol::CreateWaveSample(TSysExReader& fields) {
     const TSamplerAddress address = ReadAddress(fields);
     std::string request = "CreateWaveSample " + address.Text();
+    if (IgnoredCreate(request)) {
+        return;
+    }
     TInstrument* instrument = Model.Instrument(address.Instrument);
     TResponseCode code = TResponseCode::Ack;
     if (instrument == nullptr) {
@@ -301,6 +310,14 @@ void TSamplerProtocol::CreateWaveSample(TSysExReader& fields) {
         request += " as " + std::to_string(n);
     }
     Answer(request, code);
+}
+
+bool TSamplerProtocol::IgnoredCreate(const std::string& request) {
+    if (!Faults.IgnoreCreates) {
+        return false;
+    }
+    Answer(request + " ignored", TResponseCode::Ack);
+    return true;
 }
 
 void TSamplerProtocol::Close(TSysExReader& fields) {

@@ -93,6 +93,8 @@ private:
     void CreateInstrument(TSysExReader& fields);
     void CreateLayer(TSysExReader& fields);
     void CreateWaveSample(TSysExReader& fields);
+    // Acknowledges a create request without creating, when told to.
+    bool IgnoredCreate(const std::string& request);
     void Close(TSysExReader& fields);
     void ClearData(TSysExReader& fields);
     void CopyData(TSysExReader& fields);

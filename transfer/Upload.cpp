@@ -184,17 +184,38 @@ int TUpload::AnswerBlockHeader() {
     case rrAck:
         return 6;
     case rrNoInstrument:
-        return 15;
+        return Repair(reply, rkInstrument, 15);
     case rrNoLayer:
-        return 18;
+        return Repair(reply, rkLayer, 18);
     case rrInvalidWaveSample:
-        return 21;
+        return Repair(reply, rkWaveSample, 21);
     case rrSlowDown:
         RaiseDelay();
         return 3;
     default:
         return Stop(reply);
     }
+}
+
+const char* TUpload::RepairText(unsigned kind) {
+    switch (kind) {
+    case rkInstrument:
+        return "instrument";
+    case rkLayer:
+        return "layer";
+    default:
+        return "wavesample";
+    }
+}
+
+int TUpload::Repair(TReplyResult reply, unsigned kind, int step) {
+    if ((Repairs & kind) == 0) {
+        Repairs |= kind;
+        return step;
+    }
+    Trace("Refused again after the repair");
+    RepairInVain = kind;
+    return Stop(reply);
 }
 
 void TUpload::SendBlock() {
@@ -211,6 +232,7 @@ int TUpload::AcceptBlock() {
     }
     ShowProgress(FramesRead, Format.FrameCount);
     FirstFrame = FramesRead;
+    Repairs = 0;
     return FramesRead == Format.FrameCount ? 9 : 2;
 }
 
@@ -239,7 +261,11 @@ void TUpload::NameInstrument() {
 }
 
 void TUpload::Settle() {
-    const std::string ending = SettleOutcome(Completed && ParametersTaken, "upload");
+    std::string ending = SettleOutcome(Completed && ParametersTaken, "upload");
+    if (RepairInVain != 0 && Report.Outcome == toRefused) {
+        ending = "The sampler took the new " + std::string(RepairText(RepairInVain)) +
+                 " but refused the block again; the upload was stopped";
+    }
     const std::string counts =
         std::to_string(Report.Done) + " of " + std::to_string(Report.Total) + " samples";
     if (Report.Outcome != toCompleted) {

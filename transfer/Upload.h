@@ -27,6 +27,12 @@ private:
     int Step(int state) override;
     // The states that create what the sampler said was missing.
     int RepairStep(int state);
+    // Goes on to the repair's first step unless this block had that repair
+    // already: a sampler that takes the repair and still refuses the block
+    // would otherwise have the upload create until its memory is full.
+    int Repair(TReplyResult reply, unsigned kind, int step);
+    // What a repair creates, for the message when it did not help.
+    static const char* RepairText(unsigned kind);
     void SetParameters();
     void SendBlockHeader();
     int AnswerBlockHeader();
@@ -38,7 +44,14 @@ private:
     void NameInstrument();
     void Settle();
 
+    // What the upload creates when the sampler lacks it, as bits.
+    enum TRepairKind : unsigned { rkInstrument = 1, rkLayer = 2, rkWaveSample = 4 };
+
     TWaveFormat Format;
+    // The repairs made for the block on its way, and the one the sampler
+    // refused the block after.
+    unsigned Repairs = 0;
+    unsigned RepairInVain = 0;
     std::uint32_t FirstFrame = 0;
     std::uint32_t FramesRead = 0;
     bool Completed = false;

@@ -165,6 +165,38 @@ TEST_P(UploadFaultTest, EndsTruthfullyAndTheNextUploadWorks) {
     EXPECT_EQ(InstrumentNameOf(6), "WAVE");
 }
 
+// A sampler that acknowledges every create request and creates nothing:
+// each repair is made once for the block, then the upload stops and says so,
+// instead of creating until the sampler's memory is full.
+TEST_F(UploadFaultTest, ARepairThatDoesNotHelpIsMadeOnce) {
+    const std::string file = Path("wave.wav");
+    WriteWave(file, Wave());
+    Sampler().Inspect([](TSamplerModel& model) { model.CreateInstrument(6); });
+    Sampler().SetFaults({.IgnoreCreates = true});
+    // Without a bound the upload would go on for ever; this ends it.
+    FrontEnd.OnEvents = [&] { FrontEnd.CancelRequested = SamplerLog("Create").size() > 9; };
+    struct TCase {
+        int Instrument;
+        int WaveSample;
+        std::string Request;
+        std::string Made;
+    };
+    const std::vector<TCase> cases = {{7, 1, "CreateInstrument", "instrument"},
+                                      {6, 1, "CreateLayer", "layer"},
+                                      {0, 3, "CreateWaveSample", "wavesample"}};
+    for (const TCase& c : cases) {
+        const TTransferReport report =
+            Bounded([&] { return Upload(file, c.Instrument, c.WaveSample); });
+        EXPECT_EQ(report.Outcome, toRefused) << c.Made;
+        EXPECT_EQ(report.Message, "The sampler took the new " + c.Made +
+                                      " but refused the block again; the upload was stopped "
+                                      "after 0 of 768 samples sent to instrument " +
+                                      std::to_string(c.Instrument + 1) + ", wavesample " +
+                                      std::to_string(c.WaveSample) + ".");
+        EXPECT_EQ(SamplerLog(c.Request).size(), 1u) << c.Made;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryState, UploadFaultTest,
                          ::testing::Combine(::testing::ValuesIn(AllFaults),
                                             ::testing::Range(1, 25)),
