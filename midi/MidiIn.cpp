@@ -80,7 +80,7 @@ bool TMidiIn::IsOpen() const {
 }
 
 void TMidiIn::ClearInput() {
-    Ring->Empty();
+    Ring->Discard();
 }
 
 std::uint32_t TMidiIn::InputCount() const {

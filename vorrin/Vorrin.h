@@ -26,17 +26,28 @@ constexpr std::uint32_t MidiInRingSize = 32768;
 // moves WriteIndex, the reader alone moves ReadIndex; Count is raised by the
 // callback after a byte is stored and lowered by the reader after it has taken
 // one, so the two threads change it at the same time and it must be atomic.
-// The indices are atomic as well (relaxed) because both sides reset them.
+// The indices are atomic as well (relaxed): the open notification resets
+// them from the callback's thread.
 struct MidiInRing {
     std::uint8_t Data[MidiInRingSize];
     std::atomic<std::uint32_t> ReadIndex;
     std::atomic<std::uint32_t> WriteIndex;
     std::atomic<std::uint32_t> Count;
 
+    // The callback's side, while no bytes can arrive (the port opens).
     void Empty() {
         ReadIndex.store(0, std::memory_order_relaxed);
         WriteIndex.store(0, std::memory_order_relaxed);
         Count.store(0, std::memory_order_release);
+    }
+
+    // The reader's side, while bytes may be arriving: takes what is stored
+    // now as read, leaving the write position to the callback.
+    void Discard() {
+        const std::uint32_t stored = Count.load(std::memory_order_acquire);
+        const std::uint32_t read = ReadIndex.load(std::memory_order_relaxed);
+        ReadIndex.store((read + stored) % MidiInRingSize, std::memory_order_relaxed);
+        Count.fetch_sub(stored, std::memory_order_release);
     }
 };
 

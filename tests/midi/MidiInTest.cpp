@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 #include <vector>
@@ -150,6 +151,56 @@ TEST_F(MidiInTest, ClearInputDiscardsWhatIsWaiting) {
     const TBytes message = SysExMessage(6, 4);
     Receive(message, 6);
     EXPECT_EQ(Read(6), message);
+}
+
+// Clearing while the driver stores bytes: the reader's clear must leave the
+// driver's write position alone, or the next bytes read are stale ones from
+// an earlier pass round the ring. Message k carries k in its first two bytes
+// and in every byte after, so a stale message shows as one that is out of
+// order or mixed; messages cut short where the ring was full are not checked.
+TEST_F(MidiInTest, ClearingWhileBytesArriveNeverYieldsStaleBytes) {
+    constexpr int Messages = 16000;
+    constexpr std::size_t Length = 40;
+    std::thread driver([&] {
+        for (int k = 0; k < Messages; ++k) {
+            TBytes message(Length, static_cast<std::uint8_t>(k % 128));
+            message.front() = 0xF0;
+            message[1] = static_cast<std::uint8_t>(k / 128);
+            message.back() = 0xF7;
+            Device.Peer().SendToProgram(message);
+        }
+    });
+    int last = -1;
+    int stale = 0;
+    TBytes message;
+    std::uint8_t byte = 0;
+    // Until the last message was read, or cleared away and all is quiet.
+    for (int pass = 0; last < Messages - 1; ++pass) {
+        if (In.InputCount() == 0 && !In.WaitForInput(1, std::chrono::seconds(1))) {
+            break;
+        }
+        if (pass % 3 == 0) {
+            In.ClearInput();
+            message.clear();
+        }
+        for (std::uint32_t n = In.InputCount(); n > 0 && In.ReadByte(byte); --n) {
+            if (byte == 0xF0) {
+                message.clear();
+            }
+            message.push_back(byte);
+            if (byte != 0xF7 || message.size() != Length || message.front() != 0xF0) {
+                continue;
+            }
+            const int k = message[1] * 128 + message[2];
+            const auto same = std::count(message.begin() + 2, message.end() - 1, message[2]);
+            if (k <= last || same != static_cast<std::ptrdiff_t>(Length - 3)) {
+                ++stale;
+            }
+            last = k;
+        }
+    }
+    driver.join();
+    EXPECT_EQ(stale, 0);
 }
 
 // The longest message the program builds, sent through the output port to a
