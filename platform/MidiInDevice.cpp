@@ -160,7 +160,13 @@ void TMidiInDevice::ProcessByte(TLock& lock) {
         Report(MIM_DATA, b, lock);
     } else if (b == SysExStart) {
         if (InSysEx) {
+            InSysEx = false;
             ReturnBuffer(lock); // an unterminated message never shares a buffer
+        }
+        if (Buffers.empty()) {
+            // That was the last buffer: the new message waits for the next.
+            Pending.push_front(b);
+            return;
         }
         InSysEx = true;
         ShortLength = 0;

@@ -224,6 +224,25 @@ TEST_F(MidiLayerTest, InputReturnsABufferAtEachMessageEndAndWhenFull) {
     CloseIn(in);
 }
 
+// A message that starts before the last one ended: returning the
+// unterminated one takes the only queued buffer, and the new message waits
+// for the next buffer instead of being stored into none.
+TEST_F(MidiLayerTest, AMessageCutShortByTheNextTakesTheLastBufferAndTheNextWaits) {
+    HMIDIIN in = OpenIn();
+    std::vector<char> b1(16), b2(16);
+    MIDIHDR h1, h2;
+    Queue(in, h1, b1);
+    ASSERT_EQ(midiInStart(in), MMSYSERR_NOERROR);
+    Peer->Answer({0xF0, 0x01, 0x02, 0xF0, 0x03, 0xF7});
+    ASSERT_EQ(InLog.WaitFor(MIM_LONGDATA).size(), 1u);
+    Queue(in, h2, b2);
+    const auto data = InLog.WaitFor(MIM_LONGDATA, 2);
+    ASSERT_EQ(data.size(), 2u);
+    EXPECT_EQ(data[0].Data, (TBytes{0xF0, 0x01, 0x02}));
+    EXPECT_EQ(data[1].Data, (TBytes{0xF0, 0x03, 0xF7}));
+    CloseIn(in);
+}
+
 TEST_F(MidiLayerTest, ShortMessagesArriveAsDataAndInterruptNothing) {
     HMIDIIN in = OpenIn();
     std::vector<char> buffer(64);
