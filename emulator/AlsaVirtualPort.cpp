@@ -1,6 +1,7 @@
 #include "emulator/AlsaVirtualPort.h"
 
 #include <cerrno>
+#include <iostream>
 #include <poll.h>
 
 std::unique_ptr<TAlsaVirtualPort> TAlsaVirtualPort::Open(TVirtualSampler& sampler, int stopFd,
@@ -16,7 +17,7 @@ std::unique_ptr<TAlsaVirtualPort> TAlsaVirtualPort::Open(TVirtualSampler& sample
                                    SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ |
                                        SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE,
                                    SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
-    if (port < 0 || snd_seq_nonblock(client->Handle(), 1) < 0) {
+    if (port < 0 || snd_seq_nonblock(client->Handle(), 1) < 0 || !client->AcceptLargeEvents()) {
         error = "cannot create the sequencer port";
         return nullptr;
     }
@@ -49,19 +50,39 @@ void TAlsaVirtualPort::Read() {
         if (fds.back().revents != 0) {
             return;
         }
-        snd_seq_event_t* event = nullptr;
-        int result;
-        // -ENOSPC: events were lost while we were behind; the rest still counts.
-        while ((result = snd_seq_event_input(seq, &event)) >= 0 || result == -ENOSPC) {
-            if (result >= 0) {
-                bytes.clear();
-                InEvents.Read(*event, bytes);
-                Sampler.Feed(bytes.data(), bytes.size());
-            }
-        }
+        ReadEvents(bytes);
     }
 }
 
+// The handle is taken only while events are read, not while they are fed to
+// the sampler, which may be sending a reply.
+void TAlsaVirtualPort::ReadEvents(std::vector<std::uint8_t>& bytes) {
+    for (;;) {
+        bytes.clear();
+        {
+            std::lock_guard lock(HandleLock);
+            snd_seq_event_t* event = nullptr;
+            const int result = snd_seq_event_input(Client->Handle(), &event);
+            // -ENOSPC: events were lost while we were behind; the rest still counts.
+            if (result == -ENOSPC) {
+                InEvents.Overrun();
+                continue;
+            }
+            if (result < 0) {
+                return;
+            }
+            InEvents.Read(*event, bytes);
+        }
+        Sampler.Feed(bytes.data(), bytes.size());
+    }
+}
+
+// A sampler sends whether or not anyone listens; but a reply the sequencer
+// refused explains an editor that waits in vain.
 void TAlsaVirtualPort::Received(const std::uint8_t* data, std::size_t count) {
-    OutEvents.Write(Client->Handle(), Port, data, count);
+    if (!OutEvents.Write(Client->Handle(), Port, data, count)) {
+        std::cerr << "tavimor-virtual-eps: the sequencer refused a reply: a subscriber's queue "
+                     "is full or too small"
+                  << std::endl;
+    }
 }

@@ -12,6 +12,9 @@ namespace {
 constexpr int OpenCloseSeconds = 5;
 constexpr int BlockSeconds = 20;
 constexpr std::uint8_t EndOfExclusive = 0xF7;
+// The device failed to pass on a message (an earlier one, since it queues):
+// the receiver may have missed part of what was sent.
+constexpr const char* SendFailure = "error: Midiout cannot send data";
 
 TSlotPool Pool;
 
@@ -103,8 +106,9 @@ void TMidiOut::SendSysEx(std::span<const std::uint8_t> message) {
 }
 
 void TMidiOut::SendShortMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
-    if (IsOpen()) {
-        midiOutShortMsg(Handle, DWORD{status} | DWORD{data1} << 8 | DWORD{data2} << 16);
+    if (IsOpen() && midiOutShortMsg(Handle, DWORD{status} | DWORD{data1} << 8 |
+                                                DWORD{data2} << 16) != MMSYSERR_NOERROR) {
+        throw EMidiError(SendFailure);
     }
 }
 
@@ -184,8 +188,15 @@ void TMidiOut::SendBlock() {
     // Busy before the hand-over: a completion reported at once must not be
     // overwritten by a late mark.
     MIDIOUTMARKBUSY(SlotNumber);
-    midiOutLongMsg(Handle, Header.get(), sizeof(MIDIHDR));
+    const MMRESULT result = midiOutLongMsg(Handle, Header.get(), sizeof(MIDIHDR));
     Count = 0;
+    if (result != MMSYSERR_NOERROR) {
+        // The driver keeps nothing it refused, so nothing will report the
+        // block done: report it here, or the next wait would last 20 s.
+        MidiOutHandler(Handle, MOM_DONE, static_cast<DWORD_PTR>(SlotNumber),
+                       reinterpret_cast<DWORD_PTR>(Header.get()), 0);
+        throw EMidiError(SendFailure);
+    }
 }
 
 void TMidiOut::SendChannelMessage(std::uint8_t kind, std::uint8_t channel, std::uint8_t data1,

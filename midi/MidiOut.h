@@ -39,7 +39,9 @@ public:
     bool IsBusy() const;
 
     // Appends one byte; the block goes to the driver at F7 or when the buffer
-    // is full. Dropped while the port is closed.
+    // is full. Dropped while the port is closed. Here and in the short
+    // messages, raises EMidiError "error: Midiout cannot send data" once the
+    // device has failed to send an earlier message.
     void PutSysExByte(std::uint8_t byte);
     // Puts the bytes up to and including the first F7 (or all of them when
     // there is none).

@@ -1,7 +1,17 @@
 #include "platform/AlsaClient.h"
 
 namespace {
+
 void Quiet(const char*, int, const char*, int, const char*, ...) {}
+
+// The kernel holds an event for us in cells of 28 bytes from our input pool,
+// which it keeps at 200 cells (5.6 KB) unless told otherwise; an event that
+// needs more is refused to its sender. 2000 is the most it allows, room for
+// a block of 10240 words (30,725 bytes) with some to spare.
+constexpr int InputPoolCells = 2000;
+// The library's buffer that events are read into must hold such an event too.
+constexpr std::size_t InputBufferSize = 65536;
+
 } // namespace
 
 std::unique_ptr<TAlsaClient> TAlsaClient::Open(int streams) {
@@ -20,6 +30,11 @@ std::unique_ptr<TAlsaClient> TAlsaClient::Open(int streams) {
 
 TAlsaClient::~TAlsaClient() {
     snd_seq_close(Seq);
+}
+
+bool TAlsaClient::AcceptLargeEvents() {
+    return snd_seq_set_client_pool_input(Seq, InputPoolCells) >= 0 &&
+           snd_seq_set_input_buffer_size(Seq, InputBufferSize) >= 0;
 }
 
 int TAlsaClient::Connect(const snd_seq_addr_t& device, bool input) {

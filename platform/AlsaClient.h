@@ -23,6 +23,11 @@ public:
     // negative error code when the device cannot be reached.
     int Connect(const snd_seq_addr_t& device, bool input);
 
+    // Lets other clients send us a System Exclusive message of the largest
+    // block as one event, as programs that do not cut messages into
+    // fragments do. False when the sequencer does not allow it.
+    bool AcceptLargeEvents();
+
 private:
     explicit TAlsaClient(snd_seq_t* seq) : Seq(seq) {}
 

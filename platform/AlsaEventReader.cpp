@@ -1,5 +1,6 @@
 #include "platform/AlsaEventReader.h"
 
+#include <cstdio>
 #include <new>
 
 namespace {
@@ -33,4 +34,13 @@ void TAlsaEventReader::Read(const snd_seq_event_t& event, std::vector<std::uint8
     if (count > 0) {
         Joiner.Join(decoded, static_cast<std::size_t>(count), false, bytes);
     }
+}
+
+// The layer has no trace of its own, and the loss explains a failure the
+// user is about to see, so it is told on the error stream.
+void TAlsaEventReader::Overrun() {
+    Joiner.DropMessage();
+    std::fputs("MIDI input overrun: the ALSA sequencer lost events; the System Exclusive "
+               "message in progress is dropped\n",
+               stderr);
 }

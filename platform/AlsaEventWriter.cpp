@@ -11,7 +11,7 @@ constexpr std::size_t EncoderSize = 16;
 
 } // namespace
 
-TAlsaEventWriter::TAlsaEventWriter() {
+TAlsaEventWriter::TAlsaEventWriter(std::mutex* handleLock) : HandleLock(handleLock) {
     if (snd_midi_event_new(EncoderSize, &Encoder) < 0) {
         throw std::bad_alloc();
     }
@@ -21,12 +21,16 @@ TAlsaEventWriter::~TAlsaEventWriter() {
     snd_midi_event_free(Encoder);
 }
 
-void TAlsaEventWriter::Write(snd_seq_t* seq, int port, const std::uint8_t* data,
+bool TAlsaEventWriter::Write(snd_seq_t* seq, int port, const std::uint8_t* data,
                              std::size_t count) {
-    Splitter.Split(data, count, [&](const TAlsaSysEx::TPiece& piece) { Output(seq, port, piece); });
+    bool sent = true;
+    Splitter.Split(data, count, [&](const TAlsaSysEx::TPiece& piece) {
+        sent = sent && Output(seq, port, piece);
+    });
+    return sent;
 }
 
-void TAlsaEventWriter::Output(snd_seq_t* seq, int port, const TAlsaSysEx::TPiece& piece) {
+bool TAlsaEventWriter::Output(snd_seq_t* seq, int port, const TAlsaSysEx::TPiece& piece) {
     const auto start = std::chrono::steady_clock::now();
     snd_seq_event_t event;
     snd_seq_ev_clear(&event);
@@ -38,16 +42,27 @@ void TAlsaEventWriter::Output(snd_seq_t* seq, int port, const TAlsaSysEx::TPiece
         snd_midi_event_encode(Encoder, piece.Bytes.data(), static_cast<long>(piece.Bytes.size()),
                               &event);
         if (event.type == SND_SEQ_EVENT_NONE) {
-            return;
+            return true;
         }
     }
     snd_seq_ev_set_source(&event, port);
     snd_seq_ev_set_subs(&event);
     snd_seq_ev_set_direct(&event);
-    snd_seq_event_output_direct(seq, &event);
+    if (OutputDirect(seq, event) < 0) {
+        return false;
+    }
     // Keep to the pace of a MIDI cable: the interface behind the sequencer
     // drops what arrives faster than it can pass on.
     const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(
         std::chrono::steady_clock::now() - start);
     std::this_thread::sleep_for(TAlsaSysEx::PaceDelay(piece.Bytes.size(), elapsed));
+    return true;
+}
+
+int TAlsaEventWriter::OutputDirect(snd_seq_t* seq, snd_seq_event_t& event) {
+    if (HandleLock == nullptr) {
+        return snd_seq_event_output_direct(seq, &event);
+    }
+    std::lock_guard lock(*HandleLock);
+    return snd_seq_event_output_direct(seq, &event);
 }

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 
 #include <alsa/asoundlib.h>
 
@@ -14,17 +15,25 @@
 
 class TAlsaEventWriter {
 public:
-    TAlsaEventWriter();
+    // handleLock, when given, is held around each use of the sequencer
+    // handle, for a handle that another thread reads from: alsa-lib's
+    // handles are not safe to share between threads.
+    explicit TAlsaEventWriter(std::mutex* handleLock = nullptr);
     ~TAlsaEventWriter();
     TAlsaEventWriter(const TAlsaEventWriter&) = delete;
     TAlsaEventWriter& operator=(const TAlsaEventWriter&) = delete;
 
     // Sends to the port's subscribers; returns once the last event is paced.
-    void Write(snd_seq_t* seq, int port, const std::uint8_t* data, std::size_t count);
+    // False when the sequencer refused an event (a subscriber's queue is
+    // full or the event too large for it): the rest of the bytes are not
+    // sent, since they would reach the subscriber glued onto a gap.
+    bool Write(snd_seq_t* seq, int port, const std::uint8_t* data, std::size_t count);
 
 private:
-    void Output(snd_seq_t* seq, int port, const TAlsaSysEx::TPiece& piece);
+    bool Output(snd_seq_t* seq, int port, const TAlsaSysEx::TPiece& piece);
+    int OutputDirect(snd_seq_t* seq, snd_seq_event_t& event);
 
+    std::mutex* HandleLock;
     snd_midi_event_t* Encoder = nullptr;
     TAlsaSysEx Splitter;
 };

@@ -6,9 +6,6 @@ namespace {
 
 // How long the reader waits for events before it looks whether to stop.
 constexpr int PollMilliseconds = 50;
-// Room for the largest event another client can send us (the sequencer takes
-// none above about 16 KB); the library's default holds less.
-constexpr std::size_t InputBufferSize = 32768;
 
 } // namespace
 
@@ -18,7 +15,7 @@ std::unique_ptr<TAlsaInput> TAlsaInput::Open(const snd_seq_addr_t& device, TMidi
         return nullptr;
     }
     if (client->Connect(device, true) < 0 || snd_seq_nonblock(client->Handle(), 1) < 0 ||
-        snd_seq_set_input_buffer_size(client->Handle(), InputBufferSize) < 0) {
+        !client->AcceptLargeEvents()) {
         return nullptr;
     }
     return std::unique_ptr<TAlsaInput>(new TAlsaInput(std::move(client), sink));
@@ -57,6 +54,7 @@ void TAlsaInput::ReadEvents() {
     while (!Stopping &&
            ((result = snd_seq_event_input(Client->Handle(), &event)) >= 0 || result == -ENOSPC)) {
         if (result < 0) {
+            Events.Overrun();
             continue;
         }
         // Each event is delivered at once: the sink's reader may be waiting

@@ -15,6 +15,6 @@ std::unique_ptr<TAlsaOutput> TAlsaOutput::Open(const snd_seq_addr_t& device) {
 TAlsaOutput::TAlsaOutput(std::unique_ptr<TAlsaClient> client, int port)
     : Client(std::move(client)), Port(port) {}
 
-void TAlsaOutput::Send(const std::uint8_t* data, std::size_t count) {
-    Events.Write(Client->Handle(), Port, data, count);
+bool TAlsaOutput::Send(const std::uint8_t* data, std::size_t count) {
+    return Events.Write(Client->Handle(), Port, data, count);
 }

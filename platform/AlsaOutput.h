@@ -14,7 +14,7 @@ public:
     // Null when the device port cannot be reached.
     static std::unique_ptr<TAlsaOutput> Open(const snd_seq_addr_t& device);
 
-    void Send(const std::uint8_t* data, std::size_t count) override;
+    bool Send(const std::uint8_t* data, std::size_t count) override;
 
 private:
     TAlsaOutput(std::unique_ptr<TAlsaClient> client, int port);

@@ -11,10 +11,11 @@ namespace {
 constexpr unsigned Readable = SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ;
 constexpr unsigned Writable = SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE;
 
-// "Client: Port", or just the port's name when it starts with the client's
-// already, as most hardware ports' names do ("USB MIDI Interface MIDI 1").
+// "Client: Port", even where the port's name repeats the client's, as most
+// hardware ports' names do: a port named like an in-process device ("Virtual
+// EPS") must not be listed under the same name.
 std::string PortName(const std::string& client, const std::string& port) {
-    return port.starts_with(client) ? port : client + ": " + port;
+    return client + ": " + port;
 }
 
 } // namespace

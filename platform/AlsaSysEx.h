@@ -50,6 +50,9 @@ public:
     // running-status data.
     void Join(const std::uint8_t* data, std::size_t count, bool sysEx,
               std::vector<std::uint8_t>& out);
+    // Forgets the message being joined: part of it was lost, so what comes
+    // until the next message starts would be glued onto the wrong bytes.
+    void DropMessage() { InSysEx = false; }
 
 private:
     void StartShort(std::uint8_t status, const TPieceSink& emit);

@@ -22,8 +22,9 @@ private:
 class TLocalProvider::TOutput : public TMidiOutputEndpoint {
 public:
     explicit TOutput(std::shared_ptr<TMidiLocalPeer> peer) : Peer(std::move(peer)) {}
-    void Send(const std::uint8_t* data, std::size_t count) override {
+    bool Send(const std::uint8_t* data, std::size_t count) override {
         Peer->FromProgram(data, count);
+        return true;
     }
 
 private:

@@ -30,6 +30,9 @@ MMRESULT TMidiOutDevice::ShortMsg(DWORD message) {
         if (Closing) {
             return MMSYSERR_INVALHANDLE;
         }
+        if (Failed) {
+            return MMSYSERR_ERROR;
+        }
         Queue.push_back({nullptr, message, false});
     }
     Changed.notify_all();
@@ -51,6 +54,9 @@ MMRESULT TMidiOutDevice::LongMsg(MIDIHDR* header) {
         if ((header->dwFlags & MHDR_INQUEUE) != 0) {
             return MIDIERR_STILLPLAYING;
         }
+        if (Failed) {
+            return MMSYSERR_ERROR;
+        }
         header->dwFlags = (header->dwFlags & ~MHDR_DONE) | MHDR_INQUEUE;
         Queue.push_back({header, 0, false});
         ++LongMessages;
@@ -65,6 +71,15 @@ MMRESULT TMidiOutDevice::Reset() {
         item.Skip = true;
     }
     return MMSYSERR_NOERROR;
+}
+
+// Refuses new messages first, so that none slips in behind the reset.
+void TMidiOutDevice::Fail() {
+    {
+        std::lock_guard lock(Mutex);
+        Failed = true;
+    }
+    Reset();
 }
 
 MMRESULT TMidiOutDevice::Close() {
@@ -94,7 +109,9 @@ void TMidiOutDevice::Run() {
         // The item stays queued while it is sent, so that Close sees it.
         const TItem item = Queue.front();
         lock.unlock();
-        Deliver(item);
+        if (!Deliver(item)) {
+            Fail();
+        }
         lock.lock();
         Queue.pop_front();
         if (item.Header != nullptr) {
@@ -109,17 +126,17 @@ void TMidiOutDevice::Run() {
     Notify(MOM_CLOSE);
 }
 
-void TMidiOutDevice::Deliver(const TItem& item) {
+bool TMidiOutDevice::Deliver(const TItem& item) {
     if (item.Skip) {
-        return;
+        return true;
     }
     if (item.Header == nullptr) {
         const std::uint8_t bytes[3] = {static_cast<std::uint8_t>(item.Short & 0xFF),
                                        static_cast<std::uint8_t>((item.Short >> 8) & 0x7F),
                                        static_cast<std::uint8_t>((item.Short >> 16) & 0x7F)};
-        Endpoint->Send(bytes, ShortMessageLength(bytes[0]));
-    } else if (item.Header->dwBufferLength > 0) {
-        Endpoint->Send(reinterpret_cast<const std::uint8_t*>(item.Header->lpData),
-                       item.Header->dwBufferLength);
+        return Endpoint->Send(bytes, ShortMessageLength(bytes[0]));
     }
+    return item.Header->dwBufferLength == 0 ||
+           Endpoint->Send(reinterpret_cast<const std::uint8_t*>(item.Header->lpData),
+                          item.Header->dwBufferLength);
 }

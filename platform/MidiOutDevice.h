@@ -1,6 +1,9 @@
 // An open MIDI output device of the platform layer. Short and long messages
 // are handed to the provider in the order they were given, from the device's
 // own driver thread, which also reports MOM_OPEN, MOM_DONE and MOM_CLOSE.
+// Once the provider fails to send, the device has failed: what is still
+// queued is returned unsent, since it would reach the receiver glued onto a
+// message cut short, and every later message is refused with MMSYSERR_ERROR.
 #pragma once
 
 #include <condition_variable>
@@ -36,7 +39,8 @@ private:
     };
 
     void Run();
-    void Deliver(const TItem& item);
+    bool Deliver(const TItem& item);
+    void Fail();
 
     std::unique_ptr<TMidiOutputEndpoint> Endpoint;
     std::mutex Mutex;
@@ -44,5 +48,6 @@ private:
     std::deque<TItem> Queue;
     int LongMessages = 0;
     bool Closing = false;
+    bool Failed = false;
     std::thread Thread;
 };

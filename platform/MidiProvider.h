@@ -28,11 +28,12 @@ public:
 
 // An open output device. Send is called from the layer's driver thread only,
 // one call at a time, and may block until the bytes are on their way (this is
-// where a provider paces its output).
+// where a provider paces its output). False when not all of them went out:
+// the device has failed, and what follows may not reach the receiver whole.
 class TMidiOutputEndpoint {
 public:
     virtual ~TMidiOutputEndpoint() = default;
-    virtual void Send(const std::uint8_t* data, std::size_t count) = 0;
+    virtual bool Send(const std::uint8_t* data, std::size_t count) = 0;
 };
 
 class TMidiProvider {

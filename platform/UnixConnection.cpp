@@ -47,7 +47,7 @@ void TUnixConnection::SetSink(TMidiByteSink* sink) {
     Sink = sink;
 }
 
-void TUnixConnection::Send(const std::uint8_t* data, std::size_t count) {
+bool TUnixConnection::Send(const std::uint8_t* data, std::size_t count) {
     while (count > 0 && !Dead) {
         const ssize_t sent = send(Socket, data, count, MSG_NOSIGNAL);
         if (sent < 0) {
@@ -55,11 +55,12 @@ void TUnixConnection::Send(const std::uint8_t* data, std::size_t count) {
                 continue;
             }
             Dead = true;
-            return;
+            return false;
         }
         data += sent;
         count -= static_cast<std::size_t>(sent);
     }
+    return count == 0;
 }
 
 void TUnixConnection::Read() {

@@ -23,7 +23,8 @@ public:
     // Where received bytes go; null discards them. Once it has returned, the
     // previous sink is no longer called.
     void SetSink(TMidiByteSink* sink);
-    void Send(const std::uint8_t* data, std::size_t count);
+    // False when the peer has gone and not all bytes reached it.
+    bool Send(const std::uint8_t* data, std::size_t count);
     bool Alive() const { return !Dead; }
 
 private:

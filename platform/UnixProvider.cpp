@@ -18,8 +18,8 @@ class TUnixProvider::TOutput : public TMidiOutputEndpoint {
 public:
     explicit TOutput(std::shared_ptr<TUnixConnection> connection)
         : Connection(std::move(connection)) {}
-    void Send(const std::uint8_t* data, std::size_t count) override {
-        Connection->Send(data, count);
+    bool Send(const std::uint8_t* data, std::size_t count) override {
+        return Connection->Send(data, count);
     }
 
 private:

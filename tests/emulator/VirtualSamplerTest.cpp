@@ -3,12 +3,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <mutex>
-
 #include "emulator/ServerOptions.h"
 #include "emulator/VirtualSampler.h"
 #include "tests/emulator/ProtocolFixture.h"
+#include "tests/support/ByteCollector.h"
 
 namespace {
 
@@ -17,37 +15,6 @@ using ::testing::IsEmpty;
 
 const TBytes Probe = {0xF0, 0x0F, 0x03, 0x00, 0x40, 0x00, 0x23, 0xF7};
 
-class TCollector : public TMidiByteSink {
-public:
-    void Received(const std::uint8_t* data, std::size_t count) override {
-        {
-            std::lock_guard lock(Mutex);
-            Bytes.insert(Bytes.end(), data, data + count);
-            ++Calls;
-        }
-        Changed.notify_all();
-    }
-    bool WaitFor(std::size_t count) {
-        std::unique_lock lock(Mutex);
-        return Changed.wait_for(lock, std::chrono::seconds(10),
-                                [&] { return Bytes.size() >= count; });
-    }
-    TBytes Take() {
-        std::lock_guard lock(Mutex);
-        return std::exchange(Bytes, {});
-    }
-    int CallCount() {
-        std::lock_guard lock(Mutex);
-        return Calls;
-    }
-
-private:
-    std::mutex Mutex;
-    std::condition_variable Changed;
-    TBytes Bytes;
-    int Calls = 0;
-};
-
 class VirtualSamplerTest : public ::testing::Test {
 protected:
     void Feed(const TBytes& bytes) { Sampler->Feed(bytes.data(), bytes.size()); }
@@ -55,7 +22,7 @@ protected:
 
     TSamplerOptions Options;
     std::unique_ptr<TVirtualSampler> Sampler = std::make_unique<TVirtualSampler>(Options);
-    TCollector Sink;
+    TByteCollector Sink;
 };
 
 TEST_F(VirtualSamplerTest, RepliesGoToTheAttachedSinksOnly) {
