@@ -33,6 +33,17 @@ TSetter Number(double low, double high, const std::string& what,
     };
 }
 
+TSetter FileName(const std::string& missing, std::string TServerOptions::*path) {
+    return [=](TServerOptions& options, const std::string& text, std::string& error) {
+        if (text.empty()) {
+            error = missing;
+            return false;
+        }
+        options.*path = text;
+        return true;
+    };
+}
+
 std::chrono::nanoseconds Microseconds(double us) {
     return std::chrono::nanoseconds(std::llround(us * 1000));
 }
@@ -49,6 +60,7 @@ const std::map<std::string, TSetter>& Setters() {
              o.ListenPath = text.substr(prefix.size());
              return true;
          }},
+        {"--raw-midi", FileName("--raw-midi needs a device file", &TServerOptions::RawMidiPath)},
         {"--model",
          [](TServerOptions& o, const std::string& text, std::string& error) {
              static const std::map<std::string, TSamplerKind> kinds = {
@@ -72,15 +84,7 @@ const std::map<std::string, TSetter>& Setters() {
              o.Sampler.DemoBank = text == "demo";
              return true;
          }},
-        {"--state",
-         [](TServerOptions& o, const std::string& text, std::string& error) {
-             if (text.empty()) {
-                 error = "--state needs a file name";
-                 return false;
-             }
-             o.StatePath = text;
-             return true;
-         }},
+        {"--state", FileName("--state needs a file name", &TServerOptions::StatePath)},
         {"--channel", Number<int>(1, 16, "--channel takes 1 to 16",
                                   [](TServerOptions& o, int v) { o.Sampler.Channel = v; })},
         {"--baud", Number<std::uint32_t>(
@@ -141,19 +145,27 @@ bool TServerOptions::Parse(const std::vector<std::string>& arguments, TServerOpt
             return false;
         }
     }
-    if (!options.Help && options.ListenPath.empty() && !options.VirtualPort) {
-        error = "--listen unix:PATH (or --virtual-port) is required";
+    if (!options.Help && options.ListenPath.empty() && options.RawMidiPath.empty() &&
+        !options.VirtualPort) {
+        error = "--listen unix:PATH, --raw-midi FILE or --virtual-port is required";
+        return false;
+    }
+    if (!options.ListenPath.empty() && !options.RawMidiPath.empty()) {
+        error = "--listen and --raw-midi cannot be used together";
         return false;
     }
     return true;
 }
 
 std::string TServerOptions::Usage() {
-    return "Usage: tavimor-virtual-eps --listen unix:PATH [options]\n"
+    return "Usage: tavimor-virtual-eps (--listen unix:PATH | --raw-midi FILE) [options]\n"
            "A virtual Ensoniq EPS / EPS-16 Plus / ASR sampler that answers the editor's\n"
-           "System Exclusive requests, serving one client at a time on a Unix socket.\n"
+           "System Exclusive requests, serving one client at a time on a Unix socket,\n"
+           "or attached to a raw MIDI device as a sampler behind a MIDI interface.\n"
            "\n"
            "  --listen unix:PATH  the socket to serve (a stale socket file is replaced)\n"
+           "  --raw-midi FILE     read requests from and write replies to a raw MIDI\n"
+           "                      device file, such as /dev/snd/midiC0D0\n"
            "  --model eps|eps16|asr\n"
            "                      memory of 256K, 1M or 8M words (default eps16)\n"
            "  --channel N         base channel 1..16 (default 1)\n"

@@ -8,6 +8,7 @@
 
 struct TServerOptions {
     std::string ListenPath; // without its "unix:" prefix
+    std::string RawMidiPath;
     bool VirtualPort = false;
     std::string StatePath;
     bool Log = false;

@@ -2,11 +2,12 @@
 
 #include <cerrno>
 #include <cstring>
-#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+
+#include "emulator/StreamLink.h"
 
 namespace {
 
@@ -18,20 +19,6 @@ bool MakeAddress(const std::string& path, sockaddr_un& address) {
     }
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
     return true;
-}
-
-// Waits until fd or stopFd can be read; false when it is time to stop.
-bool WaitReadable(int fd, int stopFd) {
-    pollfd fds[2] = {{fd, POLLIN, 0}, {stopFd, POLLIN, 0}};
-    for (;;) {
-        if (poll(fds, 2, -1) < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        return fds[1].revents == 0;
-    }
 }
 
 } // namespace
@@ -104,7 +91,7 @@ bool TSocketServer::RemoveStale(const std::string& path, std::string& error) {
 }
 
 void TSocketServer::Serve(int stopFd) {
-    while (WaitReadable(Listener, stopFd)) {
+    while (TStreamLink::WaitReadable(Listener, stopFd)) {
         const int client = accept4(Listener, nullptr, nullptr, SOCK_CLOEXEC);
         if (client >= 0) {
             ServeClient(client, stopFd);
@@ -114,37 +101,13 @@ void TSocketServer::Serve(int stopFd) {
 
 void TSocketServer::ServeClient(int client, int stopFd) {
     Client = client;
-    Sampler.Attach(*this);
-    std::uint8_t buffer[4096];
-    while (WaitReadable(client, stopFd)) {
-        const ssize_t got = recv(client, buffer, sizeof buffer, 0);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            break;
-        }
-        Sampler.Feed(buffer, static_cast<std::size_t>(got));
+    {
+        TStreamLink link(Sampler, client);
+        link.Serve(stopFd);
+        // Shut down first: a reply blocked on a full socket must give up
+        // before the sampler can let go of the link.
+        shutdown(client, SHUT_RDWR);
     }
-    // Shut down first: a reply blocked on a full socket must give up before
-    // the sampler can let go of this sink.
-    shutdown(client, SHUT_RDWR);
-    Sampler.Detach(*this);
     Client = -1;
     close(client);
-}
-
-void TSocketServer::Received(const std::uint8_t* data, std::size_t count) {
-    const int client = Client.load();
-    while (client >= 0 && count > 0) {
-        const ssize_t sent = send(client, data, count, MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR) {
-            continue;
-        }
-        if (sent <= 0) {
-            return; // the client is gone: replies fall on the floor
-        }
-        data += sent;
-        count -= static_cast<std::size_t>(sent);
-    }
 }

@@ -7,12 +7,11 @@
 #include <string>
 
 #include "emulator/VirtualSampler.h"
-#include "platform/MidiProvider.h"
 
-class TSocketServer : private TMidiByteSink {
+class TSocketServer {
 public:
     explicit TSocketServer(TVirtualSampler& sampler);
-    ~TSocketServer() override;
+    ~TSocketServer();
     TSocketServer(const TSocketServer&) = delete;
     TSocketServer& operator=(const TSocketServer&) = delete;
 
@@ -23,7 +22,6 @@ public:
     void Serve(int stopFd);
 
 private:
-    void Received(const std::uint8_t* data, std::size_t count) override;
     void ServeClient(int client, int stopFd);
     bool RemoveStale(const std::string& path, std::string& error);
 

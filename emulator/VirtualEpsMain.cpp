@@ -1,7 +1,8 @@
 // tavimor-virtual-eps: the virtual sampler as a program of its own, serving
-// a Unix socket (and, where there is a sequencer, an ALSA port) until it is
-// interrupted, then saving its memory if asked to.
+// a Unix socket or a raw MIDI device file (and, where there is a sequencer,
+// an ALSA port) until it is interrupted, then saving its memory if asked to.
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <iostream>
@@ -13,6 +14,7 @@
 #include "emulator/ServerOptions.h"
 #include "emulator/SocketServer.h"
 #include "emulator/StateFile.h"
+#include "emulator/StreamLink.h"
 #include "emulator/VirtualSampler.h"
 #ifdef TAVIMOR_HAVE_ALSA
 #include "emulator/AlsaVirtualPort.h"
@@ -53,6 +55,21 @@ bool StartingMemory(const TServerOptions& options, TSamplerModel& memory, std::s
     return true;
 }
 
+int ServeRawMidi(const std::string& path, const std::string& name, TVirtualSampler& sampler) {
+    const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) {
+        RequestStop(0); // lets the sequencer port's reader end
+        return Fail("cannot open " + path + ": " + std::strerror(errno), 1);
+    }
+    std::cerr << name << " on " << path << std::endl;
+    {
+        TStreamLink link(sampler, fd);
+        link.Serve(StopPipe[0]);
+    }
+    close(fd);
+    return 0;
+}
+
 void WaitForStop() {
     pollfd stop = {StopPipe[0], POLLIN, 0};
     while (poll(&stop, 1, -1) < 0 && errno == EINTR) {
@@ -74,6 +91,9 @@ int Serve(const TServerOptions& options, TVirtualSampler& sampler) {
     const std::string name = std::string("Virtual EPS (") +
                              TSamplerModel::KindName(options.Sampler.Kind) + ", channel " +
                              std::to_string(options.Sampler.Channel) + ")";
+    if (!options.RawMidiPath.empty()) {
+        return ServeRawMidi(options.RawMidiPath, name, sampler);
+    }
     if (options.ListenPath.empty()) {
         std::cerr << name << " on the sequencer port" << std::endl;
         WaitForStop();

@@ -321,6 +321,7 @@ TEST_F(StandaloneTest, RefusesBadArgumentsClearly) {
         {"--baud"},
         {"--model", "eps"},
         {"--listen", "unix:/tmp/x.sock", "--frobnicate"},
+        {"--listen", "unix:/tmp/x.sock", "--raw-midi", "/dev/null"},
     };
     for (const auto& arguments : cases) {
         ASSERT_TRUE(Server.Start(arguments));
@@ -331,7 +332,9 @@ TEST_F(StandaloneTest, RefusesBadArgumentsClearly) {
     EXPECT_THAT(errors, HasSubstr("--channel takes 1 to 16, not 17"));
     EXPECT_THAT(errors, HasSubstr("--listen takes unix:PATH, not /tmp/x.sock"));
     EXPECT_THAT(errors, HasSubstr("--baud needs a value"));
-    EXPECT_THAT(errors, HasSubstr("--listen unix:PATH (or --virtual-port) is required"));
+    EXPECT_THAT(errors,
+                HasSubstr("--listen unix:PATH, --raw-midi FILE or --virtual-port is required"));
+    EXPECT_THAT(errors, HasSubstr("--listen and --raw-midi cannot be used together"));
     EXPECT_THAT(errors, HasSubstr("unknown option --frobnicate"));
 
     ASSERT_TRUE(Server.Start({"--help"}));
