@@ -69,10 +69,9 @@ bool TDownload::CreateFile() {
         return false;
     }
     Report.Total = static_cast<std::uint32_t>(SampleEnd - SampleStart);
-    const std::uint32_t rate =
-        PeriodToRate(static_cast<std::uint32_t>(Eps.WaveSampleParameters[wpSamplingPeriod]));
+    Rate = PeriodToRate(static_cast<std::uint32_t>(Eps.WaveSampleParameters[wpSamplingPeriod]));
     Trace("Size :" + std::to_string(Report.Total));
-    WriteWaveHeader(File.get(), Report.Total, rate);
+    WriteWaveHeader(File.get(), Report.Total, Rate);
     return true;
 }
 
@@ -146,6 +145,11 @@ int TDownload::ReceiveBlock() {
 }
 
 bool TDownload::CloseFile() {
+    if (!Completed) {
+        // Not rewind: it would clear the error of a write that failed.
+        std::fseek(File.get(), 0, SEEK_SET);
+        WriteWaveHeader(File.get(), Report.Done, Rate);
+    }
     const bool failed = std::ferror(File.get()) != 0;
     return std::fclose(File.release()) == 0 && !failed;
 }

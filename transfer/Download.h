@@ -29,7 +29,9 @@ private:
     void UserCancelled() override;
     int RequestBlock();
     int ReceiveBlock();
-    // Closes the file, noticing a write that failed on the way.
+    // Closes the file, noticing a write that failed on the way. The header
+    // of a file that did not get every sample is rewritten for the samples
+    // it holds, so that players do not read past them.
     bool CloseFile();
     void Settle(bool completed, bool written);
 
@@ -37,5 +39,6 @@ private:
     std::int32_t SampleEnd = 0;
     std::int32_t BlockStart = 0;
     std::int32_t BlockEnd = 0;
+    std::uint32_t Rate = 0;
     bool Completed = false;
 };

@@ -66,8 +66,8 @@ protected:
     }
 };
 
-// A failed download says so and leaves a file whose header announces the
-// whole wavesample but which holds only the samples that came, unchanged.
+// A failed download says so and leaves a valid WAVE file of only the samples
+// that came, unchanged.
 void ExpectTruthfulDownload(const TTransferReport& report, const std::string& file,
                             const TSamples& wave) {
     const TSamples got = SamplesOfWaveFile(file);
@@ -80,6 +80,7 @@ void ExpectTruthfulDownload(const TTransferReport& report, const std::string& fi
     EXPECT_TRUE(report.IncompleteFile);
     EXPECT_THAT(report.Message, HasSubstr(file + " is incomplete"));
     EXPECT_LT(FileSize(file), WaveHeaderBytes + 2 * SampleCount);
+    EXPECT_EQ(AnnouncedSamplesOfWaveFile(file), got.size());
     ASSERT_LE(got.size(), wave.size());
     EXPECT_EQ(got, TSamples(wave.begin(), wave.begin() + static_cast<std::ptrdiff_t>(got.size())));
 }

@@ -214,6 +214,15 @@ TSamples SamplesOfWaveFile(const std::string& path) {
     return samples;
 }
 
+std::uint32_t AnnouncedSamplesOfWaveFile(const std::string& path) {
+    const std::vector<std::uint8_t> bytes = ReadAll(path);
+    if (bytes.size() < HeaderBytes || Little(bytes, 4, 4) != bytes.size() - 8 ||
+        Little(bytes, 40, 4) != bytes.size() - HeaderBytes) {
+        return 0;
+    }
+    return Little(bytes, 40, 4) / 2;
+}
+
 std::uintmax_t FileSize(const std::string& path) {
     return std::filesystem::file_size(path);
 }

@@ -127,6 +127,9 @@ void WriteWaveFile(const std::string& path, std::uint16_t channels, std::uint16_
 // The rate in the header and the samples of a mono 16-bit file.
 std::uint32_t RateOfWaveFile(const std::string& path);
 TSamples SamplesOfWaveFile(const std::string& path);
+// The samples a mono 16-bit file's header announces; 0 when its RIFF or
+// data size does not match the file's length.
+std::uint32_t AnnouncedSamplesOfWaveFile(const std::string& path);
 std::uintmax_t FileSize(const std::string& path);
 // Counts the lines of text that are exactly line.
 int CountLines(const std::string& text, const std::string& line);
