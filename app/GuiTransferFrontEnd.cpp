@@ -48,6 +48,10 @@ void TGuiTransferFrontEnd::ShowProgress(float secondsLeft, float percent) {
     StatusForm.ShowProgress(secondsLeft, percent);
 }
 
+void TGuiTransferFrontEnd::ShowStall(int seconds) {
+    StatusForm.ShowStall(seconds);
+}
+
 void TGuiTransferFrontEnd::EndTransfer() {
     StatusForm.EndTransfer();
 }

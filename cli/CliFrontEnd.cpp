@@ -78,6 +78,10 @@ void TCliFrontEnd::ShowProgress(float secondsLeft, float percent) {
     Progress.Show(secondsLeft, percent);
 }
 
+void TCliFrontEnd::ShowStall(int seconds) {
+    Progress.ShowStall(seconds);
+}
+
 void TCliFrontEnd::EndTransfer() {
     sigaction(SIGINT, &PreviousInterrupt, nullptr);
     Progress.End();

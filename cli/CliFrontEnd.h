@@ -38,6 +38,7 @@ public:
     void ClearSelection() override {}
     void BeginTransfer(const std::string& caption) override;
     void ShowProgress(float secondsLeft, float percent) override;
+    void ShowStall(int seconds) override;
     void EndTransfer() override;
     bool Cancelled() override;
     // Nothing waits to be served: Ctrl+C sets the flag by itself, and the

@@ -26,7 +26,8 @@ TTerminalProgress::TTerminalProgress() : Enabled(isatty(STDERR_FILENO) != 0) {}
 
 void TTerminalProgress::Begin(const std::string& label) {
     Label = label;
-    Draw(Label + " [" + std::string(BarWidth, ' ') + "]   0%");
+    Bar = Label + " [" + std::string(BarWidth, ' ') + "]   0%  ";
+    Draw(Bar);
 }
 
 void TTerminalProgress::Show(float secondsLeft, float percent) {
@@ -34,9 +35,13 @@ void TTerminalProgress::Show(float secondsLeft, float percent) {
     const int filled = whole * BarWidth / 100;
     char figures[32];
     std::snprintf(figures, sizeof figures, "] %3d%%  ", whole);
-    Draw(Label + " [" + std::string(static_cast<std::size_t>(filled), '#') +
-         std::string(static_cast<std::size_t>(BarWidth - filled), ' ') + figures +
-         TimeText(secondsLeft) + " left");
+    Bar = Label + " [" + std::string(static_cast<std::size_t>(filled), '#') +
+          std::string(static_cast<std::size_t>(BarWidth - filled), ' ') + figures;
+    Draw(Bar + TimeText(secondsLeft) + " left");
+}
+
+void TTerminalProgress::ShowStall(int seconds) {
+    Draw(Bar + "waiting for the sampler\u2026 " + std::to_string(seconds) + " s");
 }
 
 void TTerminalProgress::End() {

@@ -11,6 +11,8 @@ public:
 
     void Begin(const std::string& label);
     void Show(float secondsLeft, float percent);
+    // The bar as it was, with how long the sampler has been silent.
+    void ShowStall(int seconds);
     // Clears the line.
     void End();
 
@@ -19,5 +21,6 @@ private:
 
     bool Enabled;
     std::string Label;
+    std::string Bar;
     std::size_t Drawn = 0;
 };

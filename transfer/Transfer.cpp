@@ -12,6 +12,9 @@ namespace {
 // soon as the awaited bytes are there, so it costs no speed, and it costs no
 // processor time either.
 constexpr auto ServePause = std::chrono::milliseconds(20);
+// Silence longer than this is shown instead of a time estimate that would
+// stand still.
+constexpr auto StallNotice = std::chrono::seconds(2);
 
 std::string DurationText(std::chrono::milliseconds duration) {
     return duration.count() % 1000 == 0 ? std::to_string(duration.count() / 1000) + " s"
@@ -64,6 +67,8 @@ int TTransfer::Await(std::uint32_t count, int waiting, int next) {
         Trace("No answer for " + DurationText(SilenceLimit));
         Silent = true;
         return 0;
+    } else if (now - LastChange >= StallNotice) {
+        ShowStall(now - LastChange);
     }
     Eps.MidiIn->WaitForInput(count, ServePause);
     return waiting;
@@ -85,16 +90,31 @@ void TTransfer::RestartSilenceClock() {
     LastChange = TClock::now();
 }
 
+void TTransfer::ShowStall(TClock::duration silence) {
+    const auto seconds =
+        static_cast<int>(std::chrono::duration_cast<std::chrono::seconds>(silence).count());
+    if (seconds != StallShown) {
+        StallShown = seconds;
+        FrontEnd.ShowStall(seconds);
+    }
+}
+
 void TTransfer::StartClock() {
     StartTime = TClock::now();
+    LastProgress = StartTime;
 }
 
 void TTransfer::ShowProgress(std::uint32_t done, std::uint32_t total) {
+    const TClock::time_point now = TClock::now();
     const auto elapsed = static_cast<std::uint32_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(TClock::now() - StartTime).count());
+        std::chrono::duration_cast<std::chrono::milliseconds>(now - StartTime).count());
     const auto millisecondsLeft =
         static_cast<float>(static_cast<long double>(elapsed) * total / done - elapsed);
-    const float secondsLeft = (millisecondsLeft + 999) * 0.001f;
+    const float secondsLeft =
+        TimeLeft.Next((millisecondsLeft + 999) * 0.001f,
+                      std::chrono::duration<float>(now - LastProgress).count());
+    LastProgress = now;
+    StallShown = 0;
     // Wide, so that a long wavesample does not overflow the product.
     const auto percent = static_cast<float>(std::uint64_t{done} * 100 / total);
     FrontEnd.ShowProgress(secondsLeft, percent);

@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "eps/Eps.h"
+#include "transfer/TimeLeft.h"
 #include "transfer/TransferFrontEnd.h"
 
 class TTransfer {
@@ -93,6 +94,9 @@ protected:
 
 private:
     void RestartSilenceClock();
+    // Tells the front end how long the sampler has been silent, once for
+    // each whole second.
+    void ShowStall(TClock::duration silence);
 
     bool CancelSeen = false;
     bool Silent = false;
@@ -100,4 +104,8 @@ private:
     TClock::time_point StartTime;
     std::uint32_t LastCount = 0;
     TClock::time_point LastChange;
+    // The whole seconds of silence last shown; 0 while bytes flow.
+    int StallShown = 0;
+    TTimeLeft TimeLeft;
+    TClock::time_point LastProgress;
 };

@@ -60,6 +60,10 @@ public:
     // fed after each block, hidden at the end.
     virtual void BeginTransfer(const std::string& caption) = 0;
     virtual void ShowProgress(float secondsLeft, float percent) = 0;
+    // The sampler has sent nothing for this many whole seconds while the
+    // transfer waits for it; shown instead of the time left until the next
+    // ShowProgress.
+    virtual void ShowStall(int seconds) = 0;
     virtual void EndTransfer() = 0;
     virtual bool Cancelled() = 0;
     // Serves whatever input is pending (the Cancel button); called once per

@@ -141,7 +141,9 @@ TEST_F(DownloadTest, CancelInAWaitStateKeepsTheBlocksThatCame) {
     EXPECT_FALSE(FrontEnd.Showing);
 }
 
-TEST_F(DownloadTest, ASamplerThatFallsSilentStopsTheDownload) {
+// The window tells of the silence once a second from the second on,
+// instead of a time estimate that stands still.
+TEST_F(DownloadTest, ASamplerThatFallsSilentIsShownWaitingAndStopsTheDownload) {
     Place(5, 1, Ramp(2000), 0, 1024);
     FrontEnd.OnEvents = [&] {
         if (FrontEnd.Progress.size() == 1) {
@@ -150,17 +152,18 @@ TEST_F(DownloadTest, ASamplerThatFallsSilentStopsTheDownload) {
     };
     const std::string file = Path("silent.wav");
     TDownload download(*Eps, FrontEnd, UploadDownloadPath);
-    download.SilenceLimit = std::chrono::milliseconds(300);
+    download.SilenceLimit = std::chrono::milliseconds(3100);
     FrontEnd.Targets = {{5, 1}};
     FrontEnd.File = file;
 
     const TTransferReport report = download.Run();
 
+    EXPECT_EQ(FrontEnd.Stalls, (std::vector<int>{2, 3}));
     EXPECT_EQ(report.Outcome, toNoAnswer);
     EXPECT_TRUE(report.IncompleteFile);
-    EXPECT_EQ(report.Message, "The sampler sent nothing for 300 ms; the download was stopped; " +
+    EXPECT_EQ(report.Message, "The sampler sent nothing for 3100 ms; the download was stopped; " +
                                   file + " is incomplete (256 of 1024 samples).");
-    EXPECT_NE(Trace.Text().find("State :3\r\nNo answer for 300 ms\r\nEnd of Download"),
+    EXPECT_NE(Trace.Text().find("State :3\r\nNo answer for 3100 ms\r\nEnd of Download"),
               std::string::npos);
     EXPECT_EQ(FileSize(file), 44u + 512u);
 }

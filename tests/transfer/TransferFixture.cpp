@@ -39,6 +39,11 @@ void TScriptedFrontEnd::ShowProgress(float secondsLeft, float percent) {
     Progress.emplace_back(secondsLeft, percent);
 }
 
+void TScriptedFrontEnd::ShowStall(int seconds) {
+    EXPECT_TRUE(Showing);
+    Stalls.push_back(seconds);
+}
+
 void TScriptedFrontEnd::ProcessEvents() {
     if (OnEvents) {
         OnEvents();

@@ -58,6 +58,7 @@ public:
     std::string Caption;
     bool Showing = false;
     std::vector<std::pair<float, float>> Progress;
+    std::vector<int> Stalls;
     std::vector<TTransferReport> Reports;
     std::vector<std::string> Warnings;
 
@@ -66,6 +67,7 @@ public:
     void ClearSelection() override { ++SelectionsCleared; }
     void BeginTransfer(const std::string& caption) override;
     void ShowProgress(float secondsLeft, float percent) override;
+    void ShowStall(int seconds) override;
     void EndTransfer() override { Showing = false; }
     bool Cancelled() override { return CancelRequested; }
     void ProcessEvents() override;

@@ -55,13 +55,15 @@ TEST_F(StatusFormTest, StartsWithItsLayoutTexts) {
     EXPECT_FALSE(Form.isVisible());
 }
 
-TEST_F(StatusFormTest, TimeLeftIsSecondsUnderAMinuteAndMinutesColonSecondsAbove) {
+TEST_F(StatusFormTest, TimeLeftIsSecondsUnderAMinuteAndMinutesColonTwoDigitSecondsAbove) {
     EXPECT_EQ(TimeText(59.9f), "Time left : 59 sec");
-    EXPECT_EQ(TimeText(60.0f), "Time left : 1:0");
-    EXPECT_EQ(TimeText(3725.0f), "Time left : 62:5");
-    EXPECT_EQ(TimeText(125.0f), "Time left : 2:5");
+    EXPECT_EQ(TimeText(60.0f), "Time left : 1:00");
+    EXPECT_EQ(TimeText(3725.0f), "Time left : 62:05");
+    EXPECT_EQ(TimeText(125.0f), "Time left : 2:05");
     EXPECT_EQ(TimeText(0.999f), "Time left : 0 sec");
     EXPECT_EQ(TimeText(0.0f), "Time left : 0 sec");
+    Form.ShowStall(7);
+    EXPECT_EQ(Form.TimeLabel->text(), QString("Waiting for the sampler\u2026 7 s"));
 }
 
 // The minutes come from a multiplication by 1/60: on every whole minute it
@@ -69,7 +71,7 @@ TEST_F(StatusFormTest, TimeLeftIsSecondsUnderAMinuteAndMinutesColonSecondsAbove)
 TEST_F(StatusFormTest, WholeMinutesAreNeverShortOfOne) {
     for (int minutes = 1; minutes <= 1000; ++minutes) {
         ASSERT_EQ(TimeText(static_cast<float>(60 * minutes)),
-                  QString("Time left : %1:0").arg(minutes));
+                  QString("Time left : %1:00").arg(minutes));
         ASSERT_EQ(TimeText(static_cast<float>(60 * minutes) - 0.01f),
                   minutes == 1 ? QString("Time left : 59 sec")
                                : QString("Time left : %1:59").arg(minutes - 1));
@@ -102,7 +104,7 @@ TEST_F(StatusFormTest, TransferTakesTheMainWindowsInputUntilItEnds) {
     EXPECT_FALSE(Form.Cancelled());
     EXPECT_EQ(Form.ProgressBar->value(), 0);
     // The time of the last transfer stays until the first figures come.
-    EXPECT_EQ(Form.TimeLabel->text(), "Time left : 2:5");
+    EXPECT_EQ(Form.TimeLabel->text(), "Time left : 2:05");
     Form.EndTransfer();
     EXPECT_FALSE(Form.isVisible());
     EXPECT_TRUE(MainWindow.isEnabled());

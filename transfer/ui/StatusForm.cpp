@@ -34,7 +34,7 @@ QString TimeLeftText(float secondsLeft) {
     if (minutes == 0) {
         return QString("Time left : %1 sec").arg(seconds);
     }
-    return QString("Time left : %1:%2").arg(minutes).arg(seconds);
+    return QString("Time left : %1:%2").arg(minutes).arg(seconds, 2, 10, QChar('0'));
 }
 
 } // namespace
@@ -72,6 +72,10 @@ void TStatusForm::BeginTransfer(const std::string& caption) {
 void TStatusForm::ShowProgress(float secondsLeft, float percent) {
     TimeLabel->setText(TimeLeftText(secondsLeft));
     ProgressBar->setValue(WholePart(percent));
+}
+
+void TStatusForm::ShowStall(int seconds) {
+    TimeLabel->setText(QString("Waiting for the sampler\u2026 %1 s").arg(seconds));
 }
 
 void TStatusForm::EndTransfer() {

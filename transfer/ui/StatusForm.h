@@ -30,6 +30,8 @@ public:
     void BeginTransfer(const std::string& caption);
     // secondsLeft and percent as the transfer estimates them.
     void ShowProgress(float secondsLeft, float percent);
+    // How long the sampler has been silent, in place of the time left.
+    void ShowStall(int seconds);
     // Hides the window and gives the main window its input back.
     void EndTransfer();
     // Set by the user's cancel until the next transfer begins.
