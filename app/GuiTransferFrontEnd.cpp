@@ -78,4 +78,8 @@ void TGuiTransferFrontEnd::TransferEnded(const TTransferReport& report) {
     } else {
         QMessageBox::warning(&MainForm, title, text);
     }
+    // The user asked to close while the transfer ran; it has ended now.
+    if (StatusForm.CloseRequested()) {
+        MainForm.close();
+    }
 }

@@ -9,8 +9,6 @@ TProgramWindows::TProgramWindows(const QString& firstArgument) {
     QWidget* owner = MainForm.get();
     TEps& eps = *MainForm->Eps;
     AboutForm = std::make_unique<TAboutForm>(owner);
-    // Not the main window's child: it stays usable while the main window is
-    // disabled for a transfer.
     StatusForm = std::make_unique<TStatusForm>(owner);
     NoInstrForm = std::make_unique<TNoInstrForm>(owner);
     RenameInstrForm = std::make_unique<TRenameInstrForm>(owner);

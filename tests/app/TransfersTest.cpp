@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -171,15 +172,19 @@ private slots:
         const QString file = Folder.filePath("piano.wav");
         TStatusForm* status = Fixture->Windows->StatusForm.get();
         QString caption;
-        bool mainWindowEnabled = true;
+        bool menusEnabled = true;
+        bool asked = false;
         QTimer watch;
         connect(&watch, &QTimer::timeout, this, [&] {
             if (status->isVisible() && status->ProgressBar->value() >= 1) {
                 caption = status->windowTitle();
-                mainWindowEnabled = Form->isEnabled();
+                menusEnabled = Form->menuBar()->isEnabled();
                 watch.stop();
-                // The main window's close box does nothing meanwhile.
+                // The close box does not cut into the transfer: it asks,
+                // and Continue goes on.
                 Form->windowHandle()->close();
+                asked = status->CloseQuestion->isVisible();
+                status->CloseQuestion->button(QMessageBox::No)->click();
                 QTest::mouseClick(status->CancelButton, Qt::LeftButton);
             }
         });
@@ -198,9 +203,11 @@ private slots:
         QVERIFY2(script.Finished(), qPrintable(script.Failure));
 
         QCOMPARE(caption, QString("Downloading..."));
-        QVERIFY(!mainWindowEnabled);
+        QCOMPARE(status->parentWidget(), Form);
+        QVERIFY(!menusEnabled);
+        QVERIFY(asked);
         QVERIFY(!status->isVisible());
-        QVERIFY(Form->isEnabled());
+        QVERIFY(Form->menuBar()->isEnabled());
         QCOMPARE(icon, QMessageBox::Warning);
         const TSamples written = SamplesOf(file);
         const auto total = static_cast<std::uint32_t>(Form->Eps->GetSampleAddress(wpSampleEnd) -
@@ -218,6 +225,36 @@ private slots:
         QVERIFY(Form->isVisible());
         QVERIFY(Form->Eps->WaveSampleOpen);
         QVERIFY(Form->CloseWavesampleMenuItem->isEnabled());
+    }
+
+    // "Cancel and Close" from the close box during a download: the download
+    // ends as cancelled, its word is said, and then the main window closes.
+    void CloseBoxDuringATransferCancelsItAndCloses() {
+        QVERIFY(Form->OpenWavesampleAt(Piano, 1));
+        TStatusForm* status = Fixture->Windows->StatusForm.get();
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            if (status->isVisible() && status->ProgressBar->value() >= 1) {
+                watch.stop();
+                Form->windowHandle()->close();
+                status->CloseQuestion->button(QMessageBox::Yes)->click();
+            }
+        });
+        watch.start(1);
+        TModalScript script;
+        QString warning;
+        script
+            .Then<QFileDialog>(
+                [&](QFileDialog* dialog) { Answer(dialog, Folder.filePath("closing.wav")); })
+            .Then<QMessageBox>([&](QMessageBox* box) {
+                warning = box->text();
+                box->accept();
+            });
+        Form->DownloadMenuItem->trigger();
+        QVERIFY2(script.Finished(), qPrintable(script.Failure));
+        QVERIFY2(warning.startsWith("The download was cancelled"), qPrintable(warning));
+        QVERIFY(!Form->isVisible());
+        QVERIFY(!Form->Eps->WaveSampleOpen);
     }
 
     // The upload closes the open wavesample before it asks for the file, and

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -42,6 +43,8 @@ protected:
     }
 
     QWidget MainWindow;
+    // One of the main window's parts, as its menus and wave area are.
+    QWidget* Part = new QWidget(&MainWindow);
     TStatusForm Form{&MainWindow};
 };
 
@@ -99,7 +102,10 @@ TEST_F(StatusFormTest, TransferTakesTheMainWindowsInputUntilItEnds) {
     ASSERT_NO_FATAL_FAILURE(Begin());
     EXPECT_TRUE(Form.isVisible());
     EXPECT_EQ(Form.windowTitle(), "Downloading...");
-    EXPECT_FALSE(MainWindow.isEnabled());
+    // The main window owns it and stays enabled, its parts do not.
+    EXPECT_EQ(Form.parentWidget(), &MainWindow);
+    EXPECT_TRUE(MainWindow.isEnabled());
+    EXPECT_FALSE(Part->isEnabled());
     EXPECT_TRUE(Form.CancelButton->isEnabled());
     EXPECT_FALSE(Form.Cancelled());
     EXPECT_EQ(Form.ProgressBar->value(), 0);
@@ -107,7 +113,33 @@ TEST_F(StatusFormTest, TransferTakesTheMainWindowsInputUntilItEnds) {
     EXPECT_EQ(Form.TimeLabel->text(), "Time left : 2:05");
     Form.EndTransfer();
     EXPECT_FALSE(Form.isVisible());
-    EXPECT_TRUE(MainWindow.isEnabled());
+    EXPECT_TRUE(Part->isEnabled());
+}
+
+// The main window's close box during a transfer asks; Continue leaves the
+// transfer running, "Cancel and Close" cancels it and asks the main window
+// to close once it has ended.
+TEST_F(StatusFormTest, TheMainWindowsCloseBoxAsksWhetherToCancel) {
+    ASSERT_NO_FATAL_FAILURE(Begin());
+    QMessageBox* question = Form.CloseQuestion;
+    const std::vector<std::pair<QMessageBox::StandardButton, bool>> answers = {
+        {QMessageBox::No, false}, {QMessageBox::Yes, true}};
+    for (const auto& [answer, cancels] : answers) {
+        EXPECT_FALSE(MainWindow.close());
+        EXPECT_TRUE(MainWindow.isVisible());
+        ASSERT_TRUE(question->isVisible());
+        EXPECT_EQ(question->text(), "A download is running. Cancel it and close?");
+        QTest::mouseClick(question->button(answer), Qt::LeftButton);
+        EXPECT_FALSE(question->isVisible());
+        EXPECT_EQ(Form.Cancelled(), cancels);
+        EXPECT_EQ(Form.CloseRequested(), cancels);
+        EXPECT_TRUE(Form.isVisible());
+    }
+    // Unanswered when the transfer ends, the question goes with it.
+    EXPECT_FALSE(MainWindow.close());
+    Form.EndTransfer();
+    EXPECT_FALSE(question->isVisible());
+    EXPECT_TRUE(MainWindow.close());
 }
 
 // The Cancel button, Esc, Enter and the close box all ask the transfer to
@@ -125,7 +157,7 @@ TEST_F(StatusFormTest, EveryWayOfClosingAsksToStopAndTheWindowStays) {
         close();
         EXPECT_TRUE(QTest::qWaitFor([&] { return Form.Cancelled(); }, 2000));
         EXPECT_TRUE(Form.isVisible());
-        EXPECT_FALSE(MainWindow.isEnabled());
+        EXPECT_FALSE(Part->isEnabled());
         Form.EndTransfer();
     }
 }

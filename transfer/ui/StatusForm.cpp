@@ -1,8 +1,10 @@
 #include "transfer/ui/StatusForm.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -39,7 +41,7 @@ QString TimeLeftText(float secondsLeft) {
 
 } // namespace
 
-TStatusForm::TStatusForm(QWidget* mainWindow) : MainWindow(mainWindow) {
+TStatusForm::TStatusForm(QWidget* mainWindow) : QDialog(mainWindow), MainWindow(mainWindow) {
     setWindowTitle("Status");
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setFixedSize(ClientWidth, ClientHeight);
@@ -55,15 +57,24 @@ TStatusForm::TStatusForm(QWidget* mainWindow) : MainWindow(mainWindow) {
     // Enter presses it as well as Esc.
     CancelButton->setDefault(true);
     connect(CancelButton, &QPushButton::clicked, this, &TStatusForm::CancelButtonClick);
+    CloseQuestion = new QMessageBox(QMessageBox::Question, QApplication::applicationDisplayName(),
+                                    QString(), QMessageBox::Yes | QMessageBox::No, this);
+    CloseQuestion->setWindowModality(Qt::NonModal);
+    CloseQuestion->button(QMessageBox::Yes)->setText("Cancel and Close");
+    CloseQuestion->button(QMessageBox::No)->setText("Continue");
+    CloseQuestion->setDefaultButton(QMessageBox::No);
+    connect(CloseQuestion, &QMessageBox::buttonClicked, this, &TStatusForm::CloseQuestionAnswered);
+    if (MainWindow != nullptr) {
+        MainWindow->installEventFilter(this);
+    }
 }
 
 void TStatusForm::BeginTransfer(const std::string& caption) {
     setWindowTitle(QString::fromStdString(caption));
     CancelRequested = false;
+    MainWindowClose = false;
     ProgressBar->setValue(0);
-    if (MainWindow != nullptr) {
-        MainWindow->setEnabled(false);
-    }
+    EnableMainWindowParts(false);
     show();
     raise();
     activateWindow();
@@ -79,9 +90,49 @@ void TStatusForm::ShowStall(int seconds) {
 }
 
 void TStatusForm::EndTransfer() {
+    CloseQuestion->hide();
     hide();
-    if (MainWindow != nullptr) {
-        MainWindow->setEnabled(true);
+    EnableMainWindowParts(true);
+}
+
+void TStatusForm::EnableMainWindowParts(bool enable) {
+    if (enable) {
+        for (const QPointer<QWidget>& part : DisabledParts) {
+            if (part) {
+                part->setEnabled(true);
+            }
+        }
+        DisabledParts.clear();
+        return;
+    }
+    if (MainWindow == nullptr) {
+        return;
+    }
+    for (QWidget* part : MainWindow->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!part->isWindow() && part->isEnabled()) {
+            part->setEnabled(false);
+            DisabledParts.append(part);
+        }
+    }
+}
+
+bool TStatusForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != MainWindow || event->type() != QEvent::Close || !isVisible()) {
+        return false;
+    }
+    event->ignore();
+    CloseQuestion->setText(windowTitle().startsWith("Upload")
+                               ? "An upload is running. Cancel it and close?"
+                               : "A download is running. Cancel it and close?");
+    CloseQuestion->show();
+    CloseQuestion->raise();
+    return true;
+}
+
+void TStatusForm::CloseQuestionAnswered(QAbstractButton* button) {
+    if (button == CloseQuestion->button(QMessageBox::Yes)) {
+        MainWindowClose = true;
+        CancelButtonClick();
     }
 }
 

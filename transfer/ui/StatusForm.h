@@ -10,10 +10,14 @@
 #pragma once
 
 #include <QDialog>
+#include <QList>
+#include <QPointer>
 
 #include <string>
 
+class QAbstractButton;
 class QLabel;
+class QMessageBox;
 class QProgressBar;
 class QPushButton;
 
@@ -21,8 +25,9 @@ class TStatusForm : public QDialog {
     Q_OBJECT
 
 public:
-    // mainWindow is disabled while a transfer runs; it may be null. It is not
-    // the parent: a disabled parent would disable this window too.
+    // mainWindow is the parent, which this window stays above; it may be
+    // null. While a transfer runs its parts take no input, and its close box
+    // asks whether to cancel the transfer.
     explicit TStatusForm(QWidget* mainWindow = nullptr);
 
     // Shows the window with this caption, without blocking, and takes input
@@ -36,6 +41,9 @@ public:
     void EndTransfer();
     // Set by the user's cancel until the next transfer begins.
     bool Cancelled() const { return CancelRequested; }
+    // Whether the user cancelled from the main window's close box, which is
+    // to close once the transfer has ended.
+    bool CloseRequested() const { return MainWindowClose; }
     // Serves the input waiting for the window: the transfer calls it on
     // every pass of its loop.
     void ProcessEvents();
@@ -44,14 +52,26 @@ public:
     QLabel* TimeLabel;
     QProgressBar* ProgressBar;
     QPushButton* CancelButton;
+    // Asked when the main window's close box is used during a transfer;
+    // the transfer goes on while it is up.
+    QMessageBox* CloseQuestion;
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     // Esc.
     void reject() override;
 
 private:
+    // The main window's parts (menus, tool bar, wave area, status bar);
+    // the main window itself stays enabled, as a disabled parent would
+    // disable this window too.
+    void EnableMainWindowParts(bool enable);
+    void CloseQuestionAnswered(QAbstractButton* button);
+
     QWidget* MainWindow;
+    QList<QPointer<QWidget>> DisabledParts;
     bool CancelRequested = false;
+    bool MainWindowClose = false;
 };
