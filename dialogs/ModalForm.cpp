@@ -8,7 +8,9 @@
 
 namespace {
 constexpr int IconSize = 32;
-}
+// Beside the title: the window's icon and its buttons, with some room.
+constexpr int TitleBarRoom = 140;
+} // namespace
 
 TModalForm::TModalForm(QWidget* parent) : QDialog(parent) {
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -16,8 +18,19 @@ TModalForm::TModalForm(QWidget* parent) : QDialog(parent) {
 }
 
 TModalResult TModalForm::ShowModal() {
+    MakeRoomForTitle();
     const int result = exec();
     return result == QDialog::Rejected ? mrCancel : static_cast<TModalResult>(result);
+}
+
+void TModalForm::MakeRoomForTitle() {
+    auto* form = qobject_cast<QVBoxLayout*>(layout());
+    if (form == nullptr || form->sizeConstraint() != QLayout::SetFixedSize) {
+        return;
+    }
+    QFont titleFont = font();
+    titleFont.setBold(true);
+    form->addStrut(QFontMetrics(titleFont).horizontalAdvance(windowTitle()) + TitleBarRoom);
 }
 
 void TModalForm::CloseWith(TModalResult result) {

@@ -53,4 +53,8 @@ protected:
 
 private:
     QLabel* MakeIconLabel(QStyle::StandardPixmap picture);
+    // A window manager cuts a title wider than the window ("Unable to o…e"):
+    // a window that takes the size of its contents is made wide enough for
+    // its title as well.
+    void MakeRoomForTitle();
 };

@@ -7,7 +7,7 @@ TNoInstrForm::TNoInstrForm(QWidget* parent) : TModalForm(parent) {
     setWindowTitle("No Instruments Loaded");
     Error1Label = MakeBoldLabel("At the moment there are no ");
     Error2Label = MakeBoldLabel("instruments loaded into your EPS/ASR.");
-    Info1Label = MakeLineLabel("Fist load an instrument into your EPS/ASR.");
+    Info1Label = MakeLineLabel("First load an instrument into your EPS/ASR.");
     Info2Label = MakeLineLabel("Then press continue to refresh the instrument/wavesample lists.");
     OkButton = MakeResultButton("Continue ->", mrOk);
     OkButton->setDefault(true);

@@ -22,6 +22,8 @@ private:
         QStringList Lines;
         bool RetryShown = false;
         bool OkFocused = false;
+        // Wide enough for its title beside the title bar's buttons.
+        bool TitleFits = false;
     };
 
     // Shows the connection dialog for the reason, notes what it shows and
@@ -38,6 +40,10 @@ private:
             }
             shown.RetryShown = form.RetryButton->isVisible();
             shown.OkFocused = form.focusWidget() == form.OkButton;
+            QFont titleFont = form.font();
+            titleFont.setBold(true);
+            shown.TitleFits =
+                form.width() > QFontMetrics(titleFont).horizontalAdvance(shown.Caption) + 100;
             QTest::mouseClick(answer, Qt::LeftButton);
         });
         const TModalResult result = form.Execute(reason);
@@ -105,6 +111,7 @@ private slots:
         QCOMPARE(shown.Lines, lines);
         QCOMPARE(shown.RetryShown, retry);
         QVERIFY(shown.OkFocused);
+        QVERIFY(shown.TitleFits);
     }
 
     // One window serves every failure, so each showing must set everything
@@ -139,7 +146,7 @@ private slots:
         QCOMPARE(form.windowTitle(), QString("No Instruments Loaded"));
         QCOMPARE(form.Error1Label->text(), QString("At the moment there are no "));
         QCOMPARE(form.Error2Label->text(), QString("instruments loaded into your EPS/ASR."));
-        QCOMPARE(form.Info1Label->text(), QString("Fist load an instrument into your EPS/ASR."));
+        QCOMPARE(form.Info1Label->text(), QString("First load an instrument into your EPS/ASR."));
         QCOMPARE(form.Info2Label->text(),
                  QString("Then press continue to refresh the instrument/wavesample lists."));
         QCOMPARE(form.OkButton->text(), QString("Continue ->"));
