@@ -1,8 +1,10 @@
 #include "app/HelpFile.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QMessageBox>
 
 namespace {
 
@@ -43,6 +45,15 @@ bool THelpFile::ShowContents() {
     return ShowContext(hcContents);
 }
 
+// Without a browser the user at least learns where the help is.
 bool THelpFile::ShowContext(int context) {
-    return QDesktopServices::openUrl(TopicUrl(context));
+    const QUrl page = TopicUrl(context);
+    if (QDesktopServices::openUrl(page)) {
+        return true;
+    }
+    QMessageBox::information(QApplication::activeWindow(), "Help",
+                             "No web browser could be started to show the help.\n\nOpen this "
+                             "file in a web browser:\n" +
+                                 QDir::toNativeSeparators(page.toLocalFile()));
+    return false;
 }

@@ -20,7 +20,8 @@ public:
     // help does not know.
     static QUrl TopicUrl(int context);
 
-    // Both return false when no browser could be started.
+    // Both return false when no browser could be started, after telling
+    // the user where the page is.
     static bool ShowContents();
     static bool ShowContext(int context);
 };

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QLabel>
@@ -308,6 +309,19 @@ private slots:
             QVERIFY(OpenedUrls[i].fragment().isEmpty() || page.readAll().contains(anchor));
         }
         QCOMPARE(OpenedUrls[3], QUrl("https://tavimor.org"));
+
+        // This test platform starts no browser: the user is told where the
+        // page is.
+        TModalScript script;
+        QString told;
+        script.Then<QMessageBox>([&](QMessageBox* box) {
+            told = box->text();
+            box->accept();
+        });
+        Form->ContentsMenuItem->trigger();
+        QVERIFY2(script.Finished(), qPrintable(script.Failure));
+        QVERIFY2(told.endsWith(QDir::toNativeSeparators(OpenedUrls[0].toLocalFile())),
+                 qPrintable(told));
     }
 
     void AboutShowsNameAndVersion() {
