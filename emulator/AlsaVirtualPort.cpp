@@ -17,7 +17,7 @@ std::unique_ptr<TAlsaVirtualPort> TAlsaVirtualPort::Open(TVirtualSampler& sample
                                    SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ |
                                        SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE,
                                    SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
-    if (port < 0 || snd_seq_nonblock(client->Handle(), 1) < 0 || !client->AcceptLargeEvents()) {
+    if (port < 0 || snd_seq_nonblock(client->Handle(), 1) < 0) {
         error = "cannot create the sequencer port";
         return nullptr;
     }

@@ -25,13 +25,19 @@ std::unique_ptr<TAlsaClient> TAlsaClient::Open(int streams) {
         return nullptr;
     }
     snd_seq_set_client_name(seq, "Tavimor");
-    return std::unique_ptr<TAlsaClient>(new TAlsaClient(seq));
+    auto client = std::unique_ptr<TAlsaClient>(new TAlsaClient(seq));
+    // Before any port exists: resizing the pool empties our queue.
+    if ((streams & SND_SEQ_OPEN_INPUT) != 0 && !client->AcceptLargeEvents()) {
+        return nullptr;
+    }
+    return client;
 }
 
 TAlsaClient::~TAlsaClient() {
     snd_seq_close(Seq);
 }
 
+// False when the sequencer does not allow it.
 bool TAlsaClient::AcceptLargeEvents() {
     return snd_seq_set_client_pool_input(Seq, InputPoolCells) >= 0 &&
            snd_seq_set_input_buffer_size(Seq, InputBufferSize) >= 0;

@@ -10,6 +10,9 @@
 class TAlsaClient {
 public:
     // Null when there is no sequencer (no MIDI subsystem on this system).
+    // A client that receives lets other clients send it a System Exclusive
+    // message of the largest block as one event, as programs that do not
+    // cut messages into fragments do.
     static std::unique_ptr<TAlsaClient> Open(int streams);
     ~TAlsaClient();
     TAlsaClient(const TAlsaClient&) = delete;
@@ -23,13 +26,9 @@ public:
     // negative error code when the device cannot be reached.
     int Connect(const snd_seq_addr_t& device, bool input);
 
-    // Lets other clients send us a System Exclusive message of the largest
-    // block as one event, as programs that do not cut messages into
-    // fragments do. False when the sequencer does not allow it.
-    bool AcceptLargeEvents();
-
 private:
     explicit TAlsaClient(snd_seq_t* seq) : Seq(seq) {}
+    bool AcceptLargeEvents();
 
     snd_seq_t* Seq;
 };

@@ -14,8 +14,7 @@ std::unique_ptr<TAlsaInput> TAlsaInput::Open(const snd_seq_addr_t& device, TMidi
     if (!client) {
         return nullptr;
     }
-    if (client->Connect(device, true) < 0 || snd_seq_nonblock(client->Handle(), 1) < 0 ||
-        !client->AcceptLargeEvents()) {
+    if (client->Connect(device, true) < 0 || snd_seq_nonblock(client->Handle(), 1) < 0) {
         return nullptr;
     }
     return std::unique_ptr<TAlsaInput>(new TAlsaInput(std::move(client), sink));
