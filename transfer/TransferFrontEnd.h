@@ -52,8 +52,8 @@ public:
     // initialFolder; the chosen path, or empty when the user cancels.
     virtual std::string ChooseFile(TTransferDirection direction,
                                    const std::string& initialFolder) = 0;
-    // The upload closes the open wavesample first; the view drops its
-    // selection with it.
+    // The upload closes the open wavesample once its target is chosen; the
+    // view drops its selection with it.
     virtual void ClearSelection() = 0;
 
     // The progress window: shown with its caption and a cleared Cancel flag,

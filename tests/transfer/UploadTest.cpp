@@ -285,19 +285,30 @@ TEST_F(UploadTest, AMissingFileIsReported) {
     EXPECT_EQ(CountLines(Trace.Text(), "Unable to open file " + file), 1);
 }
 
-TEST_F(UploadTest, TheOpenWaveSampleIsClosedEvenWhenTheFileDialogIsCancelled) {
+// The open wavesample is closed only once the user has chosen the target,
+// and under its own address; a choice cancelled keeps it open.
+TEST_F(UploadTest, TheOpenWaveSampleIsClosedOnlyOnceTheTargetIsChosen) {
+    const std::string file = MonoFile("short.wav", Wave(300));
     ASSERT_TRUE(Eps->CheckConnection());
     Eps->Instrument = 1;
     Eps->WaveSample = 1;
     ASSERT_EQ(Eps->OpenWavesample(true), orOpened);
 
-    const TTransferReport report = Upload("", 1, 1);
+    // Cancelled at the file dialog, then at the browser.
+    EXPECT_EQ(Upload("", 3, 2).Outcome, toNotStarted);
+    FrontEnd.Targets.clear();
+    FrontEnd.File = file;
+    EXPECT_EQ(TUpload(*Eps, FrontEnd, UploadDownloadPath).Run().Outcome, toNotStarted);
+    EXPECT_TRUE(Eps->WaveSampleOpen);
+    EXPECT_EQ(FrontEnd.SelectionsCleared, 0);
+    EXPECT_TRUE(SamplerLog("Close").empty());
 
-    EXPECT_EQ(report.Outcome, toNotStarted);
+    const TTransferReport report = Upload(file, 3, 2);
+    EXPECT_EQ(report.Outcome, toCompleted) << report.Message;
+    EXPECT_EQ(SamplerLog("Close"), (std::vector<std::string>{"Close 1/0/1 -> 0"}));
     EXPECT_FALSE(Eps->WaveSampleOpen);
     EXPECT_EQ(FrontEnd.SelectionsCleared, 1);
-    EXPECT_EQ(SamplerLog("Close 1/0/1").size(), 1u);
-    EXPECT_EQ(FrontEnd.TargetChoices, 0);
+    EXPECT_EQ(DataOf(3, 2, 0, 300), Wave(300));
 }
 
 } // namespace
