@@ -148,6 +148,7 @@ TEST_P(AlsaCliTest, ListsDownloadsAndUploadsAtEveryBlockSize) {
     ASSERT_EQ(devices.Status, 0) << devices.Errors;
     for (const std::string section : {"MIDI inputs:", "MIDI outputs:"}) {
         const auto names = Listed(devices.Output, section);
+        ASSERT_FALSE(names.empty()) << devices.Output;
         EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), names.size())
             << devices.Output;
         EXPECT_EQ(std::count(names.begin(), names.end(), route.Device), 1) << devices.Output;
