@@ -293,4 +293,10 @@ void TOpenWaveForm::RenameMenuItemClick() {
     // A failed rename shows itself: the list shows what the sampler holds.
     Eps.RenameInstrument(*instrument, RenameForm.NewName.toLatin1().toStdString());
     Refresh();
+    // The renamed instrument stays the selected one.
+    for (std::size_t row = 0; row < InstrumentMap.size(); ++row) {
+        if (InstrumentMap[row] == *instrument) {
+            InstrumentListBox->setCurrentRow(static_cast<int>(row));
+        }
+    }
 }

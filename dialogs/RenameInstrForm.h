@@ -1,9 +1,11 @@
 // Collects a new name for an instrument. The sampler keeps twelve characters
-// of a name, so the edit box takes no more.
+// of a name, so the edit box takes no more; below it the dialog shows the
+// name as the sampler will show it, and which characters it cannot show.
 #pragma once
 
 #include "dialogs/ModalForm.h"
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -23,6 +25,12 @@ public:
     QString NewName;
 
     QLineEdit* NameEdit;
+    // "Sent as: KICK SNARE", and the characters that become blanks.
+    QLabel* SentLabel;
+    QLabel* BlankedLabel;
     QPushButton* OkButton;
     QPushButton* CancelButton;
+
+private:
+    void ShowWhatIsSent(const QString& name);
 };

@@ -245,6 +245,25 @@ private slots:
         }
     }
 
+    // What the sampler will show, and the characters it cannot, before OK.
+    void RenameShowsTheNameAsTheSamplerWillShowIt() {
+        TRenameInstrForm form;
+        QStringList shown;
+        WhenModal(&form, [&] {
+            QTest::keyClicks(form.NameEdit, "Kick&Snare_");
+            form.NameEdit->insert(QString::fromUtf8("\u00fc"));
+            shown << form.SentLabel->text() << form.BlankedLabel->text();
+            form.NameEdit->setText("Pad 2");
+            shown << form.SentLabel->text() << form.BlankedLabel->text();
+            QTest::keyClick(form.NameEdit, Qt::Key_Return);
+        });
+        QCOMPARE(form.Execute("Warm Pad"), mrOk);
+        QCOMPARE(shown,
+                 QStringList({"Sent as: KICK SNARE",
+                              QString::fromUtf8("Shown as blanks on the sampler: & _ \u00fc"),
+                              "Sent as: PAD 2", ""}));
+    }
+
     void RenameAcceptsAnEmptyName() {
         TRenameInstrForm form;
         WhenModal(&form, [&] {

@@ -359,19 +359,22 @@ private slots:
 
     void RenameRenamesTheInstrumentInTheSampler() {
         bool renamed = false;
-        QStringList after;
+        TSeen seen;
         Browse(owOpen, [&] {
             WhenModal(&RenameForm, [&] {
                 QTest::keyClicks(RenameForm.NameEdit, "Bongos");
                 QTest::keyClick(RenameForm.NameEdit, Qt::Key_Return);
             });
             renamed = UseInstrumentPopup(1, Browser.RenameMenuItem);
-            after = Rows(Browser.InstrumentListBox);
+            seen = Look();
             Browser.reject();
         });
         QVERIFY(renamed);
         QCOMPARE(Sampler.InstrumentName(1), std::string("BONGOS"));
-        QCOMPARE(after, QStringList({"(1) Grand Piano", "(2) Bongos", "(4) Warm Pad"}));
+        QCOMPARE(seen.Instruments, QStringList({"(1) Grand Piano", "(2) Bongos", "(4) Warm Pad"}));
+        // The list stays on the renamed instrument and shows its wavesamples.
+        QCOMPARE(seen.InstrumentRow, 1);
+        QCOMPARE(seen.WaveSamples, QStringList({"WaveSample 1", "WaveSample 2"}));
     }
 
     void RenameCancelledSendsNothing() {
