@@ -26,6 +26,20 @@ QScrollBar* MakeScrollBar(int minimum, int maximum, int smallStep, int largeStep
     return bar;
 }
 
+// Shows the scroll bar's value with its unit, kept up to date; wide enough
+// for the longest value, so that the window does not change its size.
+QLabel* MakeValueLabel(QScrollBar* bar, const QString& unit) {
+    auto* label = new QLabel;
+    const auto show = [label, unit](int value) {
+        label->setText(QString("%1 %2").arg(value).arg(unit));
+    };
+    QObject::connect(bar, &QScrollBar::valueChanged, label, show);
+    show(bar->value());
+    label->setMinimumWidth(
+        label->fontMetrics().horizontalAdvance(QString("%1 %2").arg(bar->maximum()).arg(unit)));
+    return label;
+}
+
 QLabel* MakeBuddyLabel(const QString& caption, QWidget* buddy) {
     auto* label = new QLabel(caption);
     label->setBuddy(buddy);
@@ -61,8 +75,10 @@ void TPreferencesForm::CreateControls() {
     Label1 = MakeBuddyLabel("&Channel", ChannelComboBox);
     BlockSizeScrollBar = MakeScrollBar(MinBlockSize, MaxBlockSize, 50, 500);
     Label2 = MakeBuddyLabel("Upload/download &Blocksize", BlockSizeScrollBar);
+    BlockSizeValueLabel = MakeValueLabel(BlockSizeScrollBar, "words");
     DelayScrollBar = MakeScrollBar(0, MaxDelay, 40, 400);
     Label3 = MakeBuddyLabel("&Delay", DelayScrollBar);
+    DelayValueLabel = MakeValueLabel(DelayScrollBar, "ms");
     OkButton = MakeResultButton("OK", mrOk);
     OkButton->setDefault(true);
     CancelButton = MakeResultButton("Cancel", mrCancel);
@@ -88,8 +104,10 @@ void TPreferencesForm::LayOutControls() {
     auto* transfer = new QGridLayout(GroupBox2);
     transfer->addWidget(Label2, 0, 0);
     transfer->addWidget(BlockSizeScrollBar, 0, 1);
+    transfer->addWidget(BlockSizeValueLabel, 0, 2);
     transfer->addWidget(Label3, 1, 0);
     transfer->addWidget(DelayScrollBar, 1, 1);
+    transfer->addWidget(DelayValueLabel, 1, 2);
 
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(OkButton);

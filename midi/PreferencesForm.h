@@ -39,6 +39,9 @@ public:
     QGroupBox* GroupBox2;
     QLabel* Label2;
     QScrollBar* BlockSizeScrollBar;
+    // The scroll bars' values: "1024 words", "200 ms".
+    QLabel* BlockSizeValueLabel;
+    QLabel* DelayValueLabel;
     QLabel* Label3;
     QScrollBar* DelayScrollBar;
     QPushButton* OkButton;

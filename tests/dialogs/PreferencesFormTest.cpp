@@ -1,5 +1,6 @@
 // The device and channel pickers and the Preferences dialog on the real
 // ports: what the dialog shows, and what OK and Cancel do to the engine.
+#include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -106,7 +107,11 @@ private slots:
         int blockSize = 0;
         int delay = -1;
         bool okFocused = false;
+        QStringList values;
         Execute([&] {
+            values << Form.BlockSizeValueLabel->text() << Form.DelayValueLabel->text();
+            Form.DelayScrollBar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+            values << Form.DelayValueLabel->text();
             in = Form.MidiInComboBox->DeviceID();
             out = Form.MidiOutComboBox->DeviceID();
             channel = Form.ChannelComboBox->Channel();
@@ -119,8 +124,9 @@ private slots:
         QCOMPARE(out, TSamplerConnection::Device);
         QCOMPARE(channel, 9);
         QCOMPARE(blockSize, 2000);
-        QCOMPARE(delay, 120);
+        QCOMPARE(delay, 160);
         QVERIFY(okFocused);
+        QCOMPARE(values, QStringList({"2000 words", "120 ms", "160 ms"}));
     }
 
     void CancelAfterChangingEverythingChangesNothing() {
