@@ -225,6 +225,7 @@ const char* TUpload::RepairText(unsigned kind) {
 int TUpload::Repair(TReplyResult reply, unsigned kind, int step) {
     if ((Repairs & kind) == 0) {
         Repairs |= kind;
+        Created |= kind;
         return step;
     }
     Trace("Refused again after the repair");
@@ -274,6 +275,30 @@ void TUpload::NameInstrument() {
     }
 }
 
+std::string TUpload::LeftChanged() const {
+    const auto instrument = static_cast<std::size_t>(Eps.Instrument);
+    const std::string owner = Eps.InstrumentPresent[instrument] && (Created & rkInstrument) == 0
+                                  ? Eps.InstrumentName[instrument]
+                                  : "instrument " + std::to_string(instrument + 1);
+    const std::string waveSample = "Wavesample " + std::to_string(Eps.WaveSample) + " of " + owner;
+    const std::string done = std::to_string(Report.Done);
+    const std::string total = std::to_string(Report.Total);
+    if (Created != 0) {
+        return " " +
+               ((Created & rkInstrument) != 0 ? "Instrument " + std::to_string(instrument + 1)
+                                              : waveSample) +
+               " was created for the upload and holds " +
+               (Report.Done == 0
+                    ? "no samples."
+                    : "only the first " + done + " of the file's " + total + " samples.");
+    }
+    if (Report.Done == 0) {
+        return {};
+    }
+    return " " + waveSample + " now begins with " + done + " new samples of the file's " + total +
+           "; the rest of it is unchanged.";
+}
+
 void TUpload::Settle() {
     std::string ending = SettleOutcome(Completed && ParametersTaken, "upload");
     if (RepairInVain != 0 && Report.Outcome == toRefused) {
@@ -283,7 +308,8 @@ void TUpload::Settle() {
     const std::string counts =
         std::to_string(Report.Done) + " of " + std::to_string(Report.Total) + " samples";
     if (Report.Outcome != toCompleted) {
-        Report.Message = ending + " after " + counts + " sent to " + TargetText() + ".";
+        Report.Message =
+            ending + " after " + counts + " sent to " + TargetText() + "." + LeftChanged();
         return;
     }
     Report.Message = "Sent " + std::to_string(Report.Total) + " samples to " + TargetText();

@@ -43,6 +43,8 @@ private:
     // After an upload into wavesample 1 the instrument takes the file's name.
     void NameInstrument();
     void Settle();
+    // What a stopped upload left changed in the sampler, for its message.
+    std::string LeftChanged() const;
 
     // What the upload creates when the sampler lacks it, as bits.
     enum TRepairKind : unsigned { rkInstrument = 1, rkLayer = 2, rkWaveSample = 4 };
@@ -52,6 +54,8 @@ private:
     // refused the block after.
     unsigned Repairs = 0;
     unsigned RepairInVain = 0;
+    // Every repair made: what the upload created.
+    unsigned Created = 0;
     std::uint32_t FirstFrame = 0;
     std::uint32_t FramesRead = 0;
     bool Completed = false;

@@ -181,10 +181,12 @@ TEST_F(UploadFaultTest, ARepairThatDoesNotHelpIsMadeOnce) {
         int WaveSample;
         std::string Request;
         std::string Made;
+        std::string Left;
     };
-    const std::vector<TCase> cases = {{7, 1, "CreateInstrument", "instrument"},
-                                      {6, 1, "CreateLayer", "layer"},
-                                      {0, 3, "CreateWaveSample", "wavesample"}};
+    const std::vector<TCase> cases = {
+        {7, 1, "CreateInstrument", "instrument", "Instrument 8"},
+        {6, 1, "CreateLayer", "layer", "Wavesample 1 of instrument 7"},
+        {0, 3, "CreateWaveSample", "wavesample", "Wavesample 3 of instrument 1"}};
     for (const TCase& c : cases) {
         const TTransferReport report =
             Bounded([&] { return Upload(file, c.Instrument, c.WaveSample); });
@@ -193,7 +195,8 @@ TEST_F(UploadFaultTest, ARepairThatDoesNotHelpIsMadeOnce) {
                                       " but refused the block again; the upload was stopped "
                                       "after 0 of 768 samples sent to instrument " +
                                       std::to_string(c.Instrument + 1) + ", wavesample " +
-                                      std::to_string(c.WaveSample) + ".");
+                                      std::to_string(c.WaveSample) + ". " + c.Left +
+                                      " was created for the upload and holds no samples.");
         EXPECT_EQ(SamplerLog(c.Request).size(), 1u) << c.Made;
     }
 }

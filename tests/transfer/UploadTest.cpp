@@ -205,23 +205,52 @@ TEST_F(UploadTest, ASamplerThatIsNotReadyGetsALongerDelay) {
     EXPECT_EQ(DataOf(1, 2, 0, 768), samples);
 }
 
-TEST_F(UploadTest, CancelInAWaitStateEndsTheUpload) {
-    FrontEnd.OnEvents = [&] {
-        if (Eps->UploadState == 7 && !FrontEnd.Progress.empty()) {
-            FrontEnd.CancelRequested = true;
-        }
+// A cancelled upload says what it left changed: the front of an existing
+// wavesample, or an instrument it created, with or without samples.
+TEST_F(UploadTest, CancelInAWaitStateEndsTheUploadAndSaysWhatChanged) {
+    const std::string file = MonoFile("c.wav", Wave(1000));
+    struct TCase {
+        int Instrument;
+        int WaveSample;
+        // The state whose pass sees the cancel, and whether a block must
+        // have gone first.
+        int CancelAt;
+        bool AfterABlock;
+        std::string Changed;
     };
-    const TTransferReport report = Upload(MonoFile("c.wav", Wave(1000)), 1, 2);
+    const std::vector<TCase> cases = {
+        {1, 2, 7, true,
+         " Wavesample 2 of Drum Kit now begins with 256 new samples of the file's 1000; the rest "
+         "of it is unchanged."},
+        {7, 1, 7, true,
+         " Instrument 8 was created for the upload and holds only the first 256 of the file's "
+         "1000 samples."},
+        {6, 1, 6, false, " Instrument 7 was created for the upload and holds no samples."},
+    };
+    for (const TCase& c : cases) {
+        // As the browser reads the directory after the connection check.
+        ASSERT_TRUE(Eps->CheckConnection());
+        ASSERT_TRUE(Eps->ReadConfiguration());
+        FrontEnd.Progress.clear();
+        FrontEnd.OnEvents = [&] {
+            if (Eps->UploadState == c.CancelAt && FrontEnd.Progress.empty() != c.AfterABlock) {
+                FrontEnd.CancelRequested = true;
+            }
+        };
+        const TTransferReport report = Upload(file, c.Instrument, c.WaveSample);
+        FrontEnd.CancelRequested = false;
 
-    EXPECT_EQ(report.Outcome, toCancelled);
-    EXPECT_EQ(report.Message,
-              "The upload was cancelled after 256 of 1000 samples sent to instrument 2, "
-              "wavesample 2.");
+        EXPECT_EQ(report.Outcome, toCancelled);
+        EXPECT_EQ(report.Message,
+                  "The upload was cancelled after " + std::string(c.AfterABlock ? "256" : "0") +
+                      " of 1000 samples sent to instrument " + std::to_string(c.Instrument + 1) +
+                      ", wavesample " + std::to_string(c.WaveSample) + "." + c.Changed);
+        EXPECT_EQ(Eps->UploadState, 0);
+        EXPECT_FALSE(FrontEnd.Showing);
+    }
     // The pass that sees the cancel writes state 0 in place of the wait.
     EXPECT_NE(Trace.Text().find("State 6\r\nState 0\r\n** Start of MidiIn Dump **"),
               std::string::npos);
-    EXPECT_EQ(Eps->UploadState, 0);
-    EXPECT_FALSE(FrontEnd.Showing);
 }
 
 TEST_F(UploadTest, ASamplerThatFallsSilentStopsTheUpload) {
