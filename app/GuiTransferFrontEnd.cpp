@@ -7,6 +7,8 @@
 
 #include "app/MainForm.h"
 #include "dialogs/OpenWaveForm.h"
+#include "eps/WaveSampleInfo.h"
+#include "transfer/WaveFile.h"
 #include "transfer/ui/StatusForm.h"
 
 TGuiTransferFrontEnd::TGuiTransferFrontEnd(TMainForm& mainForm, TOpenWaveForm& browser,
@@ -14,7 +16,42 @@ TGuiTransferFrontEnd::TGuiTransferFrontEnd(TMainForm& mainForm, TOpenWaveForm& b
     : MainForm(mainForm), Browser(browser), StatusForm(statusForm) {}
 
 bool TGuiTransferFrontEnd::ChooseTarget(TTransferDirection direction) {
-    return Browser.Execute(direction == tdUpload ? owUpload : owDownload) == mrOk;
+    if (direction == tdDownload) {
+        return Browser.Execute(owDownload) == mrOk;
+    }
+    while (Browser.Execute(owUpload) == mrOk) {
+        if (ReplaceConfirmed()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// An upload into a wavesample that holds data replaces it: asked first,
+// naming what would go.
+bool TGuiTransferFrontEnd::ReplaceConfirmed() {
+    TEps& eps = *MainForm.Eps;
+    const int instrument = eps.Instrument;
+    const int waveSample = eps.WaveSample;
+    if (!eps.WaveSampleUsed[instrument][waveSample - 1]) {
+        return true;
+    }
+    QString held = QString("Wavesample %1 of %2")
+                       .arg(waveSample)
+                       .arg(QString::fromLatin1(eps.InstrumentName[instrument]));
+    if (const auto info = ReadWaveSampleInfo(eps, instrument, waveSample)) {
+        if (!info->Name.empty()) {
+            held += QString(" (\"%1\")").arg(QString::fromLatin1(info->Name));
+        }
+        held += QString(" holds %1 samples at %2 Hz")
+                    .arg(info->Samples)
+                    .arg(PeriodToRate(static_cast<std::uint32_t>(info->PeriodWord)));
+    } else {
+        held += " holds data";
+    }
+    return QMessageBox::question(&MainForm, QApplication::applicationDisplayName(),
+                                 held + ".\n\nReplace it with the file's samples?") ==
+           QMessageBox::Yes;
 }
 
 // Qt's own dialog rather than the desktop's: it honours every option here on

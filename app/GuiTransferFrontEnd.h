@@ -28,6 +28,8 @@ public:
     void TransferEnded(const TTransferReport& report) override;
 
 private:
+    bool ReplaceConfirmed();
+
     TMainForm& MainForm;
     TOpenWaveForm& Browser;
     TStatusForm& StatusForm;

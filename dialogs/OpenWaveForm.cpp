@@ -13,6 +13,8 @@
 #include "dialogs/RenameInstrForm.h"
 #include "eps/Eps.h"
 #include "eps/ReplyText.h"
+#include "eps/WaveSampleInfo.h"
+#include "transfer/WaveFile.h"
 
 namespace {
 
@@ -66,7 +68,8 @@ TOpenWaveForm::TOpenWaveForm(TEps& eps, TRenameInstrForm& renameForm, TNoInstrFo
     connect(InstrumentListBox, &QListWidget::itemSelectionChanged, this,
             &TOpenWaveForm::FillWaveSampleList);
     connect(WaveSampleListBox, &QListWidget::itemSelectionChanged, this,
-            &TOpenWaveForm::UpdateOkButton);
+            &TOpenWaveForm::WaveSampleSelected);
+    WaveSampleInfoLabel = new QLabel;
     for (QListWidget* list : {InstrumentListBox, WaveSampleListBox}) {
         connect(list, &QListWidget::itemDoubleClicked, this, &TOpenWaveForm::OkButtonClick);
     }
@@ -109,6 +112,7 @@ void TOpenWaveForm::LayOutControls() {
     form->addWidget(WavesampleLabel, 0, 1);
     form->addWidget(InstrumentListBox, 1, 0);
     form->addWidget(WaveSampleListBox, 1, 1);
+    form->addWidget(WaveSampleInfoLabel, 2, 0, 1, 2);
     form->addLayout(MakeButtonColumn({OkButton, CancelButton}), 1, 2);
     form->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -229,7 +233,7 @@ void TOpenWaveForm::FillWaveSampleList() {
             WaveSampleListBox->setCurrentRow(OpenMode == owUpload ? 0 : current);
         }
     }
-    UpdateOkButton();
+    WaveSampleSelected();
 }
 
 bool TOpenWaveForm::HasFreeSlot(int instrument) const {
@@ -265,6 +269,28 @@ std::optional<TOpenWaveForm::TChoice> TOpenWaveForm::Choice() const {
 // a wavesample row.
 void TOpenWaveForm::UpdateOkButton() {
     OkButton->setEnabled(Choice().has_value());
+}
+
+void TOpenWaveForm::WaveSampleSelected() {
+    UpdateOkButton();
+    ShowWaveSampleInfo();
+}
+
+// So that the user sees what is there before choosing it, and what an
+// upload would replace.
+void TOpenWaveForm::ShowWaveSampleInfo() {
+    const std::optional<TChoice> choice = Choice();
+    QString text;
+    if (choice && Eps.WaveSampleUsed[choice->Instrument][choice->WaveSample - 1]) {
+        if (const auto info = ReadWaveSampleInfo(Eps, choice->Instrument, choice->WaveSample)) {
+            text = QString("%1 samples at %2 Hz")
+                       .arg(info->Samples)
+                       .arg(PeriodToRate(static_cast<std::uint32_t>(info->PeriodWord)));
+        }
+    } else if (choice) {
+        text = "A new wavesample";
+    }
+    WaveSampleInfoLabel->setText(text);
 }
 
 void TOpenWaveForm::OkButtonClick() {

@@ -50,6 +50,8 @@ public:
 
     QLabel* InstrumentLabel;
     QLabel* WavesampleLabel;
+    // What the selected wavesample holds: "399 samples at 31250 Hz".
+    QLabel* WaveSampleInfoLabel;
     QListWidget* InstrumentListBox;
     QListWidget* WaveSampleListBox;
     QPushButton* OkButton;
@@ -86,6 +88,8 @@ private:
     std::optional<int> RenamableInstrument() const;
     std::optional<TChoice> Choice() const;
     void UpdateOkButton();
+    void WaveSampleSelected();
+    void ShowWaveSampleInfo();
     void ShowInstrumentPopup(const QPoint& position);
 
     TEps& Eps;

@@ -161,6 +161,28 @@ private slots:
                                "instrument after the file.")
                            .arg(rimshot.size()));
 
+        // Into a wavesample that holds data only after a question naming it;
+        // No goes back to the browser, and nothing is sent.
+        const TSamples piano = SamplerData(Piano, 1);
+        QString question;
+        script.Then<QFileDialog>([&](QFileDialog* dialog) { Answer(dialog, file); })
+            .Then<TOpenWaveForm>([](TOpenWaveForm* browser) {
+                browser->InstrumentListBox->setCurrentRow(Piano);
+                browser->WaveSampleListBox->setCurrentRow(1);
+                browser->OkButton->click();
+            })
+            .Then<QMessageBox>([&](QMessageBox* box) {
+                question = box->text();
+                box->button(QMessageBox::No)->click();
+            })
+            .Then<TOpenWaveForm>([](TOpenWaveForm* browser) { browser->reject(); });
+        Form->UploadMenuItem->trigger();
+        QVERIFY2(script.Finished(), qPrintable(script.Failure));
+        QVERIFY2(question.startsWith("Wavesample 1 of Grand Piano"), qPrintable(question));
+        QVERIFY2(question.endsWith(" Hz.\n\nReplace it with the file's samples?"),
+                 qPrintable(question));
+        QCOMPARE(SamplerData(Piano, 1), piano);
+
         Fixture->Stop();
         QCOMPARE(Fixture->Stored("Preferences/UploadDownloadPath").toString(), Folder.path());
     }

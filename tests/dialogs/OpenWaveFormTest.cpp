@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
@@ -355,6 +356,26 @@ private slots:
         QCOMPARE(waveSamples, QStringList({"<new>"}));
         QVERIFY(!renameNew);
         QVERIFY(!renameNoRow);
+    }
+
+    // What the selected wavesample holds shows below the lists, read from
+    // the sampler, before the user chooses it.
+    void TheSelectedWavesampleShowsItsLengthAndRate() {
+        Reload([](TSamplerModel& model) {
+            PlaceInstrument(model, 0, "ALPHA", {1, 2});
+            TWaveSample& second = *model.Instrument(0)->WaveSample(2);
+            second.SetAddress(TWaveSample::StartWord, 100);
+            second.SetAddress(TWaveSample::EndWord, 2100);
+            second.SetHigh(TWaveSample::PeriodWord, 20);
+        });
+        QStringList infos;
+        Browse(owUpload, [&] {
+            infos << Browser.WaveSampleInfoLabel->text();
+            Click(Browser.WaveSampleListBox, 2);
+            infos << Browser.WaveSampleInfoLabel->text();
+            Browser.reject();
+        });
+        QCOMPARE(infos, QStringList({"A new wavesample", "2000 samples at 31250 Hz"}));
     }
 
     void RenameRenamesTheInstrumentInTheSampler() {
