@@ -4,10 +4,29 @@
 
 #include "cli/MidiDeviceChoice.h"
 #include "cli/SamplerTexts.h"
+#include "midi/MidiDeviceNames.h"
 
 namespace {
 
 const std::string Section = "Preferences";
+
+// The saved device where it is present, by its name where one was saved;
+// otherwise no device, with its name in missing.
+int SavedDevice(const TSavedSettings& settings, const std::string& key,
+                const std::vector<std::string>& names, std::string& missing) {
+    const TSavedDevice saved{settings.Integer(Section, key).value_or(0),
+                             settings.Text(Section, key + "Name")};
+    const std::optional<int> found = FindSavedDevice(saved, names);
+    if (!found) {
+        missing = saved.Name;
+    }
+    return found.value_or(-1);
+}
+
+std::string MissingText(const std::string& kind, const std::string& name) {
+    return "the MIDI " + kind + " device \"" + name +
+           "\" of the saved settings is not connected (name another with --device)";
+}
 
 std::string DeviceText(const std::string& kind, int device, const std::vector<std::string>& names) {
     const bool listed = device >= 0 && device < static_cast<int>(names.size());
@@ -24,14 +43,15 @@ TCliSession::TCliSession() : Engine(nullptr, &Front) {
 
 bool TCliSession::Configure(const TCliArguments& arguments, const TSavedSettings& settings,
                             std::string& error) {
-    Engine.MidiIn->DeviceID = settings.Integer(Section, "MidiIn").value_or(0);
-    Engine.MidiOut->DeviceID = settings.Integer(Section, "MidiOut").value_or(0);
+    Engine.MidiIn->DeviceID = SavedDevice(settings, "MidiIn", MidiInputNames(), MissingInput);
+    Engine.MidiOut->DeviceID = SavedDevice(settings, "MidiOut", MidiOutputNames(), MissingOutput);
     if (arguments.In) {
         const std::optional<int> device = ChooseMidiDevice(*arguments.In, true, error);
         if (!device) {
             return false;
         }
         Engine.MidiIn->DeviceID = *device;
+        MissingInput.clear();
     }
     if (arguments.Out) {
         const std::optional<int> device = ChooseMidiDevice(*arguments.Out, false, error);
@@ -39,6 +59,7 @@ bool TCliSession::Configure(const TCliArguments& arguments, const TSavedSettings
             return false;
         }
         Engine.MidiOut->DeviceID = *device;
+        MissingOutput.clear();
     }
     Engine.MidiOut->SetChannel(
         arguments.Channel.value_or(settings.Integer(Section, "Channel").value_or(1)));
@@ -61,9 +82,12 @@ bool TCliSession::Connect() {
 std::string TCliSession::ConnectionText() const {
     switch (Front.ConnectionFailure.value_or(neNoAnswer)) {
     case neMidiIn:
-        return DeviceText("input", Engine.MidiIn->DeviceID, MidiInputNames());
+        return MissingInput.empty() ? DeviceText("input", Engine.MidiIn->DeviceID, MidiInputNames())
+                                    : MissingText("input", MissingInput);
     case neMidiOut:
-        return DeviceText("output", Engine.MidiOut->DeviceID, MidiOutputNames());
+        return MissingOutput.empty()
+                   ? DeviceText("output", Engine.MidiOut->DeviceID, MidiOutputNames())
+                   : MissingText("output", MissingOutput);
     case neSystemDisk:
         return "the sampler said \"wait\" and then fell silent (is its system disk in?)";
     case neNoAnswer:

@@ -46,4 +46,8 @@ private:
 
     TCliFrontEnd Front;
     TEps Engine;
+    // The names of saved devices that are not connected; empty when the
+    // device was found or named on the command line.
+    std::string MissingInput;
+    std::string MissingOutput;
 };

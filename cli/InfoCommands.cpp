@@ -9,6 +9,7 @@
 #include "cli/MidiDeviceChoice.h"
 #include "cli/SamplerTexts.h"
 #include "eps/Names.h"
+#include "midi/MidiDeviceNames.h"
 #include "transfer/WaveFile.h"
 
 namespace {

@@ -3,21 +3,11 @@
 #include <algorithm>
 #include <cctype>
 
+#include "midi/MidiDeviceNames.h"
 #include "platform/MidiApi.h"
 #include "platform/MidiDevices.h"
 
 namespace {
-
-template <typename TCaps, typename TGetCaps>
-std::vector<std::string> Names(UINT count, TGetCaps getCaps) {
-    std::vector<std::string> names;
-    for (UINT id = 0; id < count; ++id) {
-        TCaps caps{};
-        names.emplace_back(getCaps(id, &caps, sizeof(caps)) == MMSYSERR_NOERROR ? caps.szPname
-                                                                                : "");
-    }
-    return names;
-}
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -71,14 +61,6 @@ std::optional<int> MatchName(const std::vector<std::string>& names, const std::s
 }
 
 } // namespace
-
-std::vector<std::string> MidiInputNames() {
-    return Names<MIDIINCAPSA>(midiInGetNumDevs(), midiInGetDevCapsA);
-}
-
-std::vector<std::string> MidiOutputNames() {
-    return Names<MIDIOUTCAPSA>(midiOutGetNumDevs(), midiOutGetDevCapsA);
-}
 
 std::optional<int> ChooseMidiDevice(const std::string& text, bool input, std::string& error) {
     const std::string kind = input ? "input" : "output";

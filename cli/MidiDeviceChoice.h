@@ -7,10 +7,6 @@
 #include <string>
 #include <vector>
 
-// The names of the MIDI devices in number order.
-std::vector<std::string> MidiInputNames();
-std::vector<std::string> MidiOutputNames();
-
 // The device number that text stands for among the inputs or the outputs;
 // empty with the reason when it stands for none or for several.
 std::optional<int> ChooseMidiDevice(const std::string& text, bool input, std::string& error);

@@ -29,6 +29,11 @@ TSavedSettings TSavedSettings::LoadFile(const std::string& path) {
     return settings;
 }
 
+std::string TSavedSettings::Text(const std::string& section, const std::string& name) const {
+    const auto found = Values.find(section + "/" + name);
+    return found == Values.end() ? std::string() : found->second;
+}
+
 std::optional<int> TSavedSettings::Integer(const std::string& section,
                                            const std::string& name) const {
     const auto found = Values.find(section + "/" + name);

@@ -1,7 +1,7 @@
 // The settings the desktop program saved, read without Qt: the INI file
 // that Qt keeps for organisation "Tavimor", application "Tavimor" in the
 // user's configuration folder. Only what the command-line tool takes as its
-// defaults is read: the integers of section [Preferences].
+// defaults is read: section [Preferences].
 #pragma once
 
 #include <optional>
@@ -20,6 +20,8 @@ public:
     // A value that is missing or is no number gives nothing; a text starting
     // with 0x is hexadecimal, as the desktop program reads it.
     std::optional<int> Integer(const std::string& section, const std::string& name) const;
+    // Empty when the value is missing.
+    std::string Text(const std::string& section, const std::string& name) const;
 
 private:
     TIniValues Values;

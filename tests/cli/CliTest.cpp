@@ -212,6 +212,32 @@ TEST_F(CliTest, SavedSettingsAreTheDefaults) {
     EXPECT_NE(ReadTextFile(trace).find("GetWaveSampleData(0,256)\r\n"), std::string::npos);
 }
 
+// Saved devices are found by their names wherever their numbers moved; one
+// that is gone is named instead of another device being used.
+TEST_F(CliTest, SavedDevicesAreFoundByTheirNames) {
+    struct TCase {
+        std::string Saved;
+        int Status;
+        std::string Reason;
+    };
+    const std::vector<TCase> cases = {
+        {"MidiIn=7\nMidiInName=Virtual EPS\nMidiOut=7\nMidiOutName=Virtual EPS\n", 0, ""},
+        {"MidiIn=0\nMidiOut=0\n", 0, ""},
+        {"MidiIn=0\nMidiInName=Virtual EPS\nMidiOut=0\nMidiOutName=USB MIDI Interface\n", 1,
+         "the MIDI output device \"USB MIDI Interface\" of the saved settings is not connected "
+         "(name another with --device)"},
+    };
+    std::filesystem::create_directories(Path("config/Tavimor"));
+    for (const TCase& c : cases) {
+        std::ofstream(Path("config/Tavimor/Tavimor.ini")) << "[Preferences]\n" << c.Saved;
+        const TRun run = Run({"probe"});
+        EXPECT_EQ(run.Status, c.Status) << c.Saved << run.Errors;
+        if (c.Status != 0) {
+            ExpectOneLineReason(run, c.Reason);
+        }
+    }
+}
+
 class CliServerTest : public CliTest {
 protected:
     void SetUp() override {
