@@ -1,5 +1,7 @@
 #include "midi/MidiIn.h"
 
+#include <algorithm>
+
 #include "midi/Deadline.h"
 #include "midi/MidiError.h"
 #include "midi/SlotPool.h"
@@ -90,6 +92,9 @@ std::uint32_t TMidiIn::InputCount() const {
 bool TMidiIn::WaitForInput(std::uint32_t count, std::chrono::milliseconds limit) {
     const auto deadline = TDeadline::TClock::now() + limit;
     for (;;) {
+        if (InterruptedFlag) {
+            return false;
+        }
         const std::uint32_t present = InputCount();
         if (present >= count) {
             return true;
@@ -98,13 +103,31 @@ bool TMidiIn::WaitForInput(std::uint32_t count, std::chrono::milliseconds limit)
         if (now >= deadline) {
             return false;
         }
+        auto wake = deadline;
+        if (WhileWaiting) {
+            if (!StillWaiting()) {
+                return false;
+            }
+            wake = std::min(wake, LastWaiterCall + WaiterInterval);
+        }
         // Vorrin wakes the sleeper whenever it has stored bytes.
-        WaitWhileEqual(Ring->Count, present, deadline - now);
+        WaitWhileEqual(Ring->Count, present, wake - now);
     }
 }
 
+bool TMidiIn::StillWaiting() {
+    const auto now = TDeadline::TClock::now();
+    if (!InterruptedFlag && WhileWaiting && now - LastWaiterCall >= WaiterInterval) {
+        LastWaiterCall = now;
+        InterruptedFlag = !WhileWaiting();
+    }
+    return !InterruptedFlag;
+}
+
 bool TMidiIn::ReadByte(std::uint8_t& byte) {
-    if (InputCount() == 0 && !WaitForInput(1, std::chrono::seconds(ByteTimeout))) {
+    TimedOutFlag = InterruptedFlag ||
+                   (InputCount() == 0 && !WaitForInput(1, std::chrono::seconds(ByteTimeout)));
+    if (TimedOutFlag) {
         return false;
     }
     std::uint32_t read = Ring->ReadIndex.load(std::memory_order_relaxed);

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "platform/MidiApi.h"
@@ -28,6 +29,11 @@ public:
     // fills the ring before it reads has a reason to change it: with 0 an
     // empty ring fails the read at once.
     int ByteTimeout = 10;
+    // Called about every WaiterInterval while a wait for input goes on, so
+    // that the program can serve its window during the wait; answering false
+    // gives the wait up. Unset, a wait simply sleeps to its end.
+    std::function<bool()> WhileWaiting;
+    static constexpr std::chrono::milliseconds WaiterInterval{50};
 
     int Slot() const { return SlotNumber; }
 
@@ -44,10 +50,21 @@ public:
     std::uint32_t InputCount() const;
     // Sleeps until at least count bytes are waiting (true) or limit has
     // passed (false). The thread sleeps until input arrives rather than
-    // polling, so waiting costs no processor time.
+    // polling, so waiting costs no processor time; it wakes only to call
+    // WhileWaiting.
     bool WaitForInput(std::uint32_t count, std::chrono::milliseconds limit);
+    // Calls WhileWaiting once the last call is WaiterInterval ago; false once
+    // a call has answered false.
+    bool StillWaiting();
+    // A wait was given up through WhileWaiting: from then on every wait and
+    // read fails at once, whatever the ring holds, until Resume.
+    bool Interrupted() const { return InterruptedFlag; }
+    void Resume() { InterruptedFlag = false; }
     // Takes the next byte, waiting up to 10 s for one; false on time-out.
     bool ReadByte(std::uint8_t& byte);
+    // The last ReadByte failed for want of input: the line stayed silent for
+    // ByteTimeout, or the wait was given up.
+    bool TimedOut() const { return TimedOutFlag; }
     // Takes the next byte; true only when there was one and it is value.
     bool ExpectByte(std::uint8_t value);
 
@@ -63,4 +80,7 @@ private:
     std::unique_ptr<MidiInRing> Ring;
     std::unique_ptr<char[]> Buffer1;
     std::unique_ptr<char[]> Buffer2;
+    bool InterruptedFlag = false;
+    bool TimedOutFlag = false;
+    std::chrono::steady_clock::time_point LastWaiterCall{};
 };

@@ -107,6 +107,31 @@ TEST_F(MidiInTest, WithoutAByteTimeoutAnEmptyRingFailsAtOnce) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
+// A silent line: the waiter is called about every 50 ms, its false ends the
+// wait long before the byte time-out, and reads then fail at once, whatever
+// the ring holds, until the port is resumed.
+TEST_F(MidiInTest, WaiterCalledDuringAWaitCanGiveItUp) {
+    int calls = 0;
+    In.WhileWaiting = [&calls] { return ++calls < 5; };
+    const auto start = std::chrono::steady_clock::now();
+    std::uint8_t byte = 0;
+    EXPECT_FALSE(In.ReadByte(byte));
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(calls, 5);
+    EXPECT_GE(took, 4 * TMidiIn::WaiterInterval);
+    EXPECT_LT(took, std::chrono::seconds(5));
+    EXPECT_TRUE(In.Interrupted());
+    EXPECT_TRUE(In.TimedOut());
+
+    Receive({0xF0, 0x01, 0xF7}, 3);
+    EXPECT_FALSE(In.ReadByte(byte));
+    EXPECT_FALSE(In.WaitForInput(1, std::chrono::seconds(5)));
+    EXPECT_EQ(calls, 5);
+    In.Resume();
+    EXPECT_EQ(Read(3), TBytes({0xF0, 0x01, 0xF7}));
+    EXPECT_FALSE(In.TimedOut());
+}
+
 TEST_F(MidiInTest, ExpectByteConsumesAByteThatDoesNotMatch) {
     Receive({0xF0, 0x01, 0xF7}, 3);
     EXPECT_TRUE(In.ExpectByte(0xF0));
