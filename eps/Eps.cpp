@@ -3,10 +3,22 @@
 #include <algorithm>
 #include <cassert>
 
+#include "debug/DebugDevice.h"
+
+namespace {
+
+// Longer than the pause a working sampler leaves between wait responses.
+constexpr auto OwedAnswerPause = std::chrono::milliseconds(300);
+
+} // namespace
+
 TEps::TEps(TEpsOwner* owner, TEpsDialogs* dialogs)
     : MidiIn(std::make_unique<TMidiIn>()), MidiOut(std::make_unique<TMidiOut>()), Owner(owner),
       Dialogs(dialogs) {
     ResetWaveSampleParameters();
+    if (Owner != nullptr) {
+        MidiIn->WhileWaiting = [this] { return OwnerWantsWaiting(); };
+    }
 }
 
 // Out of line so that the ports close before the rest of the engine goes.
@@ -50,15 +62,51 @@ int TEps::GetPlayKey() const {
     return std::max<int>(key, HighByte(WaveSampleParameters[wpLowKey]));
 }
 
-TEps::TBusy::TBusy(TEpsOwner* owner) : Owner(owner) {
-    if (Owner != nullptr) {
-        Owner->BeginBusy();
+TEps::TBusy::TBusy(TEps& eps) : Eps(eps) {
+    const bool outermost = Eps.BusyDepth++ == 0;
+    if (outermost) {
+        Eps.CancelledFlag = false;
+    }
+    if (Eps.Owner != nullptr) {
+        Eps.Owner->BeginBusy();
+    }
+    if (outermost && Eps.AnswerOwed) {
+        Eps.TakeOwedAnswer();
     }
 }
 
 TEps::TBusy::~TBusy() {
-    if (Owner != nullptr) {
-        Owner->EndBusy();
+    if (--Eps.BusyDepth == 0 && Eps.MidiIn->Interrupted()) {
+        Eps.EndCancelledExchange();
+    }
+    if (Eps.Owner != nullptr) {
+        Eps.Owner->EndBusy();
+    }
+}
+
+// Outside a busy exchange the owner has not set itself up for a Cancel.
+bool TEps::OwnerWantsWaiting() {
+    return BusyDepth == 0 || Owner->ContinueWaiting();
+}
+
+// The sampler may still answer what was given up: those replies must not be
+// taken for answers to the next request.
+void TEps::EndCancelledExchange() {
+    DebugWriteLn(DebugDevice, "Cancelled");
+    CancelledFlag = true;
+    MidiIn->Resume();
+    SettleInput();
+    AnswerOwed = true;
+}
+
+// A sampler that was still working on a cancelled request answers it when it
+// is done, between its wait responses, and only then takes the next request:
+// that answer comes first. Within a pause longer than the sampler leaves
+// between wait responses nothing came, so nothing is owed any more.
+void TEps::TakeOwedAnswer() {
+    AnswerOwed = false;
+    if (MidiIn->IsOpen() && MidiIn->WaitForInput(1, OwedAnswerPause)) {
+        ProcessInput();
     }
 }
 

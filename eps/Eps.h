@@ -35,8 +35,8 @@ constexpr int MaxDelay = 4000;
 
 // OpenWavesample's results.
 enum TOpenResult { orFailed = 0, orOpened = 1, orCopy = 2 };
-// PutWaveSampleParameters' results.
-enum TWriteResult { wrWritten = 1, wrFailed = 2 };
+// PutWaveSampleParameters' results: written, refused, or no answer at all.
+enum TWriteResult { wrWritten = 1, wrFailed = 2, wrUnanswered = 3 };
 
 class TEps {
 public:
@@ -106,8 +106,10 @@ public:
     std::int32_t DataStart = 0;
     std::int32_t DataEnd = 0;
 
-    // How long WaitForReply listens to a silent sampler before it gives up:
-    // well beyond the slowest edit of a real sampler.
+    // The longest a reply is awaited while the sampler keeps asking to wait,
+    // or keeps sending messages that are not for this program: well beyond
+    // the slowest edit of a real sampler. A silent sampler is given up on
+    // after the input port's byte time-out.
     std::chrono::milliseconds ReplyTimeLimit = std::chrono::minutes(3);
 
     // Parameter block.
@@ -162,9 +164,16 @@ public:
 
     // Replies.
     TReplyResult ProcessInput();
-    // ProcessInput until something other than silence comes, for at most
-    // ReplyTimeLimit; rrNothing when the sampler stays silent that long.
+    // ProcessInput until something other than silence comes: messages for
+    // another program are passed over, but a sampler silent for the byte
+    // time-out, a Cancel of the owner or ReplyTimeLimit ends the wait with
+    // rrNothing or rrNothingAfterWait.
     TReplyResult WaitForReply();
+    // The last busy exchange was given up because the owner cancelled it.
+    bool Cancelled() const { return CancelledFlag; }
+    // After an edit that got no answer: one warning says so and what to
+    // check, unless the user gave the edit up himself.
+    void ReportUnanswered();
     bool ExpectHeader();
     bool ReadWord12(std::int32_t& value);
     bool ReadWord16(std::int32_t& value);
@@ -198,16 +207,18 @@ public:
 
 private:
     // BeginBusy for the life of the object, so that a port failure thrown
-    // through an exchange does not leave the busy count raised.
+    // through an exchange does not leave the busy count raised. Only inside
+    // one may the owner cancel a wait; the outermost one settles the input
+    // of an exchange that was cancelled.
     class TBusy {
     public:
-        explicit TBusy(TEpsOwner* owner);
+        explicit TBusy(TEps& eps);
         ~TBusy();
         TBusy(const TBusy&) = delete;
         TBusy& operator=(const TBusy&) = delete;
 
     private:
-        TEpsOwner* Owner;
+        TEps& Eps;
     };
 
     void SendByte(std::uint8_t byte);
@@ -259,8 +270,18 @@ private:
     void UpdateCommands();
     void UpdateView();
 
+    bool OwnerWantsWaiting();
+    void EndCancelledExchange();
+    void TakeOwedAnswer();
+
     TEpsOwner* Owner;
     TEpsDialogs* Dialogs;
+    // Nesting of TBusy.
+    int BusyDepth = 0;
+    bool CancelledFlag = false;
+    // A cancelled exchange may still be answered by a sampler that was busy
+    // with it.
+    bool AnswerOwed = false;
     // The range of the last data request: a download block must be this one.
     std::int32_t RequestedStart = 0;
     std::int32_t RequestedEnd = 0;

@@ -6,7 +6,7 @@
 #include "eps/Names.h"
 
 bool TEps::ReadConfiguration() {
-    TBusy busy(Owner);
+    TBusy busy(*this);
     const int current = Instrument;
     DebugWriteLn(DebugDevice, "## READ CFG ##  Queue=" + std::to_string(MidiIn->InputCount()));
     InstrumentPresent.fill(false);
@@ -57,7 +57,7 @@ void TEps::ReadInstrumentEntry(int instrument) {
 
 bool TEps::RenameInstrument(int instrument, std::string_view name) {
     DebugWriteLn(DebugDevice, "Start of rename");
-    TBusy busy(Owner);
+    TBusy busy(*this);
     const int current = Instrument;
     Instrument = instrument;
     const bool renamed = WriteInstrumentName(name);

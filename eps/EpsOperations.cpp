@@ -32,7 +32,7 @@ bool TEps::CheckConnection() {
 }
 
 bool TEps::CheckConnectionOnce(bool& retry) {
-    TBusy busy(Owner);
+    TBusy busy(*this);
     if (!MidiIn->Open()) {
         ShowConnectionFailure(neMidiIn);
         return false;
@@ -71,12 +71,16 @@ void TEps::SettleInput() {
     MidiIn->ClearInput();
 }
 
+// After a Cancel the user knows why there is no connection.
 TModalResult TEps::ShowConnectionFailure(NoEpsReason reason) {
-    return Dialogs != nullptr ? Dialogs->ShowConnectionFailure(reason) : mrCancel;
+    if (Dialogs == nullptr || MidiIn->Interrupted()) {
+        return mrCancel;
+    }
+    return Dialogs->ShowConnectionFailure(reason);
 }
 
 TOpenResult TEps::OpenWavesample(bool prepare) {
-    TBusy busy(Owner);
+    TBusy busy(*this);
     MidiIn->ClearInput();
     CloseWavesample();
     DebugWriteLn(DebugDevice, "## OPEN WS ##");
@@ -136,11 +140,16 @@ bool TEps::PrepareWorkArea() {
 
 void TEps::CloseWavesample() {
     if (WaveSampleOpen) {
+        TBusy busy(*this);
         DebugWriteLn(DebugDevice, "## CLOSE WS ##");
-        // A failed write is sent again whole by the next one.
-        PutWaveSampleParameters();
+        // A failed write is sent again whole by the next one. A sampler that
+        // did not answer it is told to close all the same, but not waited
+        // for a second time.
+        const bool answered = PutWaveSampleParameters() != wrUnanswered;
         SendCloseRequest();
-        ProcessInput();
+        if (answered) {
+            ProcessInput();
+        }
         WaveSampleOpen = false;
         UpdateCommands();
     }
@@ -148,12 +157,17 @@ void TEps::CloseWavesample() {
 }
 
 TWriteResult TEps::PutWaveSampleParameters() {
+    TBusy busy(*this);
     SendWaveSampleParametersHeader();
-    if (ProcessInput() != rrAck) {
-        return wrFailed;
+    TReplyResult reply = ProcessInput();
+    if (reply == rrAck) {
+        SendWaveSampleParameterData();
+        reply = ProcessInput();
     }
-    SendWaveSampleParameterData();
-    return ProcessInput() == rrAck ? wrWritten : wrFailed;
+    if (reply == rrAck) {
+        return wrWritten;
+    }
+    return IsUnanswered(reply) ? wrUnanswered : wrFailed;
 }
 
 void TEps::SetViewStart(std::int32_t sample) {
@@ -188,7 +202,7 @@ void TEps::RestoreFullView() {
 bool TEps::RefreshView() {
     bool fetched = true;
     {
-        TBusy busy(Owner);
+        TBusy busy(*this);
         NormalizeView();
         Zoomed = !(ViewStart == 0 && ViewEnd == LastSample + 1);
         if (!Zoomed && !FullViewStale) {

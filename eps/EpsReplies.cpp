@@ -36,7 +36,9 @@ void TraceLine(std::string_view text, std::int64_t number) {
 
 TReplyResult TEps::ProcessInput() {
     Trace("Proc.Inp ");
-    // A wait response makes this call listen on for the real answer.
+    // A wait response makes this call listen on for the real answer, for as
+    // long as the sampler keeps sending them up to the reply limit.
+    const auto giveUp = std::chrono::steady_clock::now() + ReplyTimeLimit;
     bool waited = false;
     for (;;) {
         if (!ExpectHeader()) {
@@ -56,6 +58,9 @@ TReplyResult TEps::ProcessInput() {
                 return *result;
             }
             waited = true;
+            if (std::chrono::steady_clock::now() >= giveUp) {
+                return rrNothingAfterWait;
+            }
             break;
         case mcInstrumentParameters:
             return ReadInstrumentParameters();
@@ -73,16 +78,16 @@ TReplyResult TEps::ProcessInput() {
     }
 }
 
+// A pass that heard nothing at once met a message for someone else and
+// listens on; one that waited out the byte time-out met silence.
 TReplyResult TEps::WaitForReply() {
-    TBusy busy(Owner);
+    TBusy busy(*this);
     const auto giveUp = std::chrono::steady_clock::now() + ReplyTimeLimit;
     for (;;) {
         const TReplyResult result = ProcessInput();
-        if (result != rrNothing && result != rrNothingAfterWait) {
+        if (!IsUnanswered(result) || MidiIn->TimedOut() || !MidiIn->StillWaiting() ||
+            std::chrono::steady_clock::now() >= giveUp) {
             return result;
-        }
-        if (std::chrono::steady_clock::now() >= giveUp) {
-            return rrNothing;
         }
     }
 }
@@ -300,6 +305,15 @@ bool TEps::AnnouncedBlockFits() const {
     }
     TraceLine("Block does not fit :", words);
     return false;
+}
+
+void TEps::ReportUnanswered() {
+    if (!Cancelled()) {
+        ShowWarning("The EPS/ASR did not answer.\n\nPlease check the Midi cabling, the Midi "
+                    "devices and the Channel in the Preferences dialog, and that the EPS/ASR is "
+                    "switched on.",
+                    mcDefault);
+    }
 }
 
 void TEps::ShowWarning(std::string_view text, TMessageCaption caption) {

@@ -19,3 +19,8 @@ enum TReplyResult {
     rrInstrumentParameters = 16, // the 323 instrument words came
     rrUnexpectedBlock = 17,      // a download block of another range than asked for
 };
+
+// No answer came at all, as opposed to one that refused.
+inline bool IsUnanswered(TReplyResult result) {
+    return result == rrNothing || result == rrNothingAfterWait;
+}

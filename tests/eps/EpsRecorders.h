@@ -30,6 +30,7 @@ public:
         ++ViewUpdates;
         Calls.push_back("UpdateView");
     }
+    bool ContinueWaiting() override { return ++WaitingCalls != CancelAtCall; }
 
     // Raised busy count; 0 whenever the engine is idle.
     int Busy = 0;
@@ -37,6 +38,9 @@ public:
     int CommandUpdates = 0;
     int ViewUpdates = 0;
     std::vector<std::string> Calls;
+    int WaitingCalls = 0;
+    // The call of ContinueWaiting that answers Cancel; 0 for none.
+    int CancelAtCall = 0;
 };
 
 class TRecordingDialogs : public TEpsDialogs {

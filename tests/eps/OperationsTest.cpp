@@ -409,19 +409,62 @@ TEST_F(SamplerTest, NormalizeReachesPastTheEndOnlyAsTheSamplerDecides) {
     EXPECT_NE(WaveSampleAt(1, 1).Data, before);
 }
 
-TEST_F(SamplerTest, SlowEditIsWaitedFor) {
-    TSamplerOptions options;
-    options.Timing.EditPerSample = std::chrono::microseconds(100);
-    options.Timing.WaitThreshold = std::chrono::milliseconds(50);
-    options.Timing.WaitInterval = std::chrono::milliseconds(50);
-    Restart(options);
-    OpenWaveSample(1, 1);
-    TData expected = WaveSampleAt(1, 1).Data;
-    TSampleEdits::Reverse(expected, 0, 10000);
+// Edits of about two seconds on 10000 samples, with wait responses every
+// 50 ms, on the kick drum, which is not opened: preparing its work area would
+// be slow too.
+class SlowEditTest : public SamplerTest {
+protected:
+    void SetUp() override {
+        TSamplerOptions options;
+        options.Timing.EditPerSample = std::chrono::microseconds(200);
+        options.Timing.WaitThreshold = std::chrono::milliseconds(50);
+        options.Timing.WaitInterval = std::chrono::milliseconds(50);
+        Start(options);
+        ASSERT_TRUE(Eps->CheckConnection());
+        Eps->Instrument = 1;
+        Eps->WaveSample = 1;
+        Expected = WaveSampleAt(1, 1).Data;
+        TSampleEdits::Reverse(Expected, 0, 10000);
+    }
+
+    TData Expected;
+};
+
+// The wait responses keep the wait going well past the silence limit.
+TEST_F(SlowEditTest, IsWaitedFor) {
+    Eps->MidiIn->ByteTimeout = 1;
     Eps->ReverseData(0, 10000);
-    // About a second of work, with wait responses on the way.
     EXPECT_EQ(Eps->WaitForReply(), rrAck);
-    EXPECT_EQ(WaveSampleAt(1, 1).Data, expected);
+    EXPECT_EQ(WaveSampleAt(1, 1).Data, Expected);
+}
+
+// The owner's Cancel ends the wait at once, as silence would; the sampler's
+// late answer to the cancelled edit is not taken for the next request's.
+TEST_F(SlowEditTest, CancelledEndsAtOnceAndItsLateAnswerIsPassedOver) {
+    Owner.CancelAtCall = Owner.WaitingCalls + 3;
+    Eps->ReverseData(0, 10000);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(IsUnanswered(Eps->WaitForReply()));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_TRUE(Eps->Cancelled());
+    EXPECT_EQ(Owner.Busy, 0);
+
+    EXPECT_TRUE(Eps->ReadConfiguration());
+    EXPECT_FALSE(Eps->Cancelled());
+    EXPECT_EQ(Eps->InstrumentName[1], "Drum Kit");
+    EXPECT_EQ(WaveSampleAt(1, 1).Data, Expected);
+}
+
+// A connection check the user gave up shows no dialog.
+TEST_F(SamplerTest, CancelledConnectionCheckAsksNothing) {
+    Sampler().SetFaults({.Silent = true});
+    Owner.CancelAtCall = 3;
+    EXPECT_FALSE(Eps->CheckConnection());
+    EXPECT_TRUE(Dialogs.Reasons.empty());
+    EXPECT_TRUE(Eps->Cancelled());
+    SettleSampler();
+    Sampler().SetFaults({});
+    EXPECT_TRUE(Eps->CheckConnection());
 }
 
 TEST_F(SamplerTest, PlayingUsesTheKeyInsideTheRange) {

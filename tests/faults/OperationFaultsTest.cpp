@@ -3,9 +3,11 @@
 // instrument. Each gives up within its bounds with a failure (a directory
 // that invents nothing), and the same operation works once the sampler
 // behaves again.
+#include <atomic>
 #include <tuple>
 
 #include "tests/faults/FaultFixture.h"
+#include "tests/support/Eventually.h"
 
 namespace {
 
@@ -97,6 +99,33 @@ INSTANTIATE_TEST_SUITE_P(Faults, OperationFaultTest,
                          ::testing::Combine(::testing::ValuesIn(AllOperations),
                                             ::testing::ValuesIn(AllFaults)),
                          CaseName);
+
+// However long the reply limit, an edit or a close that gets no answer at
+// all costs one byte time-out, whether the sampler is silent or answers on
+// another channel; the close request still goes out.
+TEST_F(FaultTest, UnansweredEditAndCloseCostOneSilence) {
+    Eps->ReplyTimeLimit = std::chrono::minutes(3);
+    for (TFaultKind fault : {fkSilent, fkOtherChannel}) {
+        SCOPED_TRACE(NameOf(fault));
+        ASSERT_TRUE(Eps->CheckConnection());
+        ASSERT_EQ(Eps->OpenWavesample(true), orOpened);
+        Sampler().SetFaults(FaultsOf(fault));
+        Eps->ClearData(0, 100);
+        TReplyResult reply = rrAck;
+        EXPECT_LT(Timed([&] { reply = Eps->WaitForReply(); }), std::chrono::seconds(2));
+        EXPECT_TRUE(IsUnanswered(reply));
+        std::atomic<bool> closed = false;
+        Sampler().SetLog([&closed](const std::string& line) {
+            if (line.rfind("Close", 0) == 0) {
+                closed = true;
+            }
+        });
+        EXPECT_LT(Timed([&] { Eps->CloseWavesample(); }), std::chrono::seconds(2));
+        EXPECT_TRUE(Eventually([&closed] { return closed.load(); }));
+        Heal();
+        Sampler().SetLog({});
+    }
+}
 
 // With the real byte time-out: a silent sampler costs one wait of 10 s.
 TEST_F(FaultTest, OpeningOnASilentSamplerGivesUpAfterTheByteTimeout) {
