@@ -9,6 +9,7 @@
 #include <QMessageBox>
 
 #include "app/Application.h"
+#include "app/BusyIndicator.h"
 #include "app/SettingsKey.h"
 #include "debug/DebugDevice.h"
 #include "dialogs/NoEpsForm.h"
@@ -189,13 +190,22 @@ QString TMainForm::DrivePart(const QString& folder) {
 void TMainForm::BeginBusy() {
     if (BusyCount++ == 0) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
+        BusyIndicator->Start();
     }
 }
 
 void TMainForm::EndBusy() {
     if (BusyCount > 0 && --BusyCount == 0) {
+        BusyIndicator->Stop();
         QApplication::restoreOverrideCursor();
     }
+}
+
+// The window repaints and takes the Cancel; the indicator refuses the rest
+// of the user's input.
+bool TMainForm::ContinueWaiting() {
+    QCoreApplication::processEvents();
+    return !BusyIndicator->Cancelled();
 }
 
 TModalResult TMainForm::ShowConnectionFailure(NoEpsReason reason) {

@@ -20,6 +20,7 @@ class QScrollBar;
 class QStatusBar;
 class QToolButton;
 class TAboutForm;
+class TBusyIndicator;
 class TGotoPrefForm;
 class TNoEpsForm;
 class TOpenWaveForm;
@@ -74,6 +75,9 @@ public:
     // The engine's calls back.
     void BeginBusy() override;
     void EndBusy() override;
+    // Serves the window's events while the engine waits; false once the
+    // user has cancelled the wait.
+    bool ContinueWaiting() override;
     void UpdateCommands() override;
     void UpdateView() override;
     TModalResult ShowConnectionFailure(NoEpsReason reason) override;
@@ -166,6 +170,8 @@ public:
     QScrollBar* ScrollBar = nullptr;
     QStatusBar* StatusBar = nullptr;
     TStatusPanels* StatusPanels = nullptr;
+    // At the right of the status bar while the window is busy.
+    TBusyIndicator* BusyIndicator = nullptr;
 
 protected:
     bool event(QEvent* event) override;

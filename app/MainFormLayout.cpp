@@ -15,6 +15,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "app/BusyIndicator.h"
 #include "app/ButtonGlyphs.h"
 #include "app/StatusPanels.h"
 #include "wave/WaveBox.h"
@@ -223,4 +224,7 @@ void TMainForm::CreateStatusBar() {
     // the hint is cleared.
     StatusBar->addWidget(StatusPanels, 1);
     connect(StatusPanels, &TStatusPanels::MouseDown, this, &TMainForm::StatusBarMouseDown);
+    // A permanent widget, so that a hint does not hide the Cancel button.
+    BusyIndicator = new TBusyIndicator;
+    StatusBar->addPermanentWidget(BusyIndicator);
 }

@@ -10,7 +10,9 @@ bool ChangePlaybackMode(TEps& eps, TEpsOwner& owner, TPBModeForm& form) {
     eps.WaveSampleParameters[wpPlaybackMode] = form.Mode;
     // A refusal leaves the sampler's block as it was; the next write sends
     // the whole block again.
-    eps.PutWaveSampleParameters();
+    if (eps.PutWaveSampleParameters() == wrUnanswered) {
+        eps.ReportUnanswered();
+    }
     owner.UpdateCommands();
     owner.UpdateView();
     return true;

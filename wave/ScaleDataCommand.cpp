@@ -17,7 +17,11 @@ bool ScaleSelection(TEps& eps, TScaleDataForm& form, std::int32_t first, std::in
     for (int i = 1; const auto node = form.GetNode(i); ++i) {
         eps.ScaleData(previousEnd + 1, node->Position + 1, previousLevel, node->Level, depth);
         // A refused segment shows in the data read back; the others go on.
-        eps.WaitForReply();
+        // Without any answer the rest is not sent, nor the view read back.
+        if (IsUnanswered(eps.WaitForReply())) {
+            eps.ReportUnanswered();
+            return true;
+        }
         previousEnd = node->Position;
         previousLevel = node->Level;
     }

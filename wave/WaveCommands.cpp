@@ -44,9 +44,14 @@ void TWaveCommands::NormalizeGainClick() {
     FinishEdit();
 }
 
-// A refusal is not reported here: it shows in the points read back.
+// A refusal is not reported here: it shows in the points read back. Without
+// any answer the view is left as it was; reading it back would only meet the
+// same silence.
 void TWaveCommands::FinishEdit() {
-    Eps.WaitForReply();
+    if (IsUnanswered(Eps.WaitForReply())) {
+        Eps.ReportUnanswered();
+        return;
+    }
     Eps.RefreshView();
 }
 
@@ -98,6 +103,8 @@ void TWaveCommands::SetLoopEndClick() {
 // The markers are drawn from the block, so nothing is read back.
 void TWaveCommands::SetMarker(int first, std::int32_t sample) {
     Eps.SetSampleAddress(first, std::max(sample, 0));
-    Eps.PutWaveSampleParameters();
+    if (Eps.PutWaveSampleParameters() == wrUnanswered) {
+        Eps.ReportUnanswered();
+    }
     Owner.UpdateView();
 }

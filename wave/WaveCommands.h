@@ -1,7 +1,8 @@
 // The edit and marker commands of the main window on the selection. The
 // edits are carried out by the sampler: each sends its request, waits for
 // the sampler's answer and reads the view back, so that the picture shows
-// what the sampler holds whether it agreed or not. The marker commands move
+// what the sampler holds whether it agreed or not; when no answer comes at
+// all it warns instead. The marker commands move
 // one of the four addresses of the parameter block to the selection, kept in
 // order with the others, and write the block back.
 #pragma once

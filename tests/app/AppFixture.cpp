@@ -34,6 +34,19 @@ TProgramWindows& TAppFixture::Start(const QString& firstArgument) {
     return *Windows;
 }
 
+TMainForm* TAppFixture::StartOnPiano() {
+    Store({{"MainForm/WelcomeShown", "1"}});
+    TMainForm* form = Start().MainForm.get();
+    return form->OpenWavesampleAt(0, 1) ? form : nullptr;
+}
+
+void TAppFixture::Select(TMainForm& form, std::int32_t first, std::int32_t last) {
+    form.SelStart = first;
+    form.SelEnd = last;
+    form.HasSelection = true;
+    form.UpdateCommands();
+}
+
 void TAppFixture::Stop() {
     if (Windows) {
         Windows->MainForm->close();

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QVariant>
 
+#include <cstdint>
 #include <map>
 #include <memory>
 
@@ -30,6 +31,11 @@ public:
 
     // Creates the program's windows and shows the main window.
     TProgramWindows& Start(const QString& firstArgument = {});
+    // Starts with the welcome shown before and opens the demo piano, its
+    // first wavesample; null when it did not open.
+    TMainForm* StartOnPiano();
+    // Selects first..last as a drag over the wave would.
+    static void Select(TMainForm& form, std::int32_t first, std::int32_t last);
     // Closes the main window as the user does (running its close handler)
     // and destroys the windows.
     void Stop();

@@ -24,6 +24,9 @@ public:
     template <typename TForm> TModalScript& Then(std::function<void(TForm*)> action) {
         Steps.push_back({TForm::staticMetaObject.className(),
                          [action](QWidget* widget) { action(qobject_cast<TForm*>(widget)); }});
+        // The window serves its events while it waits for the sampler, so
+        // the script may have run out of steps and stopped in between.
+        Timer.start();
         return *this;
     }
 

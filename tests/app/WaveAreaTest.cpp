@@ -54,9 +54,8 @@ class TWaveAreaTest : public QObject {
 private slots:
     void init() {
         Fixture = std::make_unique<TAppFixture>();
-        Fixture->Store({{"MainForm/WelcomeShown", "1"}});
-        Form = Fixture->Start().MainForm.get();
-        QVERIFY(Form->OpenWavesampleAt(Piano, 1));
+        Form = Fixture->StartOnPiano();
+        QVERIFY(Form != nullptr);
     }
     void cleanup() {
         Fixture->Stop();
@@ -98,7 +97,7 @@ private slots:
     // fades from just above unity to silence, the samples around it stay.
     void ScaleDataThroughTheMenuScalesTheSelection() {
         std::vector<std::int16_t> expected = PianoData();
-        Select(1000, 1999);
+        TAppFixture::Select(*Form, 1000, 1999);
         TModalScript script;
         script.Then<TScaleDataForm>([](TScaleDataForm* form) {
             const QPoint last(form->BoxRight, form->BoxTop + 20);
@@ -130,7 +129,7 @@ private slots:
     // sit just inside the red ones.
     void PlaybackModeThroughTheMenuShowsTheLoop() {
         QVERIFY(!HasColourAnywhere(Form->WaveBox->Picture(), TWavePicture::LoopMarkerColour));
-        Select(100, 199);
+        TAppFixture::Select(*Form, 100, 199);
         QVERIFY(!Form->SetLoopStartMenuItem->isEnabled());
 
         TModalScript script;
@@ -173,7 +172,7 @@ private slots:
     }
 
     void SpeedButtonsAndShortcutsReachTheView() {
-        Select(1000, 1999);
+        TAppFixture::Select(*Form, 1000, 1999);
         Form->SetWaveStartButton->click();
         QCOMPARE(Form->Eps->GetSampleAddress(wpSampleStart), 1000);
 
@@ -189,13 +188,6 @@ private slots:
     }
 
 private:
-    void Select(std::int32_t first, std::int32_t last) {
-        Form->SelStart = first;
-        Form->SelEnd = last;
-        Form->HasSelection = true;
-        Form->UpdateCommands();
-    }
-
     std::vector<std::int16_t> PianoData() {
         std::vector<std::int16_t> data;
         Fixture->Sampler->Sampler().Inspect(

@@ -1,0 +1,53 @@
+// The main window's part in a wait for the sampler. While the window is busy
+// it refuses the user's input to the windows that were on screen when the
+// wait began: the input is dropped, not kept for later, so that a click
+// meant for a window that has gone does not land on the one beneath once the
+// wait is over. Windows that open during the wait (the engine's dialogs)
+// take input as usual. After a second of waiting this strip shows in the
+// status bar with a Cancel button, which Escape presses too, and so does a
+// request to close the window.
+#pragma once
+
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include <vector>
+
+class QLabel;
+class QToolButton;
+
+class TBusyIndicator : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int ShowDelay = 1000;
+
+    explicit TBusyIndicator(QWidget* parent = nullptr);
+
+    // The busy span begins: input to the windows on screen is refused from
+    // now on, and the strip shows after ShowDelay milliseconds.
+    void Start();
+    // The busy span ends: input is taken again and the strip goes.
+    void Stop();
+    // The user asked to give the wait up since Start.
+    bool Cancelled() const { return CancelledFlag; }
+
+    QLabel* Text = nullptr;
+    QToolButton* CancelButton = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Appear();
+    void Cancel();
+    // The window that owns the receiver, following a pop-up menu to the
+    // window it drops from; null when it is not one of the frozen windows.
+    QWidget* FrozenWindowOf(const QObject* receiver) const;
+    static bool IsUserInput(const QEvent& event);
+
+    QTimer ShowTimer;
+    std::vector<QPointer<QWidget>> Frozen;
+    bool CancelledFlag = false;
+};

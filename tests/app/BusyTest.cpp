@@ -1,0 +1,266 @@
+// The main window while it waits for the sampler, on the built-in virtual
+// sampler made silent or answering on another channel: a failed edit ends
+// after one silence limit with one message and without reading the view
+// back, Cancel and Escape give an open, an edit and a view refresh up at
+// once, and what the user does to the window meanwhile is dropped.
+#include <QAction>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <atomic>
+#include <functional>
+
+#include "AppFixture.h"
+#include "app/Application.h"
+#include "app/BusyIndicator.h"
+#include "emulator/VirtualEpsPeer.h"
+#include "wave/WaveBox.h"
+
+namespace {
+
+constexpr int Piano = 0;
+// The byte time-out the failed edits run with, in seconds.
+constexpr int ShortSilence = 1;
+
+// Closes every modal window that opens and keeps what it said.
+class TModalWatcher : public QObject {
+public:
+    TModalWatcher() {
+        Timer.setInterval(10);
+        connect(&Timer, &QTimer::timeout, this, [this] { Poll(); });
+        Timer.start();
+    }
+
+    QStringList Seen;
+
+private:
+    void Poll() {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr || !modal->isVisible()) {
+            return;
+        }
+        const auto* box = qobject_cast<QMessageBox*>(modal);
+        Seen << (box != nullptr ? box->text() : QString(modal->metaObject()->className()));
+        modal->close();
+    }
+
+    QTimer Timer;
+};
+
+// Acts once, the first time the main window is found busy.
+class TWhileBusy : public QObject {
+public:
+    TWhileBusy(const TMainForm& form, std::function<bool()> ready, std::function<void()> act)
+        : Form(form), Ready(std::move(ready)), Act(std::move(act)) {
+        Timer.setInterval(10);
+        connect(&Timer, &QTimer::timeout, this, [this] { Poll(); });
+        Timer.start();
+    }
+
+    bool Acted = false;
+
+private:
+    void Poll() {
+        if (Form.BusyCount > 0 && Ready()) {
+            Timer.stop();
+            Acted = true;
+            Act();
+        }
+    }
+
+    const TMainForm& Form;
+    std::function<bool()> Ready;
+    std::function<void()> Act;
+    QTimer Timer;
+};
+
+enum TCommand { cmClear, cmReverse, cmFadeOut, cmNormalize, cmSampleStart, cmSampleEnd };
+
+QAction* ItemOf(const TMainForm& form, int command) {
+    switch (command) {
+    case cmClear:
+        return form.ClearDataMenuItem;
+    case cmReverse:
+        return form.ReverseDataMenuItem;
+    case cmFadeOut:
+        return form.FadeOutMenuItem;
+    case cmNormalize:
+        return form.NormalizeGainMenuItem;
+    case cmSampleStart:
+        return form.SetSampleStartMenuItem;
+    default:
+        return form.SetSampleEndMenuItem;
+    }
+}
+
+enum TWork { wkOpen, wkEdit, wkViewRefresh };
+
+} // namespace
+
+class TBusyTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        Fixture = std::make_unique<TAppFixture>();
+        Form = Fixture->StartOnPiano();
+        QVERIFY(Form != nullptr);
+        Fixture->Sampler->Sampler().SetLog([this](const std::string& line) {
+            if (line.rfind("GetWaveSample", 0) == 0) {
+                ++ViewRequests;
+            }
+        });
+        TAppFixture::Select(*Form, 1000, 1999);
+    }
+    void cleanup() {
+        Heal();
+        Fixture->Sampler->Sampler().SetLog({});
+        Fixture->Stop();
+        Fixture.reset();
+    }
+
+    void FailedEditEndsAfterTheSilenceLimitWithOneMessage_data() {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<bool>("otherChannel");
+        QTest::newRow("clear, silent") << int(cmClear) << false;
+        QTest::newRow("reverse, other channel") << int(cmReverse) << true;
+        QTest::newRow("fade out, silent") << int(cmFadeOut) << false;
+        QTest::newRow("normalize, other channel") << int(cmNormalize) << true;
+        QTest::newRow("sample start, silent") << int(cmSampleStart) << false;
+        QTest::newRow("sample end, other channel") << int(cmSampleEnd) << true;
+    }
+    void FailedEditEndsAfterTheSilenceLimitWithOneMessage() {
+        QFETCH(int, command);
+        QFETCH(bool, otherChannel);
+        Form->Eps->MidiIn->ByteTimeout = ShortSilence;
+        Fixture->Sampler->Sampler().SetFaults(otherChannel ? TSamplerFaults{.ReplyChannel = 9}
+                                                           : TSamplerFaults{.Silent = true});
+        ViewRequests = 0;
+        TModalWatcher watcher;
+        QElapsedTimer clock;
+        clock.start();
+        ItemOf(*Form, command)->trigger();
+        QVERIFY(clock.elapsed() < 2 * ShortSilence * 1000);
+        QTest::qWait(50);
+        QCOMPARE(watcher.Seen.size(), 1);
+        QVERIFY(watcher.Seen[0].contains("did not answer"));
+        QVERIFY(watcher.Seen[0].contains("Channel in the Preferences"));
+        QCOMPARE(int(ViewRequests), 0);
+
+        // Nothing of the failed exchange is left to spoil the next one.
+        Heal();
+        QVERIFY(Form->OpenWavesampleAt(Piano, 1));
+        TAppFixture::Select(*Form, 1000, 1999);
+        Form->ClearDataMenuItem->trigger();
+        QVERIFY(PianoSample(1500) == 0);
+        QCOMPARE(watcher.Seen.size(), 1);
+    }
+
+    void CancelGivesTheWaitUpAtOnce_data() {
+        QTest::addColumn<int>("work");
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("open, Cancel") << int(wkOpen) << false;
+        QTest::newRow("edit, Escape") << int(wkEdit) << true;
+        QTest::newRow("view refresh, Cancel") << int(wkViewRefresh) << false;
+    }
+    void CancelGivesTheWaitUpAtOnce() {
+        QFETCH(int, work);
+        QFETCH(bool, escape);
+        // The real silence limit, which the Cancel must cut short.
+        QCOMPARE(Form->Eps->MidiIn->ByteTimeout, 10);
+        Fixture->Sampler->Sampler().SetFaults({.Silent = true});
+        TModalWatcher watcher;
+        TWhileBusy canceller(
+            *Form, [this] { return Form->BusyIndicator->isVisible(); },
+            [this, escape] {
+                if (escape) {
+                    QTest::keyClick(Form, Qt::Key_Escape);
+                } else {
+                    QTest::mouseClick(Form->BusyIndicator->CancelButton, Qt::LeftButton);
+                }
+            });
+        QElapsedTimer clock;
+        clock.start();
+        switch (work) {
+        case wkOpen:
+            QVERIFY(!Form->OpenWavesampleAt(Piano, 1));
+            break;
+        case wkEdit:
+            Form->ClearDataMenuItem->trigger();
+            break;
+        default:
+            Form->ZoomInMenuItem->trigger();
+            break;
+        }
+        QVERIFY(canceller.Acted);
+        QVERIFY(clock.elapsed() < 5000);
+        QTest::qWait(50);
+        QVERIFY2(watcher.Seen.isEmpty(), qPrintable(watcher.Seen.join(", ")));
+        QCOMPARE(Form->BusyCount, 0);
+        QVERIFY(!Form->BusyIndicator->isVisible());
+
+        Heal();
+        QVERIFY(Form->OpenWavesampleAt(Piano, 1));
+        QVERIFY(Form->Eps->RefreshView());
+    }
+
+    // A drag over the wave, a scale shortcut and a speed button, all while
+    // the window waits: none of them takes effect, then or later.
+    void InputWhileBusyIsDropped() {
+        Form->Eps->MidiIn->ByteTimeout = ShortSilence;
+        Fixture->Sampler->Sampler().SetFaults({.Silent = true});
+        const int scale = Form->VScale;
+        QCOMPARE(scale, 8);
+        TModalWatcher watcher;
+        TWhileBusy user(
+            *Form, [] { return true; },
+            [this] {
+                const QPoint row(10, Form->WaveBox->height() / 2);
+                QTest::mousePress(Form->WaveBox, Qt::LeftButton, {}, row);
+                QTest::mouseMove(Form->WaveBox, row + QPoint(100, 0));
+                QTest::mouseRelease(Form->WaveBox, Qt::LeftButton, {}, row + QPoint(100, 0));
+                QTest::keyClick(Form, Qt::Key_5, Qt::ControlModifier);
+                QTest::mouseClick(Form->ScaleButtons[3], Qt::LeftButton);
+            });
+        Form->ReverseDataMenuItem->trigger();
+        QTest::qWait(50);
+        QVERIFY(user.Acted);
+        QCOMPARE(watcher.Seen.size(), 1);
+        QCOMPARE(Form->SelStart, 1000);
+        QCOMPARE(Form->SelEnd, 1999);
+        QCOMPARE(Form->VScale, scale);
+
+        // Once the wait is over the window takes input again.
+        QTest::mouseClick(Form->ScaleButtons[3], Qt::LeftButton);
+        QCOMPARE(Form->VScale, 5);
+    }
+
+private:
+    void Heal() {
+        QVERIFY(Fixture->Sampler->Sampler().WaitUntilIdle());
+        Fixture->Sampler->Sampler().SetFaults({});
+    }
+
+    std::int16_t PianoSample(std::size_t index) {
+        std::int16_t sample = 0;
+        Fixture->Sampler->Sampler().Inspect([&](TSamplerModel& memory) {
+            sample = memory.Instrument(Piano)->WaveSample(1)->Data.at(index);
+        });
+        return sample;
+    }
+
+    std::unique_ptr<TAppFixture> Fixture;
+    TMainForm* Form = nullptr;
+    std::atomic<int> ViewRequests = 0;
+};
+
+int main(int argc, char** argv) {
+    TApplication application(argc, argv);
+    TBusyTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "BusyTest.moc"
