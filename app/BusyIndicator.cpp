@@ -14,7 +14,6 @@ TBusyIndicator::TBusyIndicator(QWidget* parent) : QWidget(parent) {
     Text = new QLabel("Waiting for the EPS/ASR...");
     CancelButton = new QToolButton;
     CancelButton->setText("Cancel");
-    CancelButton->setAutoRaise(true);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(4, 0, 0, 0);
     layout->setSpacing(4);
@@ -46,8 +45,15 @@ void TBusyIndicator::Stop() {
     hide();
 }
 
-// A dialog the engine opened in the middle of the wait covers the window, so
-// the strip waits until it has been answered.
+void TBusyIndicator::SetAside() {
+    if (isVisible() || ShowTimer.isActive()) {
+        hide();
+        ShowTimer.start();
+    }
+}
+
+// A dialog opened in the middle of the wait covers the window, so the strip
+// waits until it has been answered.
 void TBusyIndicator::Appear() {
     const QWidget* modal = QApplication::activeModalWidget();
     if (modal != nullptr && FrozenWindowOf(modal) == nullptr) {

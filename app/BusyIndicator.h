@@ -30,6 +30,9 @@ public:
     void Start();
     // The busy span ends: input is taken again and the strip goes.
     void Stop();
+    // A dialog comes up in the middle of the wait: the strip goes, and comes
+    // back a little after the dialog has been answered if the wait goes on.
+    void SetAside();
     // The user asked to give the wait up since Start.
     bool Cancelled() const { return CancelledFlag; }
 

@@ -36,14 +36,15 @@ Qt::WindowStates WindowStateOf(int number) {
     }
 }
 
-// While the engine waits for the sampler the hourglass shows; a dialog it
-// opens in between must get the ordinary pointer back, or the user would
-// think the dialog busy too.
+// While the engine waits for the sampler the hourglass and the waiting strip
+// show; a dialog it opens in between must get the ordinary pointer back and
+// the strip set aside, or the user would think the dialog busy too.
 class TDialogCursor {
 public:
-    explicit TDialogCursor(bool busy) : Busy(busy) {
+    TDialogCursor(bool busy, TBusyIndicator& indicator) : Busy(busy) {
         if (Busy) {
             QApplication::setOverrideCursor(Qt::ArrowCursor);
+            indicator.SetAside();
         }
     }
     ~TDialogCursor() {
@@ -209,12 +210,12 @@ bool TMainForm::ContinueWaiting() {
 }
 
 TModalResult TMainForm::ShowConnectionFailure(NoEpsReason reason) {
-    TDialogCursor cursor(BusyCount > 0);
+    TDialogCursor cursor(BusyCount > 0, *BusyIndicator);
     return Dialogs.NoEpsForm->Execute(reason);
 }
 
 void TMainForm::ShowWarning(std::string_view text, TMessageCaption caption) {
-    TDialogCursor cursor(BusyCount > 0);
+    TDialogCursor cursor(BusyCount > 0, *BusyIndicator);
     const QString title = caption == mcEmpty ? QString() : QApplication::applicationDisplayName();
     QMessageBox::warning(this, title, QString::fromLatin1(text.data(), qsizetype(text.size())));
 }

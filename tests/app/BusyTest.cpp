@@ -35,12 +35,17 @@ public:
     }
 
     QStringList Seen;
+    // Looks at the program while the window is up.
+    std::function<void()> Inspect;
 
 private:
     void Poll() {
         QWidget* modal = QApplication::activeModalWidget();
         if (modal == nullptr || !modal->isVisible()) {
             return;
+        }
+        if (Inspect) {
+            Inspect();
         }
         const auto* box = qobject_cast<QMessageBox*>(modal);
         Seen << (box != nullptr ? box->text() : QString(modal->metaObject()->className()));
@@ -205,6 +210,22 @@ private slots:
         Heal();
         QVERIFY(Form->OpenWavesampleAt(Piano, 1));
         QVERIFY(Form->Eps->RefreshView());
+    }
+
+    // The connection dialog comes while the window is busy; the strip that
+    // says the program waits for the sampler stays out of its way.
+    void DialogInTheMiddleOfAWaitSetsTheStripAside() {
+        Form->Eps->MidiIn->ByteTimeout = 2;
+        Fixture->Sampler->Sampler().SetFaults({.Silent = true});
+        TWhileBusy strip(
+            *Form, [this] { return Form->BusyIndicator->isVisible(); }, [] {});
+        TModalWatcher watcher;
+        bool stripWithDialog = true;
+        watcher.Inspect = [&] { stripWithDialog = Form->BusyIndicator->isVisible(); };
+        QVERIFY(!Form->OpenWavesampleAt(Piano, 1));
+        QVERIFY(strip.Acted);
+        QCOMPARE(watcher.Seen, QStringList{"TNoEpsForm"});
+        QVERIFY(!stripWithDialog);
     }
 
     // A drag over the wave, a scale shortcut and a speed button, all while
