@@ -3,7 +3,8 @@
 // learns: the current instrument and wavesample, their parameter blocks, the
 // directory of the sampler, the display points of the view and the block
 // buffer of a transfer. Used from the GUI thread only; every exchange blocks
-// until the sampler has answered or fallen silent.
+// until the sampler has answered or fallen silent, or the owner cancels it
+// from the calls it gets meanwhile to serve its window.
 //
 // Failures are results, never exceptions, except the ports' own hard
 // failures (EMidiError), which leave the engine and reach the program's
@@ -43,7 +44,8 @@ public:
     using TViewPoints = std::array<std::int32_t, ViewPointCount>;
 
     // Both may be null: the engine then works without busy indicator, redraw
-    // or dialogs, and a connection failure counts as Cancel.
+    // or dialogs, nothing cancels a wait, and a connection failure counts as
+    // Cancel.
     explicit TEps(TEpsOwner* owner = nullptr, TEpsDialogs* dialogs = nullptr);
     ~TEps();
     TEps(const TEps&) = delete;
