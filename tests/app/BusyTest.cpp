@@ -25,61 +25,70 @@ constexpr int Piano = 0;
 // The byte time-out the failed edits run with, in seconds.
 constexpr int ShortSilence = 1;
 
-// Closes every modal window that opens and keeps what it said.
-class TModalWatcher : public QObject {
+// Calls step every 10 ms, also while the window serves its events during a
+// wait, until step answers true.
+class TPoller : public QObject {
 public:
-    TModalWatcher() {
+    explicit TPoller(std::function<bool()> step) : Step(std::move(step)) {
         Timer.setInterval(10);
-        connect(&Timer, &QTimer::timeout, this, [this] { Poll(); });
+        connect(&Timer, &QTimer::timeout, this, [this] {
+            if (Step()) {
+                Timer.stop();
+            }
+        });
         Timer.start();
     }
 
+private:
+    std::function<bool()> Step;
+    QTimer Timer;
+};
+
+// Closes every modal window that opens and keeps what it said.
+class TModalWatcher {
+public:
     QStringList Seen;
     // Looks at the program while the window is up.
     std::function<void()> Inspect;
 
 private:
-    void Poll() {
+    bool Poll() {
         QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr || !modal->isVisible()) {
-            return;
+        if (modal != nullptr && modal->isVisible()) {
+            if (Inspect) {
+                Inspect();
+            }
+            const auto* box = qobject_cast<QMessageBox*>(modal);
+            Seen << (box != nullptr ? box->text() : QString(modal->metaObject()->className()));
+            modal->close();
         }
-        if (Inspect) {
-            Inspect();
-        }
-        const auto* box = qobject_cast<QMessageBox*>(modal);
-        Seen << (box != nullptr ? box->text() : QString(modal->metaObject()->className()));
-        modal->close();
+        return false;
     }
 
-    QTimer Timer;
+    TPoller Poller{[this] { return Poll(); }};
 };
 
-// Acts once, the first time the main window is found busy.
-class TWhileBusy : public QObject {
+// Acts once, the first time the main window is found busy and ready.
+class TWhileBusy {
 public:
     TWhileBusy(const TMainForm& form, std::function<bool()> ready, std::function<void()> act)
-        : Form(form), Ready(std::move(ready)), Act(std::move(act)) {
-        Timer.setInterval(10);
-        connect(&Timer, &QTimer::timeout, this, [this] { Poll(); });
-        Timer.start();
-    }
+        : Form(form), Ready(std::move(ready)), Act(std::move(act)) {}
 
     bool Acted = false;
 
 private:
-    void Poll() {
-        if (Form.BusyCount > 0 && Ready()) {
-            Timer.stop();
-            Acted = true;
+    bool Poll() {
+        Acted = Form.BusyCount > 0 && Ready();
+        if (Acted) {
             Act();
         }
+        return Acted;
     }
 
     const TMainForm& Form;
     std::function<bool()> Ready;
     std::function<void()> Act;
-    QTimer Timer;
+    TPoller Poller{[this] { return Poll(); }};
 };
 
 enum TCommand { cmClear, cmReverse, cmFadeOut, cmNormalize, cmSampleStart, cmSampleEnd };
