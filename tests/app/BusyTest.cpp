@@ -1,8 +1,8 @@
 // The main window while it waits for the sampler, on the built-in virtual
 // sampler made silent or answering on another channel: a failed edit ends
 // after one silence limit with one message and without reading the view
-// back, Cancel and Escape give an open, an edit and a view refresh up at
-// once, and what the user does to the window meanwhile is dropped.
+// back, Cancel, Escape and a close request give an open, an edit and a view
+// refresh up at once, and what the user does to the window meanwhile is dropped.
 #include <QAction>
 #include <QElapsedTimer>
 #include <QMessageBox>
@@ -111,6 +111,8 @@ QAction* ItemOf(const TMainForm& form, int command) {
 }
 
 enum TWork { wkOpen, wkEdit, wkViewRefresh };
+// How the user gives a wait up.
+enum TCancelling { caButton, caEscape, caClose };
 
 } // namespace
 
@@ -175,25 +177,32 @@ private slots:
 
     void CancelGivesTheWaitUpAtOnce_data() {
         QTest::addColumn<int>("work");
-        QTest::addColumn<bool>("escape");
-        QTest::newRow("open, Cancel") << int(wkOpen) << false;
-        QTest::newRow("edit, Escape") << int(wkEdit) << true;
-        QTest::newRow("view refresh, Cancel") << int(wkViewRefresh) << false;
+        QTest::addColumn<int>("how");
+        QTest::newRow("open, Cancel") << int(wkOpen) << int(caButton);
+        QTest::newRow("edit, Escape") << int(wkEdit) << int(caEscape);
+        QTest::newRow("edit, close request") << int(wkEdit) << int(caClose);
+        QTest::newRow("view refresh, Cancel") << int(wkViewRefresh) << int(caButton);
     }
     void CancelGivesTheWaitUpAtOnce() {
         QFETCH(int, work);
-        QFETCH(bool, escape);
+        QFETCH(int, how);
         // The real silence limit, which the Cancel must cut short.
         QCOMPARE(Form->Eps->MidiIn->ByteTimeout, 10);
         Fixture->Sampler->Sampler().SetFaults({.Silent = true});
         TModalWatcher watcher;
         TWhileBusy canceller(
             *Form, [this] { return Form->BusyIndicator->isVisible(); },
-            [this, escape] {
-                if (escape) {
-                    QTest::keyClick(Form, Qt::Key_Escape);
-                } else {
+            [this, how] {
+                switch (how) {
+                case caButton:
                     QTest::mouseClick(Form->BusyIndicator->CancelButton, Qt::LeftButton);
+                    break;
+                case caEscape:
+                    QTest::keyClick(Form, Qt::Key_Escape);
+                    break;
+                default:
+                    QVERIFY(!Form->close());
+                    break;
                 }
             });
         QElapsedTimer clock;
@@ -215,6 +224,7 @@ private slots:
         QVERIFY2(watcher.Seen.isEmpty(), qPrintable(watcher.Seen.join(", ")));
         QCOMPARE(Form->BusyCount, 0);
         QVERIFY(!Form->BusyIndicator->isVisible());
+        QVERIFY(Form->isVisible());
 
         Heal();
         QVERIFY(Form->OpenWavesampleAt(Piano, 1));
