@@ -113,8 +113,7 @@ void TMainForm::ReadSettings() {
                 key.ReadInteger(MainFormSection, "Height", 435));
     setWindowState(WindowStateOf(key.ReadInteger(MainFormSection, "WindowState", wsMaximized)));
     // The ports open on first use, with these devices.
-    Eps->MidiIn->DeviceID = key.ReadInteger(PreferencesSection, "MidiIn", 0);
-    Eps->MidiOut->DeviceID = key.ReadInteger(PreferencesSection, "MidiOut", 0);
+    SavedDevices.Read(key, *Eps);
     Eps->MidiOut->SetChannel(key.ReadInteger(PreferencesSection, "Channel", 1));
     Eps->SetBlockSize(key.ReadInteger(PreferencesSection, "BlockSize", MinBlockSize));
     Eps->SetDelay(key.ReadInteger(PreferencesSection, "Delay", 0));
@@ -134,6 +133,12 @@ void TMainForm::showEvent(QShowEvent* event) {
 void TMainForm::FormShow() {
     if (TSettingsKey().ReadInteger(FirstStartSection, FirstStartValue, 0) == 0) {
         QMetaObject::invokeMethod(GotoPrefMenuItem, &QAction::trigger, Qt::QueuedConnection);
+    }
+    // Rather than another device quietly taking its place.
+    if (const QString missing = SavedDevices.MissingText(); !missing.isEmpty()) {
+        QMetaObject::invokeMethod(
+            this, [this, missing] { QMessageBox::warning(this, "MIDI Device Missing", missing); },
+            Qt::QueuedConnection);
     }
 }
 
@@ -171,8 +176,7 @@ void TMainForm::WriteSettings() {
         key.WriteInteger(MainFormSection, "Width", geometry().width());
         key.WriteInteger(MainFormSection, "Height", geometry().height());
     }
-    key.WriteInteger(PreferencesSection, "MidiIn", Eps->MidiIn->DeviceID);
-    key.WriteInteger(PreferencesSection, "MidiOut", Eps->MidiOut->DeviceID);
+    SavedDevices.Write(key, *Eps);
     key.WriteInteger(PreferencesSection, "Channel", Eps->MidiOut->Channel());
     key.WriteInteger(PreferencesSection, "BlockSize", Eps->BlockSize());
     key.WriteInteger(PreferencesSection, "Delay", Eps->Delay());

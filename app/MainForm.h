@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "app/SavedDevices.h"
 #include "eps/Eps.h"
 #include "wave/WaveViewState.h"
 
@@ -209,5 +210,7 @@ private:
     static QString SeparatorHintUnderMouse();
 
     TMainFormDialogs Dialogs;
+    // The MIDI devices of the settings, found again by their names.
+    TSavedDevices SavedDevices;
     bool Shown = false;
 };

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
@@ -161,12 +162,43 @@ private slots:
         QCOMPARE(Fixture->Stored("MainForm/Width").toString(), QString("640"));
         QCOMPARE(Fixture->Stored("MainForm/Height").toString(), QString("480"));
         QCOMPARE(Fixture->Stored("Preferences/MidiIn").toString(), QString("0"));
+        QCOMPARE(Fixture->Stored("Preferences/MidiInName").toString(), QString("Virtual EPS"));
         QCOMPARE(Fixture->Stored("Preferences/MidiOut").toString(), QString("0"));
+        QCOMPARE(Fixture->Stored("Preferences/MidiOutName").toString(), QString("Virtual EPS"));
         QCOMPARE(Fixture->Stored("Preferences/Channel").toString(), QString("7"));
         QCOMPARE(Fixture->Stored("Preferences/BlockSize").toString(), QString("2000"));
         QCOMPARE(Fixture->Stored("Preferences/Delay").toString(), QString("40"));
         QCOMPARE(Fixture->Stored("Preferences/UploadDownloadPath").toString(),
                  QString("c:\\waves"));
+    }
+
+    // Saved devices are found by their names wherever their numbers moved;
+    // one that is gone is named at the start and kept in the settings for
+    // when it is back, and no other device takes its place.
+    void SavedDevicesAreFoundByTheirNames() {
+        Fixture->Store({{"MainForm/WelcomeShown", "1"},
+                        {"Preferences/MidiIn", "5"},
+                        {"Preferences/MidiInName", "Virtual EPS"},
+                        {"Preferences/MidiOut", "0"},
+                        {"Preferences/MidiOutName", "USB MIDI Interface"}});
+        TModalScript script;
+        QString warning;
+        script.Then<QMessageBox>([&](QMessageBox* box) {
+            warning = box->text();
+            box->accept();
+        });
+        TMainForm& form = *Fixture->Start().MainForm;
+        QVERIFY2(script.Finished(), qPrintable(script.Failure));
+        QVERIFY2(warning.startsWith("The MIDI output device \"USB MIDI Interface\" is not "
+                                    "connected."),
+                 qPrintable(warning));
+        QCOMPARE(form.Eps->MidiIn->DeviceID, 0);
+        QCOMPARE(form.Eps->MidiOut->DeviceID, -1);
+        Fixture->Stop();
+        QCOMPARE(Fixture->Stored("Preferences/MidiIn").toString(), QString("0"));
+        QCOMPARE(Fixture->Stored("Preferences/MidiOut").toString(), QString("0"));
+        QCOMPARE(Fixture->Stored("Preferences/MidiOutName").toString(),
+                 QString("USB MIDI Interface"));
     }
 
     void ClosingMaximizedKeepsTheNormalBounds() {
