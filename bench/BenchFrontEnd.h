@@ -39,6 +39,7 @@ public:
         BeganAt = TClock::now();
     }
     void ShowProgress(float, float) override {}
+    void ShowStall(int) override {}
     void EndTransfer() override {
         EndedAt = TClock::now();
         EndedCpu = ProcessSeconds();
