@@ -200,8 +200,6 @@ private:
     void FormClose();
     void WriteSettings();
 
-    // The steps of opening that come before the choice of a wavesample.
-    bool PrepareToOpen();
     // Opens the engine's current wavesample, offering the original when it
     // is a parameters-only copy.
     bool OpenChosenWavesample();

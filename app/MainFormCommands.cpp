@@ -163,16 +163,10 @@ void TMainForm::ClearSelection() {
     UpdateView();
 }
 
-bool TMainForm::PrepareToOpen() {
-    if (!Eps->CheckConnection()) {
-        return false;
-    }
-    Eps->CloseWavesample();
-    ClearSelection();
-    return true;
-}
-
+// The open wavesample stays open until another is chosen: a user who
+// cancels the browser keeps it, with its selection.
 bool TMainForm::OpenChosenWavesample() {
+    ClearSelection();
     TOpenResult result = Eps->OpenWavesample(true);
     if (result == orCopy) {
         const int original = HighByte(Eps->WaveSampleParameters[wpCopyOf]);
@@ -190,7 +184,7 @@ bool TMainForm::OpenChosenWavesample() {
 
 // Until a wavesample opens, the browser comes back; Cancel there gives up.
 void TMainForm::OpenWavesampleClick() {
-    if (!PrepareToOpen()) {
+    if (!Eps->CheckConnection()) {
         return;
     }
     while (Dialogs.OpenWaveForm->Execute(owOpen) == mrOk) {
@@ -201,7 +195,7 @@ void TMainForm::OpenWavesampleClick() {
 }
 
 bool TMainForm::OpenWavesampleAt(int instrument, int waveSample) {
-    if (!PrepareToOpen()) {
+    if (!Eps->CheckConnection()) {
         return false;
     }
     Eps->Instrument = instrument;

@@ -59,6 +59,10 @@ public:
     int Instrument = 0;
     int WaveSample = 1;
     bool WaveSampleOpen = false;
+    // Where the open wavesample is: the browser may set Instrument and
+    // WaveSample to another before the open one is closed.
+    int OpenInstrument = 0;
+    int OpenWaveSample = 1;
     TWaveSampleBlock WaveSampleParameters{};
     // Index of the last sample of the open wavesample.
     std::int32_t LastSample = 0;

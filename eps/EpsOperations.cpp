@@ -93,6 +93,8 @@ TOpenResult TEps::OpenWavesample(bool prepare) {
     if (prepare && result == orOpened) {
         RefreshView();
         WaveSampleOpen = true;
+        OpenInstrument = Instrument;
+        OpenWaveSample = WaveSample;
     } else {
         WaveSampleOpen = false;
     }
@@ -141,6 +143,19 @@ bool TEps::PrepareWorkArea() {
 void TEps::CloseWavesample() {
     if (WaveSampleOpen) {
         TBusy busy(*this);
+        // Its parameters go back to where they came from, whatever the
+        // current wavesample is now.
+        struct TAddressed {
+            TEps& Eps;
+            const int Instrument = Eps.Instrument;
+            const int WaveSample = Eps.WaveSample;
+            ~TAddressed() {
+                Eps.Instrument = Instrument;
+                Eps.WaveSample = WaveSample;
+            }
+        } current{*this};
+        Instrument = OpenInstrument;
+        WaveSample = OpenWaveSample;
         DebugWriteLn(DebugDevice, "## CLOSE WS ##");
         // A failed write is sent again whole by the next one. A sampler that
         // did not answer it is told to close all the same, but not waited

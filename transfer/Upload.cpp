@@ -39,22 +39,13 @@ bool TUpload::Prepare() {
     if (!Eps.CheckConnection()) {
         return false;
     }
-    const int openInstrument = Eps.Instrument;
-    const int openWaveSample = Eps.WaveSample;
     if (!OpenFile() || !FrontEnd.ChooseTarget(tdUpload)) {
         return false;
     }
     // Closed only once the user has chosen: a cancelled choice keeps the
-    // open wavesample. The browser has set the target, so the open one is
-    // named again for its close.
-    const int targetInstrument = Eps.Instrument;
-    const int targetWaveSample = Eps.WaveSample;
-    Eps.Instrument = openInstrument;
-    Eps.WaveSample = openWaveSample;
+    // open wavesample.
     Eps.CloseWavesample();
     FrontEnd.ClearSelection();
-    Eps.Instrument = targetInstrument;
-    Eps.WaveSample = targetWaveSample;
     return true;
 }
 

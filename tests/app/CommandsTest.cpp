@@ -215,6 +215,19 @@ private slots:
         QVERIFY(Form->CloseWavesampleMenuItem->isEnabled());
     }
 
+    // Cancel in the browser keeps the open wavesample and its selection.
+    void OpenCancelledKeepsTheOpenWavesample() {
+        QVERIFY(Form->OpenWavesampleAt(Piano, 1));
+        Select(5, 6);
+        TModalScript script;
+        script.Then<TOpenWaveForm>([](TOpenWaveForm* browser) { browser->CancelButton->click(); });
+        Form->OpenWavesampleMenuItem->trigger();
+        QVERIFY2(script.Finished(), qPrintable(script.Failure));
+        QVERIFY(Form->Eps->WaveSampleOpen);
+        QVERIFY(Form->HasSelection);
+        QVERIFY(Form->CloseWavesampleMenuItem->isEnabled());
+    }
+
     // Declining the copy leads back to the browser; Cancel there leaves
     // nothing open, not even the wavesample open before.
     void DecliningTheCopyShowsTheBrowserAgain() {
