@@ -36,9 +36,10 @@ constexpr int ButtonGap = 8;
 } // namespace
 
 // A menu's own hint shows while it is open and nothing in it is highlighted.
+// Its title in the menu bar has none: the bar keeps the title highlighted
+// after Escape, and its hint would stay on after the menu has gone.
 QMenu* TMainForm::AddMenu(const QString& caption, const QString& hint) {
     QMenu* menu = menuBar()->addMenu(caption);
-    menu->menuAction()->setStatusTip(hint);
     connect(menu, &QMenu::aboutToShow, this, [this, hint] { AppHint(hint); });
     connect(menu, &QMenu::aboutToHide, this, [this] { AppHint({}); });
     return menu;
