@@ -3,8 +3,8 @@
 // hands the engine, renaming and re-reading while it is open.
 #include <QAction>
 #include <QContextMenuEvent>
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
