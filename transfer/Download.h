@@ -9,6 +9,7 @@
 #include <string>
 
 #include "transfer/Transfer.h"
+#include "transfer/WaveFile.h"
 
 class TDownload : public TTransfer {
 public:
@@ -33,6 +34,7 @@ private:
     // of a file that did not get every sample is rewritten for the samples
     // it holds, so that players do not read past them.
     bool CloseFile();
+    TWaveLoop LoopOf() const;
     void Settle(bool completed, bool written);
 
     std::int32_t SampleStart = 0;

@@ -221,6 +221,36 @@ void WriteWaveBlock(std::FILE* stream, const std::int32_t* buffer, std::uint32_t
     }
 }
 
+void WriteWaveLoop(std::FILE* stream, const TWaveLoop& loop) {
+    constexpr std::uint32_t FixedBytes = 36;
+    constexpr std::uint32_t LoopBytes = 24;
+    constexpr std::uint32_t NanosecondsPerSecond = 1000000000;
+    const std::uint32_t loops = loop.Loops ? 1 : 0;
+    std::fseek(stream, 0, SEEK_END);
+    std::fwrite("smpl", 1, 4, stream);
+    WriteLittle(stream, FixedBytes + loops * LoopBytes, 4);
+    WriteLittle(stream, 0, 4); // manufacturer
+    WriteLittle(stream, 0, 4); // product
+    WriteLittle(stream, loop.SampleRate == 0 ? 0 : NanosecondsPerSecond / loop.SampleRate, 4);
+    WriteLittle(stream, loop.UnityNote, 4);
+    WriteLittle(stream, 0, 4); // pitch fraction
+    WriteLittle(stream, 0, 4); // SMPTE format
+    WriteLittle(stream, 0, 4); // SMPTE offset
+    WriteLittle(stream, loops, 4);
+    WriteLittle(stream, 0, 4); // sampler data
+    if (loop.Loops) {
+        WriteLittle(stream, 0, 4); // cue point
+        WriteLittle(stream, loop.Alternating ? 1 : 0, 4);
+        WriteLittle(stream, loop.Start, 4);
+        WriteLittle(stream, loop.End, 4);
+        WriteLittle(stream, 0, 4); // fraction
+        WriteLittle(stream, 0, 4); // play count: for ever
+    }
+    const long size = std::ftell(stream);
+    std::fseek(stream, 4, SEEK_SET);
+    WriteLittle(stream, static_cast<std::uint32_t>(size - 8), 4);
+}
+
 // Rates beyond what the word can hold keep the nearest period it can:
 // below 2451 Hz the slowest, above 625 kHz the fastest.
 std::uint32_t RateToPeriod(std::uint32_t rate) {

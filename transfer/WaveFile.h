@@ -39,6 +39,22 @@ void WriteWaveHeader(std::FILE* stream, std::uint32_t words, std::uint32_t rate)
 // Writes the low 16 bits of buffer[0..count) as little-endian samples.
 void WriteWaveBlock(std::FILE* stream, const std::int32_t* buffer, std::uint32_t count);
 
+// What other tools read from a "smpl" chunk: the key that plays the samples
+// at their own pitch and one loop, in sample frames of the file, the end
+// being the loop's last frame.
+struct TWaveLoop {
+    std::uint32_t SampleRate = 0;
+    std::uint32_t UnityNote = 60;
+    bool Loops = false;
+    bool Alternating = false;
+    std::uint32_t Start = 0;
+    std::uint32_t End = 0;
+};
+
+// Appends a "smpl" chunk after the data of a file WriteWaveHeader began and
+// makes the RIFF size count it.
+void WriteWaveLoop(std::FILE* stream, const TWaveLoop& loop);
+
 // The sampler keeps the rate as a period of 1.6-microsecond ticks in bits
 // 8..15 of parameter word 131.
 std::uint32_t RateToPeriod(std::uint32_t rate);

@@ -1,6 +1,8 @@
 // The download against the virtual sampler: the blocks it asks for, the
 // file it writes, how it finds its wavesample, and how it ends when the user
 // cancels, the sampler refuses or the sampler falls silent.
+#include <sndfile.h>
+
 #include "tests/transfer/TransferFixture.h"
 
 #include "transfer/Download.h"
@@ -38,7 +40,8 @@ TEST_F(DownloadTest, FetchesTheWaveSampleBlockByBlock) {
               std::string::npos);
     EXPECT_NE(trace.find("Last block received\r\nEnd of Download\r\n** Start of MidiIn Dump **"),
               std::string::npos);
-    EXPECT_EQ(FileSize(file), 44u + 1200u);
+    // The header, the samples and a "smpl" chunk without a loop.
+    EXPECT_EQ(FileSize(file), 44u + 1200u + 44u);
     EXPECT_EQ(SamplesOfWaveFile(file), TSamples(data.begin() + 1000, data.begin() + 1600));
     // A new wavesample's period of 21 ticks.
     EXPECT_EQ(RateOfWaveFile(file), 625000u / 21);
@@ -113,6 +116,45 @@ TEST_F(DownloadTest, AWaveSampleWithoutRateIsRefused) {
     const TTransferReport report = Download(5, 1, Path("norate.wav"));
     EXPECT_EQ(report.Outcome, toFailed);
     EXPECT_NE(report.Message.find("no sample rate"), std::string::npos) << report.Message;
+}
+
+// Another tool's reader (libsndfile) finds the root key and, in a loop mode,
+// the loop in frames of the file, its end the loop's last frame.
+TEST_F(DownloadTest, OtherToolsReadTheRootKeyAndTheLoop) {
+    struct TCase {
+        int Mode;
+        int Loops;
+        int LoopMode;
+    };
+    const std::vector<TCase> cases = {
+        {0, 0, 0}, {2, 1, SF_LOOP_FORWARD}, {3, 1, SF_LOOP_ALTERNATING}, {4, 1, SF_LOOP_FORWARD}};
+    for (const TCase& c : cases) {
+        Place(5, 1, Ramp(2000), 100, 1100);
+        Sampler().Inspect([&](TSamplerModel& model) {
+            TWaveSample& waveSample = *model.Instrument(5)->WaveSample(1);
+            waveSample.SetAddress(TWaveSample::LoopStartWord, 300);
+            waveSample.SetAddress(TWaveSample::LoopEndWord, 899);
+            waveSample.SetHigh(TWaveSample::PlaybackModeWord, c.Mode);
+            waveSample.SetHigh(TWaveSample::RootKeyWord, 48);
+        });
+        const std::string file = Path("looped.wav");
+        ASSERT_EQ(Download(5, 1, file).Outcome, toCompleted);
+
+        SF_INFO info{};
+        SNDFILE* sound = sf_open(file.c_str(), SFM_READ, &info);
+        ASSERT_NE(sound, nullptr) << sf_strerror(nullptr);
+        SF_INSTRUMENT instrument{};
+        EXPECT_EQ(sf_command(sound, SFC_GET_INSTRUMENT, &instrument, sizeof instrument), SF_TRUE);
+        sf_close(sound);
+        EXPECT_EQ(info.frames, 1000);
+        EXPECT_EQ(instrument.basenote, 48);
+        ASSERT_EQ(instrument.loop_count, c.Loops) << c.Mode;
+        if (c.Loops > 0) {
+            EXPECT_EQ(instrument.loops[0].mode, c.LoopMode);
+            EXPECT_EQ(instrument.loops[0].start, 200u);
+            EXPECT_EQ(instrument.loops[0].end, 800u);
+        }
+    }
 }
 
 TEST_F(DownloadTest, CancelInAWaitStateKeepsTheBlocksThatCame) {

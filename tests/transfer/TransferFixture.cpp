@@ -2,6 +2,7 @@
 
 #include "tests/support/SamplerPlacement.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -210,10 +211,15 @@ std::uint32_t RateOfWaveFile(const std::string& path) {
     return Little(ReadAll(path), 24, 4);
 }
 
+// The data chunk only: a "smpl" chunk may follow it.
 TSamples SamplesOfWaveFile(const std::string& path) {
     const std::vector<std::uint8_t> bytes = ReadAll(path);
     TSamples samples;
-    for (std::size_t at = HeaderBytes; at + 1 < bytes.size(); at += 2) {
+    if (bytes.size() < HeaderBytes) {
+        return samples;
+    }
+    const std::size_t end = std::min<std::size_t>(bytes.size(), HeaderBytes + Little(bytes, 40, 4));
+    for (std::size_t at = HeaderBytes; at + 1 < end; at += 2) {
         samples.push_back(static_cast<std::int16_t>(Little(bytes, at, 2)));
     }
     return samples;
@@ -222,7 +228,7 @@ TSamples SamplesOfWaveFile(const std::string& path) {
 std::uint32_t AnnouncedSamplesOfWaveFile(const std::string& path) {
     const std::vector<std::uint8_t> bytes = ReadAll(path);
     if (bytes.size() < HeaderBytes || Little(bytes, 4, 4) != bytes.size() - 8 ||
-        Little(bytes, 40, 4) != bytes.size() - HeaderBytes) {
+        Little(bytes, 40, 4) > bytes.size() - HeaderBytes) {
         return 0;
     }
     return Little(bytes, 40, 4) / 2;
