@@ -19,6 +19,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::optional<TWaveFormat> format = ReadWaveHeader(stream);
     if (format) {
+        // The loop is looked for among all chunks and leaves the stream where
+        // it was.
+        const long here = std::ftell(stream);
+        ReadWaveLoop(stream);
+        if (std::ftell(stream) != here) {
+            __builtin_trap();
+        }
         static std::array<std::int32_t, TransferBufferWords> buffer;
         std::uint32_t framesRead = 0;
         // The smallest block, so that a file spans several.

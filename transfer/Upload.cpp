@@ -1,5 +1,6 @@
 #include "transfer/Upload.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <span>
@@ -67,6 +68,13 @@ bool TUpload::OpenFile() {
     }
     Format = *format;
     Report.Total = Format.FrameCount;
+    Loop = ReadWaveLoop(File.get());
+    // Clamped, the loop would play other samples than the file's author chose.
+    if (Loop && Loop->Loops && (Loop->Start > Loop->End || Loop->End >= Format.FrameCount)) {
+        return Fail(Report.File + ": its loop (frames " + std::to_string(Loop->Start) + ".." +
+                    std::to_string(Loop->End) + ") lies outside its " +
+                    std::to_string(Format.FrameCount) + " frames.");
+    }
     return true;
 }
 
@@ -171,6 +179,24 @@ void TUpload::SetParameters() {
     Eps.SetSampleAddress(wpLoopEnd, frames);
     Eps.WaveSampleParameters[wpSamplingPeriod] =
         static_cast<std::int32_t>(RateToPeriod(Format.SampleRate));
+    if (Loop) {
+        SetLoop(*Loop);
+    }
+}
+
+// Parameter words keep their value in the high byte.
+void TUpload::SetLoop(const TWaveLoop& loop) {
+    constexpr std::uint32_t HighestKey = 127;
+    constexpr int LoopForward = 2;
+    constexpr int LoopBidirectional = 3;
+    Eps.WaveSampleParameters[wpRootKey] =
+        static_cast<std::int32_t>(std::min(loop.UnityNote, HighestKey) << 8);
+    if (loop.Loops) {
+        Eps.SetSampleAddress(wpLoopStart, static_cast<std::int32_t>(loop.Start));
+        Eps.SetSampleAddress(wpLoopEnd, static_cast<std::int32_t>(loop.End));
+        Eps.WaveSampleParameters[wpPlaybackMode] =
+            (loop.Alternating ? LoopBidirectional : LoopForward) << 8;
+    }
 }
 
 // The pause before each header is not spent serving the window: the

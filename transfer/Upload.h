@@ -34,6 +34,7 @@ private:
     // What a repair creates, for the message when it did not help.
     static const char* RepairText(unsigned kind);
     void SetParameters();
+    void SetLoop(const TWaveLoop& loop);
     void SendBlockHeader();
     int AnswerBlockHeader();
     void SendBlock();
@@ -50,6 +51,8 @@ private:
     enum TRepairKind : unsigned { rkInstrument = 1, rkLayer = 2, rkWaveSample = 4 };
 
     TWaveFormat Format;
+    // The root key and loop the file's "smpl" chunk gives, if it has one.
+    std::optional<TWaveLoop> Loop;
     // The repairs made for the block on its way, and the one the sampler
     // refused the block after.
     unsigned Repairs = 0;

@@ -251,6 +251,45 @@ void WriteWaveLoop(std::FILE* stream, const TWaveLoop& loop) {
     WriteLittle(stream, static_cast<std::uint32_t>(size - 8), 4);
 }
 
+std::optional<TWaveLoop> ReadWaveLoop(std::FILE* stream) {
+    constexpr std::uint32_t NanosecondsPerSecond = 1000000000;
+    const long here = std::ftell(stream);
+    std::optional<TWaveLoop> found;
+    bool ok = std::fseek(stream, 12, SEEK_SET) == 0;
+    while (ok && !found) {
+        char tag[4] = {};
+        ok = ReadBytes(stream, tag, 4);
+        const std::uint32_t size = ReadLittle(stream, 4, ok);
+        if (!ok) {
+            break;
+        }
+        if (!IsTag(tag, "smpl")) {
+            ok = SkipChunk(stream, size);
+            continue;
+        }
+        std::uint32_t fields[9] = {};
+        for (std::uint32_t& field : fields) {
+            field = ReadLittle(stream, 4, ok);
+        }
+        TWaveLoop loop;
+        loop.SampleRate = fields[2] == 0 ? 0 : NanosecondsPerSecond / fields[2];
+        loop.UnityNote = fields[3];
+        if (fields[7] > 0) {
+            ReadLittle(stream, 4, ok); // cue point
+            const std::uint32_t type = ReadLittle(stream, 4, ok);
+            loop.Start = ReadLittle(stream, 4, ok);
+            loop.End = ReadLittle(stream, 4, ok);
+            loop.Loops = true;
+            loop.Alternating = type == 1;
+        }
+        if (ok) {
+            found = loop;
+        }
+    }
+    std::fseek(stream, here, SEEK_SET);
+    return found;
+}
+
 // Rates beyond what the word can hold keep the nearest period it can:
 // below 2451 Hz the slowest, above 625 kHz the fastest.
 std::uint32_t RateToPeriod(std::uint32_t rate) {

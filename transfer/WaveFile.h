@@ -54,6 +54,10 @@ struct TWaveLoop {
 // Appends a "smpl" chunk after the data of a file WriteWaveHeader began and
 // makes the RIFF size count it.
 void WriteWaveLoop(std::FILE* stream, const TWaveLoop& loop);
+// The "smpl" chunk of a RIFF WAVE file, wherever it lies among the chunks,
+// with its first loop; empty when there is none. The stream is where it was
+// afterwards.
+std::optional<TWaveLoop> ReadWaveLoop(std::FILE* stream);
 
 // The sampler keeps the rate as a period of 1.6-microsecond ticks in bits
 // 8..15 of parameter word 131.

@@ -2,6 +2,8 @@
 // sends, the repairs of a missing instrument, layer or wavesample, the delay
 // the sampler asks for, the rename after the file, and the round trip of
 // every format the reader converts.
+#include <sndfile.h>
+
 #include "tests/transfer/TransferFixture.h"
 
 #include <algorithm>
@@ -203,6 +205,53 @@ TEST_F(UploadTest, ASamplerThatIsNotReadyGetsALongerDelay) {
     EXPECT_GE(Eps->Delay(), 100);
     EXPECT_EQ(SamplerLog("SendWaveSampleDataHeader 1/0/2 256..512 -> 20").size(), 1u);
     EXPECT_EQ(DataOf(1, 2, 0, 768), samples);
+}
+
+// A file from another tool's writer (libsndfile) brings its root key and
+// loop; a loop beyond the file's frames is refused before anything is sent.
+TEST_F(UploadTest, AFilesLoopAndRootKeyComeAlong) {
+    struct TCase {
+        int Mode;
+        unsigned End;
+        int PlaybackMode;
+    };
+    const std::vector<TCase> cases = {
+        {SF_LOOP_FORWARD, 400, 2}, {SF_LOOP_ALTERNATING, 1000, 3}, {SF_LOOP_FORWARD, 1001, 0}};
+    for (const TCase& c : cases) {
+        const std::string file = Path("looped.wav");
+        SF_INFO info{};
+        info.samplerate = 31250;
+        info.channels = 1;
+        info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+        SNDFILE* sound = sf_open(file.c_str(), SFM_WRITE, &info);
+        ASSERT_NE(sound, nullptr) << sf_strerror(nullptr);
+        SF_INSTRUMENT instrument{};
+        instrument.basenote = 48;
+        instrument.velocity_hi = 127;
+        instrument.key_hi = 127;
+        instrument.loop_count = 1;
+        instrument.loops[0] = {c.Mode, 100, c.End, 0};
+        ASSERT_EQ(sf_command(sound, SFC_SET_INSTRUMENT, &instrument, sizeof instrument), SF_TRUE);
+        const TSamples samples = Wave(1000);
+        sf_write_short(sound, samples.data(), static_cast<sf_count_t>(samples.size()));
+        sf_close(sound);
+
+        const TTransferReport report = Upload(file, 1, 2);
+        if (c.PlaybackMode == 0) {
+            EXPECT_EQ(report.Outcome, toFailed);
+            EXPECT_EQ(report.Message,
+                      file + ": its loop (frames 100..1000) lies outside its 1000 frames.");
+            continue;
+        }
+        ASSERT_EQ(report.Outcome, toCompleted) << report.Message;
+        const std::optional<TWaveSample> target = WaveSampleAt(1, 2);
+        ASSERT_TRUE(target);
+        EXPECT_EQ(target->Address(TWaveSample::LoopStartWord), 100u);
+        EXPECT_EQ(target->Address(TWaveSample::LoopEndWord), c.End - 1);
+        EXPECT_EQ(target->High(TWaveSample::PlaybackModeWord), c.PlaybackMode);
+        EXPECT_EQ(target->High(TWaveSample::RootKeyWord), 48);
+        EXPECT_EQ(DataOf(1, 2, 0, 1000), samples);
+    }
 }
 
 // A cancelled upload says what it left changed: the front of an existing
