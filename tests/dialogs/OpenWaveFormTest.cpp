@@ -482,11 +482,11 @@ private slots:
         QCOMPARE(Sampler.Eps.WaveSample, 1);
     }
 
-    // A garbled answer is not "no such instrument": the browser never offers
-    // that instrument's slots as <new>, says which could not be read, reads
-    // again on Retry and gives up on Cancel.
+    // An answer for another instrument is not "no such instrument": the
+    // browser never offers that instrument's slots as <new>, says which could
+    // not be read, reads again on Retry and gives up on Cancel.
     void UnreadInstrumentIsNeverOfferedAsNew() {
-        Sampler.SetFaults({.Garbage = true});
+        Sampler.SetFaults({.WrongInstrument = true});
         QString said;
         WhenModal(Browser.UnreadBox, [&] {
             said = Browser.UnreadBox->text();
@@ -503,7 +503,7 @@ private slots:
         QVERIFY2(said.startsWith("Instrument 1 could not be read ("), qPrintable(said));
         QCOMPARE(seen.Instruments.mid(0, 2), QStringList({"(1) Grand Piano", "(2) Drum Kit"}));
 
-        Sampler.SetFaults({.Garbage = true});
+        Sampler.SetFaults({.WrongInstrument = true});
         WhenModal(Browser.UnreadBox,
                   [&] { Browser.UnreadBox->button(QMessageBox::Cancel)->click(); });
         QCOMPARE(Browser.Execute(owUpload), mrCancel);
