@@ -482,6 +482,17 @@ private slots:
         QCOMPARE(Sampler.Eps.WaveSample, 1);
     }
 
+    void SamplerEmptiedWhileOpenClosesTheBrowserWhenGivenUp() {
+        const TModalResult result = Browse(owOpen, [&] {
+            Reload([](TSamplerModel&) {});
+            WhenModal(&NoInstrForm,
+                      [&] { QTest::mouseClick(NoInstrForm.CancelButton, Qt::LeftButton); });
+            PressF5(Browser.InstrumentListBox);
+        });
+        QCOMPARE(result, mrCancel);
+        QCOMPARE(Sampler.Eps.Instrument, 0);
+    }
+
     // An answer for another instrument is not "no such instrument": the
     // browser never offers that instrument's slots as <new>, says which could
     // not be read, reads again on Retry and gives up on Cancel.
@@ -509,17 +520,6 @@ private slots:
         QCOMPARE(Browser.Execute(owUpload), mrCancel);
         QVERIFY(!Browser.isVisible());
         Sampler.SetFaults({});
-    }
-
-    void SamplerEmptiedWhileOpenClosesTheBrowserWhenGivenUp() {
-        const TModalResult result = Browse(owOpen, [&] {
-            Reload([](TSamplerModel&) {});
-            WhenModal(&NoInstrForm,
-                      [&] { QTest::mouseClick(NoInstrForm.CancelButton, Qt::LeftButton); });
-            PressF5(Browser.InstrumentListBox);
-        });
-        QCOMPARE(result, mrCancel);
-        QCOMPARE(Sampler.Eps.Instrument, 0);
     }
 };
 
