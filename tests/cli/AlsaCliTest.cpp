@@ -69,10 +69,17 @@ void WriteWave(const std::string& path, std::size_t frames, int seed) {
     }
 }
 
+// The data chunk: its size at byte 40, the samples from byte 44; a download
+// ends with a "smpl" chunk after it.
 std::vector<char> SamplesOf(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
-    file.seekg(44);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    unsigned char size[4] = {};
+    file.seekg(40);
+    file.read(reinterpret_cast<char*>(size), 4);
+    std::vector<char> samples(size[0] | size[1] << 8 | size[2] << 16 | std::size_t{size[3]} << 24);
+    file.read(samples.data(), static_cast<std::streamsize>(samples.size()));
+    samples.resize(static_cast<std::size_t>(file.gcount()));
+    return samples;
 }
 
 // The names of one section of `tavimor-cli devices`: "MIDI inputs:" or
