@@ -85,6 +85,10 @@ void TGuiTransferFrontEnd::ShowProgress(float secondsLeft, float percent) {
     StatusForm.ShowProgress(secondsLeft, percent);
 }
 
+void TGuiTransferFrontEnd::ShowStep(const std::string& text) {
+    StatusForm.ShowStep(text);
+}
+
 void TGuiTransferFrontEnd::ShowStall(int seconds) {
     StatusForm.ShowStall(seconds);
 }

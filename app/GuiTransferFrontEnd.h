@@ -20,6 +20,7 @@ public:
 
     void BeginTransfer(const std::string& caption) override;
     void ShowProgress(float secondsLeft, float percent) override;
+    void ShowStep(const std::string& text) override;
     void ShowStall(int seconds) override;
     void EndTransfer() override;
     bool Cancelled() override;

@@ -33,6 +33,7 @@ public:
     }
     std::string ChooseFile(TTransferDirection, const std::string&) override { return File; }
     void ClearSelection() override {}
+    void ShowStep(const std::string&) override {}
     void BeginTransfer(const std::string&) override {
         Began = Sampler.Counts();
         BeganCpu = ProcessSeconds();

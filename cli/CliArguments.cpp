@@ -105,6 +105,36 @@ bool UploadOperands(const std::vector<std::string>& o, TCliArguments& a, std::st
     return WaveSample(o[2], a, error);
 }
 
+// "all DIR", or what takes the place of all.
+bool AllOr(const std::vector<std::string>& o, TCliArguments& a, std::string& error,
+           const std::function<bool()>& one) {
+    if (o[0] != "all") {
+        return one();
+    }
+    if (o.size() != 2) {
+        error = "all takes one folder";
+        return false;
+    }
+    a.All = true;
+    a.File = o[1];
+    return true;
+}
+
+bool BackupOperands(const std::vector<std::string>& o, TCliArguments& a, std::string& error) {
+    return AllOr(o, a, error, [&] {
+        a.File = o[1];
+        return Instrument(o[0], a, error);
+    });
+}
+
+bool RestoreOperands(const std::vector<std::string>& o, TCliArguments& a, std::string& error) {
+    return AllOr(o, a, error, [&] {
+        a.File = o[0];
+        a.Instrument = -1;
+        return o.size() == 1 || Instrument(o[1], a, error);
+    });
+}
+
 bool RenameOperands(const std::vector<std::string>& o, TCliArguments& a, std::string& error) {
     if (!Instrument(o[0], a, error)) {
         return false;
@@ -152,12 +182,8 @@ const std::map<std::string, TCommandSyntax>& Commands() {
               a.File = o[2];
               return Instrument(o[0], a, e) && WaveSample(o[1], a, e);
           }}},
-        {"backup",
-         {K::Backup, 2, 2, "INST DIR",
-          [](const V& o, TCliArguments& a, std::string& e) {
-              a.File = o[1];
-              return Instrument(o[0], a, e);
-          }}},
+        {"backup", {K::Backup, 2, 2, "(INST|all) DIR", BackupOperands}},
+        {"restore", {K::Restore, 1, 2, "DIR [INST] | restore all DIR", RestoreOperands}},
         {"upload", {K::Upload, 3, 3, "FILE.wav INST (WS|new)", UploadOperands}},
         {"rename", {K::Rename, 2, 2, "INST NAME", RenameOperands}},
         {"edit", {K::Edit, 3, 5, "INST WS OP [FIRST LAST]", EditOperands}},
@@ -226,6 +252,10 @@ bool TakeOption(const std::vector<std::string>& arguments, std::size_t& i, TCliA
         json = true;
         return true;
     }
+    if (name == "--replace" && !value) {
+        a.Replace = true;
+        return true;
+    }
     const auto option = ValueOptions().find(name);
     if (option == ValueOptions().end()) {
         error = "unknown option " + arguments[i];
@@ -261,6 +291,10 @@ bool ApplyCommand(const std::vector<std::string>& words, bool json, TCliArgument
     }
     if (json && !syntax.TakesJson) {
         error = "--json goes with list and params only";
+        return false;
+    }
+    if (a.Replace && syntax.Kind != TCliCommandKind::Restore) {
+        error = "--replace goes with restore only";
         return false;
     }
     a.Command = syntax.Kind;
@@ -310,8 +344,14 @@ std::string TCliArguments::Usage() {
            "  params INST WS [--json]        name, start, end, loop start, loop end, playback\n"
            "                                 mode (word 114), rate, root key, key range, copy-of\n"
            "  download INST WS FILE.wav      save one wavesample\n"
-           "  backup INST DIR                save every wavesample of an instrument as\n"
-           "                                 DIR/NN-Name.wav (parameters-only copies skipped)\n"
+           "  backup INST DIR                save an instrument: each wavesample with samples\n"
+           "                                 as DIR/NN-Name.wav, every parameter word (also\n"
+           "                                 of parameters-only copies) in DIR/instrument.json\n"
+           "  backup all DIR                 every loaded instrument, as DIR/N-Name/\n"
+           "  restore DIR [INST]             rebuild a backed-up instrument in slot INST\n"
+           "                                 (default: the slot it came from), which must be\n"
+           "                                 empty unless --replace is given\n"
+           "  restore all DIR                every DIR/N-Name/ backup into slot N\n"
            "  upload FILE.wav INST (WS|new)  send a WAVE file into a wavesample; new is the\n"
            "                                 instrument's first free slot\n"
            "  rename INST NAME               at most 12 characters of A-Z 0-9 * - + and blank\n"
@@ -329,6 +369,8 @@ std::string TCliArguments::Usage() {
            "  --block-size N    words per transfer block, 256..10240\n"
            "  --delay MS        pause before each upload block, 0..4000\n"
            "  --trace FILE      write the protocol trace to FILE\n"
+           "  --replace         restore over an instrument that is loaded; its wavesamples\n"
+           "                    that the backup lacks stay\n"
            "  --help            show this text\n"
            "\n"
            "Exit status: 0 success, 1 the sampler refused or fell silent or a file is bad\n"

@@ -15,6 +15,7 @@ enum class TCliCommandKind {
     Params,
     Download,
     Backup,
+    Restore,
     Upload,
     Rename,
     Edit,
@@ -35,8 +36,13 @@ struct TCliArguments {
 
     TCliCommandKind Command = TCliCommandKind::Devices;
     bool Json = false;
-    // 0..7, as the engine counts; the command line counts from 1.
+    // 0..7, as the engine counts; the command line counts from 1. For a
+    // restore, -1: the slot the backup was made from.
     int Instrument = 0;
+    // backup all, restore all.
+    bool All = false;
+    // A restore may go over an instrument that is loaded.
+    bool Replace = false;
     // 1..127; 0 for "new" (the instrument's first free slot).
     int WaveSample = 0;
     std::string File;

@@ -78,6 +78,10 @@ void TCliFrontEnd::ShowProgress(float secondsLeft, float percent) {
     Progress.Show(secondsLeft, percent);
 }
 
+void TCliFrontEnd::ShowStep(const std::string& text) {
+    Progress.Relabel(text);
+}
+
 void TCliFrontEnd::ShowStall(int seconds) {
     Progress.ShowStall(seconds);
 }

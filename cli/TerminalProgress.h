@@ -11,6 +11,8 @@ public:
 
     void Begin(const std::string& label);
     void Show(float secondsLeft, float percent);
+    // The label of the next figures shown.
+    void Relabel(const std::string& label) { Label = label; }
     // The bar as it was, with how long the sampler has been silent.
     void ShowStall(int seconds);
     // Clears the line.

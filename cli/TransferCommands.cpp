@@ -1,65 +1,29 @@
 #include "cli/TransferCommands.h"
 
-#include <cctype>
-#include <cstdio>
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
-#include <span>
 
 #include "cli/SamplerTexts.h"
-#include "eps/Names.h"
 #include "transfer/Download.h"
+#include "transfer/InstrumentBackup.h"
+#include "transfer/InstrumentRestore.h"
 #include "transfer/Upload.h"
 
-namespace {
-
-int CopyOf(const TEps& eps) {
-    return HighByte(eps.WaveSampleParameters[wpCopyOf]);
-}
-
-std::string NameOf(const TEps& eps) {
-    return DecodeName(
-        std::span<const std::int32_t, NameWords>(eps.WaveSampleParameters.begin(), NameWords));
-}
-
-// Downloads the target the front end holds into the file fileFor names; a
-// parameters-only copy is declined, and skipped tells so.
-TTransferReport RunDownload(TCliSession& session, const std::function<std::string()>& fileFor,
-                            bool& skipped) {
+int DownloadCommand(TCliSession& session, const TCliArguments& arguments) {
     TEps& eps = session.Eps();
     TCliFrontEnd& front = session.FrontEnd();
-    skipped = false;
+    front.SetTarget(arguments.Instrument, arguments.WaveSample);
+    front.Label = "Downloading";
     front.FileChoice = [&] {
-        if (CopyOf(eps) != 0) {
+        if (HighByte(eps.WaveSampleParameters[wpCopyOf]) != 0) {
             front.Problem = CopyText(eps);
-            skipped = true;
             return std::string();
         }
-        return fileFor();
+        return arguments.File;
     };
     TDownload download(eps, front, session.UploadDownloadPath);
-    return download.Run();
-}
-
-} // namespace
-
-std::string BackupFileName(int waveSample, const std::string& name) {
-    char number[8];
-    std::snprintf(number, sizeof number, "%02d-", waveSample);
-    std::string safe;
-    for (const char c : name) {
-        const bool keep = std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-' || c == '+';
-        safe += keep ? c : '_';
-    }
-    return number + (safe.empty() ? std::string("Unnamed") : safe) + ".wav";
-}
-
-int DownloadCommand(TCliSession& session, const TCliArguments& arguments) {
-    session.FrontEnd().SetTarget(arguments.Instrument, arguments.WaveSample);
-    session.FrontEnd().Label = "Downloading";
-    bool skipped = false;
-    return session.Finish(RunDownload(
-        session, [&] { return arguments.File; }, skipped));
+    return session.Finish(download.Run());
 }
 
 int BackupCommand(TCliSession& session, const TCliArguments& arguments) {
@@ -71,33 +35,53 @@ int BackupCommand(TCliSession& session, const TCliArguments& arguments) {
     if (!ReadDirectory(eps, problem)) {
         return session.Fail(problem);
     }
-    const auto instrument = static_cast<std::size_t>(arguments.Instrument);
-    if (!eps.InstrumentPresent[instrument]) {
-        return session.Fail("instrument " + std::to_string(instrument + 1) + " is not loaded");
-    }
     const std::filesystem::path folder = arguments.File;
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    if (error) {
-        return session.Fail("cannot make the folder " + folder.string() + ": " + error.message());
-    }
-    for (int j = 0; j < InstrumentSlots; ++j) {
-        if (!eps.WaveSampleUsed[instrument][static_cast<std::size_t>(j)]) {
-            continue;
-        }
-        session.FrontEnd().SetTarget(arguments.Instrument, j + 1);
-        session.FrontEnd().Label = "Wavesample " + std::to_string(j + 1);
-        bool skipped = false;
-        const TTransferReport report = RunDownload(
-            session, [&] { return (folder / BackupFileName(j + 1, NameOf(eps))).string(); },
-            skipped);
-        if (skipped) {
-            std::cout << "Skipped: " << session.FrontEnd().Problem << "." << std::endl;
-        } else if (session.Finish(report) != esSuccess) {
-            return esFailed;
+    std::vector<TInstrumentBackup::TTarget> targets;
+    for (int i = 0; i < InstrumentCount; ++i) {
+        const bool present = eps.InstrumentPresent[static_cast<std::size_t>(i)];
+        if (arguments.All && present) {
+            targets.push_back(
+                {i, folder / TInstrumentBackup::FolderName(
+                                 i, eps.InstrumentName[static_cast<std::size_t>(i)])});
+        } else if (!arguments.All && i == arguments.Instrument) {
+            if (!present) {
+                return session.Fail("instrument " + std::to_string(i + 1) + " is not loaded");
+            }
+            targets.push_back({i, folder});
         }
     }
-    return esSuccess;
+    if (targets.empty()) {
+        return session.Fail("the sampler holds no instrument");
+    }
+    session.FrontEnd().Label = "Backing up";
+    TInstrumentBackup backup(eps, session.FrontEnd(), session.UploadDownloadPath);
+    return session.Finish(backup.Run(targets));
+}
+
+int RestoreCommand(TCliSession& session, const TCliArguments& arguments) {
+    std::vector<TInstrumentRestore::TTarget> targets;
+    const std::filesystem::path folder = arguments.File;
+    if (!arguments.All) {
+        targets.push_back({folder, arguments.Instrument});
+    } else {
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+            if (std::filesystem::is_regular_file(entry.path() / TInstrumentManifest::FileName)) {
+                targets.push_back({entry.path(), -1});
+            }
+        }
+        if (targets.empty()) {
+            return session.Fail(folder.string() + " holds no instrument backups (folders with " +
+                                TInstrumentManifest::FileName + ")");
+        }
+        std::sort(targets.begin(), targets.end(),
+                  [](const auto& a, const auto& b) { return a.Folder < b.Folder; });
+    }
+    session.FrontEnd().Label = "Restoring";
+    TInstrumentRestore restore(session.Eps(), session.FrontEnd(), session.UploadDownloadPath);
+    restore.Replace = arguments.Replace;
+    restore.ReplaceAdvice = "use --replace to restore over it";
+    return session.Finish(restore.Run(targets));
 }
 
 int UploadCommand(TCliSession& session, const TCliArguments& arguments) {

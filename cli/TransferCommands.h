@@ -9,8 +9,5 @@
 
 int DownloadCommand(TCliSession& session, const TCliArguments& arguments);
 int BackupCommand(TCliSession& session, const TCliArguments& arguments);
+int RestoreCommand(TCliSession& session, const TCliArguments& arguments);
 int UploadCommand(TCliSession& session, const TCliArguments& arguments);
-
-// "NN-Name.wav" for a wavesample's number and name, with every character a
-// file name had better not hold replaced.
-std::string BackupFileName(int waveSample, const std::string& name);

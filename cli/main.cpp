@@ -28,6 +28,8 @@ int Run(TCliSession& session, const TCliArguments& arguments) {
         return DownloadCommand(session, arguments);
     case TCliCommandKind::Backup:
         return BackupCommand(session, arguments);
+    case TCliCommandKind::Restore:
+        return RestoreCommand(session, arguments);
     case TCliCommandKind::Upload:
         return UploadCommand(session, arguments);
     case TCliCommandKind::Rename:

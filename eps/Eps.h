@@ -210,6 +210,11 @@ public:
     // free and an upload there would overwrite it.
     bool ReadConfiguration();
     bool RenameInstrument(int instrument, std::string_view name);
+    // The parameter block of an instrument into InstrumentParameters:
+    // rrInstrumentParameters, or the reply that came instead.
+    TReplyResult ReadInstrument(int instrument);
+    // InstrumentParameters to an instrument.
+    TWriteResult WriteInstrument(int instrument);
 
 private:
     // BeginBusy for the life of the object, so that a port failure thrown
@@ -269,9 +274,13 @@ private:
 
     void ReadInstrumentEntry(int instrument);
     bool WriteInstrumentName(std::string_view name);
-    // rrInstrumentParameters once the block is in InstrumentParameters,
-    // otherwise the reply that came instead.
+    // ReadInstrument and WriteInstrument for the current
+    // instrument, inside an exchange that is busy already.
     TReplyResult FetchInstrumentParameters();
+    TWriteResult SendInstrumentParameters();
+    // A parameter block written: its header, then its data once the header
+    // is acknowledged.
+    TWriteResult SendParameterBlock(void (TEps::*header)(), void (TEps::*data)());
 
     void UpdateCommands();
     void UpdateView();

@@ -72,16 +72,34 @@ bool TEps::WriteInstrumentName(std::string_view name) {
         return false;
     }
     EncodeName(std::span<std::int32_t, NameWords>(InstrumentParameters.begin(), NameWords), name);
-    SendInstrumentParametersHeader();
-    if (ProcessInput() != rrAck) {
-        return false;
-    }
-    SendInstrumentParameterData();
-    return ProcessInput() == rrAck;
+    return SendInstrumentParameters() == wrWritten;
+}
+
+TReplyResult TEps::ReadInstrument(int instrument) {
+    TBusy busy(*this);
+    const int current = Instrument;
+    Instrument = instrument;
+    const TReplyResult reply = FetchInstrumentParameters();
+    Instrument = current;
+    return reply;
+}
+
+TWriteResult TEps::WriteInstrument(int instrument) {
+    TBusy busy(*this);
+    const int current = Instrument;
+    Instrument = instrument;
+    const TWriteResult result = SendInstrumentParameters();
+    Instrument = current;
+    return result;
 }
 
 TReplyResult TEps::FetchInstrumentParameters() {
     GetInstrumentParameters();
     const TReplyResult reply = ProcessInput();
     return reply == rrAck ? ProcessInput() : reply;
+}
+
+TWriteResult TEps::SendInstrumentParameters() {
+    return SendParameterBlock(&TEps::SendInstrumentParametersHeader,
+                              &TEps::SendInstrumentParameterData);
 }

@@ -173,10 +173,15 @@ void TEps::CloseWavesample() {
 
 TWriteResult TEps::PutWaveSampleParameters() {
     TBusy busy(*this);
-    SendWaveSampleParametersHeader();
+    return SendParameterBlock(&TEps::SendWaveSampleParametersHeader,
+                              &TEps::SendWaveSampleParameterData);
+}
+
+TWriteResult TEps::SendParameterBlock(void (TEps::*header)(), void (TEps::*data)()) {
+    (this->*header)();
     TReplyResult reply = ProcessInput();
     if (reply == rrAck) {
-        SendWaveSampleParameterData();
+        (this->*data)();
         reply = ProcessInput();
     }
     if (reply == rrAck) {

@@ -50,3 +50,17 @@ void EncodeName(std::span<std::int32_t, 12> words, std::string_view text) {
         words[i] = static_cast<unsigned char>(c) << 8;
     }
 }
+
+std::string NameAsUtf8(std::string_view name) {
+    std::string text;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            text += c;
+        } else {
+            text += static_cast<char>(0xC0 | byte >> 6);
+            text += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return text;
+}

@@ -16,3 +16,6 @@ constexpr std::string_view NameCharacters = "*-+0123456789ABCDEFGHIJKLMNOPQRSTUV
 std::string DecodeName(std::span<const std::int32_t, 12> words);
 // Upper case, padded with blanks or cut to twelve characters.
 void EncodeName(std::span<std::int32_t, 12> words, std::string_view text);
+// A decoded name as UTF-8: bytes beyond ASCII, which the sampler's set
+// does not define, are taken as Latin-1, so that the text is always valid.
+std::string NameAsUtf8(std::string_view name);

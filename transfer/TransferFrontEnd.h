@@ -60,6 +60,9 @@ public:
     // fed after each block, hidden at the end.
     virtual void BeginTransfer(const std::string& caption) = 0;
     virtual void ShowProgress(float secondsLeft, float percent) = 0;
+    // Where a job of many transfers stands ("Wavesample 2 of 5, ..."),
+    // shown beside the progress until the job ends.
+    virtual void ShowStep(const std::string& text) = 0;
     // The sampler has sent nothing for this many whole seconds while the
     // transfer waits for it; shown instead of the time left until the next
     // ShowProgress.

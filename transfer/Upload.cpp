@@ -54,28 +54,48 @@ bool TUpload::OpenFile() {
     if (!ChooseAndOpen(tdUpload, "rb", "Unable to open file ", "Cannot open ")) {
         return false;
     }
-    const std::optional<TWaveFormat> format = ReadWaveHeader(File.get());
-    if (!format) {
-        return Fail(Report.File + " is not a PCM WAVE file that can be read.");
+    if (const std::optional<std::string> problem = Examine(File.get(), Report.File, Format, Loop)) {
+        return Fail(*problem);
+    }
+    Report.Total = Format.FrameCount;
+    return true;
+}
+
+std::optional<std::string> TUpload::Inspect(const std::string& file, std::uint32_t& frames) {
+    const TFile stream(std::fopen(file.c_str(), "rb"));
+    if (!stream) {
+        return "Cannot open " + file + ".";
+    }
+    TWaveFormat format;
+    std::optional<TWaveLoop> loop;
+    std::optional<std::string> problem = Examine(stream.get(), file, format, loop);
+    frames = format.FrameCount;
+    return problem;
+}
+
+std::optional<std::string> TUpload::Examine(std::FILE* stream, const std::string& name,
+                                            TWaveFormat& format, std::optional<TWaveLoop>& loop) {
+    const std::optional<TWaveFormat> header = ReadWaveHeader(stream);
+    if (!header) {
+        return name + " is not a PCM WAVE file that can be read.";
     }
     // Frames the reader cannot convert would go out as empty blocks forever.
-    if (const std::optional<std::string> problem = WaveFormatProblem(*format)) {
-        return Fail(Report.File + ": " + *problem);
+    if (const std::optional<std::string> problem = WaveFormatProblem(*header)) {
+        return name + ": " + *problem;
     }
-    if (format->FrameCount > MaxFrames) {
-        return Fail(Report.File + " holds " + std::to_string(format->FrameCount) +
-                    " frames; a wavesample holds at most " + std::to_string(MaxFrames) + ".");
+    if (header->FrameCount > MaxFrames) {
+        return name + " holds " + std::to_string(header->FrameCount) +
+               " frames; a wavesample holds at most " + std::to_string(MaxFrames) + ".";
     }
-    Format = *format;
-    Report.Total = Format.FrameCount;
-    Loop = ReadWaveLoop(File.get());
+    format = *header;
+    loop = ReadWaveLoop(stream);
     // Clamped, the loop would play other samples than the file's author chose.
-    if (Loop && Loop->Loops && (Loop->Start > Loop->End || Loop->End >= Format.FrameCount)) {
-        return Fail(Report.File + ": its loop (frames " + std::to_string(Loop->Start) + ".." +
-                    std::to_string(Loop->End) + ") lies outside its " +
-                    std::to_string(Format.FrameCount) + " frames.");
+    if (loop && loop->Loops && (loop->Start > loop->End || loop->End >= format.FrameCount)) {
+        return name + ": its loop (frames " + std::to_string(loop->Start) + ".." +
+               std::to_string(loop->End) + ") lies outside its " +
+               std::to_string(format.FrameCount) + " frames.";
     }
-    return true;
+    return std::nullopt;
 }
 
 void TUpload::Transfer() {
@@ -179,6 +199,9 @@ void TUpload::SetParameters() {
     Eps.SetSampleAddress(wpLoopEnd, frames);
     Eps.WaveSampleParameters[wpSamplingPeriod] =
         static_cast<std::int32_t>(RateToPeriod(Format.SampleRate));
+    if (Words) {
+        Eps.WaveSampleParameters = *Words;
+    }
     if (Loop) {
         SetLoop(*Loop);
     }
@@ -287,7 +310,7 @@ void TUpload::RaiseDelay() {
 
 void TUpload::NameInstrument() {
     Completed = true;
-    if (Eps.WaveSample == 1) {
+    if (Eps.WaveSample == 1 && NameAfterFile) {
         Renamed = Eps.RenameInstrument(Eps.Instrument, NameOf(Report.File));
     }
 }

@@ -20,9 +20,20 @@ public:
     // The whole command; the report also goes to the front end.
     TTransferReport Run();
 
+    // The parameter words the wavesample gets, in place of the file's.
+    void UseWords(const TWaveSampleBlock& words) { Words = words; }
+    // After an upload into wavesample 1 the instrument keeps its name.
+    void KeepInstrumentName() { NameAfterFile = false; }
+
+    // Why a file cannot be uploaded, checked as the upload checks it; its
+    // frames otherwise.
+    static std::optional<std::string> Inspect(const std::string& file, std::uint32_t& frames);
+
 private:
     bool Prepare();
     bool OpenFile();
+    static std::optional<std::string> Examine(std::FILE* stream, const std::string& name,
+                                              TWaveFormat& format, std::optional<TWaveLoop>& loop);
     void Transfer();
     int Step(int state) override;
     // The states that create what the sampler said was missing.
@@ -63,6 +74,8 @@ private:
     std::uint32_t FramesRead = 0;
     bool Completed = false;
     bool ParametersTaken = false;
+    std::optional<TWaveSampleBlock> Words;
+    bool NameAfterFile = true;
     // Whether the instrument took the file's name; empty when it was not to.
     std::optional<bool> Renamed;
 };

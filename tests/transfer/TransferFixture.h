@@ -59,6 +59,7 @@ public:
     bool Showing = false;
     std::vector<std::pair<float, float>> Progress;
     std::vector<int> Stalls;
+    std::vector<std::string> Steps;
     std::vector<TTransferReport> Reports;
     std::vector<std::string> Warnings;
 
@@ -67,6 +68,7 @@ public:
     void ClearSelection() override { ++SelectionsCleared; }
     void BeginTransfer(const std::string& caption) override;
     void ShowProgress(float secondsLeft, float percent) override;
+    void ShowStep(const std::string& text) override { Steps.push_back(text); }
     void ShowStall(int seconds) override;
     void EndTransfer() override { Showing = false; }
     bool Cancelled() override { return CancelRequested; }

@@ -18,6 +18,7 @@ namespace {
 
 constexpr int ClientWidth = 441;
 constexpr int ClientHeight = 123;
+constexpr int StepLineHeight = 20;
 
 // Truncated toward zero, and kept inside the int range so that an estimate
 // gone wild (a stalled transfer) cannot overflow the conversion.
@@ -44,16 +45,15 @@ QString TimeLeftText(float secondsLeft) {
 TStatusForm::TStatusForm(QWidget* mainWindow) : QDialog(mainWindow), MainWindow(mainWindow) {
     setWindowTitle("Status");
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    setFixedSize(ClientWidth, ClientHeight);
+    StepLabel = new QLabel(this);
+    StepLabel->setAlignment(Qt::AlignCenter);
     TimeLabel = new QLabel("Time left : ???", this);
     TimeLabel->setAlignment(Qt::AlignCenter);
-    TimeLabel->setGeometry(0, 16, ClientWidth, 17);
     ProgressBar = new QProgressBar(this);
     ProgressBar->setRange(0, 100);
     ProgressBar->setValue(0);
-    ProgressBar->setGeometry(16, 44, ClientWidth - 32, 20);
     CancelButton = new QPushButton("Cancel", this);
-    CancelButton->setGeometry((ClientWidth - 75) / 2, 84, 75, 25);
+    Arrange(false);
     // Enter presses it as well as Esc.
     CancelButton->setDefault(true);
     connect(CancelButton, &QPushButton::clicked, this, &TStatusForm::CancelButtonClick);
@@ -69,7 +69,19 @@ TStatusForm::TStatusForm(QWidget* mainWindow) : QDialog(mainWindow), MainWindow(
     }
 }
 
+// A job's step line pushes the rest down.
+void TStatusForm::Arrange(bool withStep) {
+    const int top = withStep ? StepLineHeight : 0;
+    StepLabel->setVisible(withStep);
+    StepLabel->setGeometry(0, 12, ClientWidth, 17);
+    TimeLabel->setGeometry(0, top + 16, ClientWidth, 17);
+    ProgressBar->setGeometry(16, top + 44, ClientWidth - 32, 20);
+    CancelButton->setGeometry((ClientWidth - 75) / 2, top + 84, 75, 25);
+    setFixedSize(ClientWidth, ClientHeight + top);
+}
+
 void TStatusForm::BeginTransfer(const std::string& caption) {
+    Arrange(false);
     setWindowTitle(QString::fromStdString(caption));
     CancelRequested = false;
     MainWindowClose = false;
@@ -83,6 +95,13 @@ void TStatusForm::BeginTransfer(const std::string& caption) {
 void TStatusForm::ShowProgress(float secondsLeft, float percent) {
     TimeLabel->setText(TimeLeftText(secondsLeft));
     ProgressBar->setValue(WholePart(percent));
+}
+
+void TStatusForm::ShowStep(const std::string& text) {
+    StepLabel->setText(QString::fromStdString(text));
+    if (StepLabel->isHidden()) {
+        Arrange(true);
+    }
 }
 
 void TStatusForm::ShowStall(int seconds) {

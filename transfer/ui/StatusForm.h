@@ -35,6 +35,8 @@ public:
     void BeginTransfer(const std::string& caption);
     // secondsLeft and percent as the transfer estimates them.
     void ShowProgress(float secondsLeft, float percent);
+    // Where a job of many transfers stands, on a line above the time left.
+    void ShowStep(const std::string& text);
     // How long the sampler has been silent, in place of the time left.
     void ShowStall(int seconds);
     // Hides the window and gives the main window its input back.
@@ -49,6 +51,7 @@ public:
     void ProcessEvents();
     void CancelButtonClick();
 
+    QLabel* StepLabel;
     QLabel* TimeLabel;
     QProgressBar* ProgressBar;
     QPushButton* CancelButton;
@@ -64,6 +67,7 @@ protected:
     void reject() override;
 
 private:
+    void Arrange(bool withStep);
     // The main window's parts (menus, tool bar, wave area, status bar);
     // the main window itself stays enabled, as a disabled parent would
     // disable this window too.

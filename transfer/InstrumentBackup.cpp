@@ -1,0 +1,167 @@
+#include "transfer/InstrumentBackup.h"
+
+#include <cctype>
+#include <cstdio>
+#include <span>
+
+#include "eps/Names.h"
+#include "eps/ReplyText.h"
+#include "transfer/Download.h"
+#include "transfer/WaveFile.h"
+
+namespace {
+
+// A name with every character a file name had better not hold replaced.
+std::string SafeName(const std::string& name, const char* unnamed) {
+    std::string safe;
+    for (const char c : name) {
+        const bool keep = std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-' || c == '+';
+        safe += keep ? c : '_';
+    }
+    return safe.empty() ? std::string(unnamed) : safe;
+}
+
+template <std::size_t N> std::string NameIn(const std::array<std::int32_t, N>& words) {
+    return DecodeName(std::span<const std::int32_t, NameWords>(words.data(), NameWords));
+}
+
+// The samples a download of these words would save, 0 when there is
+// nothing it could save.
+std::uint32_t SamplesOf(const TEps& eps) {
+    const std::int32_t start = eps.GetSampleAddress(wpSampleStart);
+    const std::int32_t end = eps.GetSampleAddress(wpSampleEnd);
+    const auto period = static_cast<std::uint32_t>(eps.WaveSampleParameters[wpSamplingPeriod]);
+    return end > start && PeriodToRate(period) != 0 ? static_cast<std::uint32_t>(end - start) : 0;
+}
+
+} // namespace
+
+TInstrumentBackup::TInstrumentBackup(TEps& eps, TTransferFrontEnd& frontEnd,
+                                     std::string& uploadDownloadPath)
+    : Eps(eps), Job(eps, frontEnd), UploadDownloadPath(uploadDownloadPath) {}
+
+std::string TInstrumentBackup::FileName(int waveSample, const std::string& name) {
+    char number[8];
+    std::snprintf(number, sizeof number, "%02d-", waveSample);
+    return number + SafeName(name, "Unnamed") + ".wav";
+}
+
+std::string TInstrumentBackup::FolderName(int instrument, const std::string& name) {
+    return std::to_string(instrument + 1) + "-" + SafeName(name, "Unnamed");
+}
+
+TTransferReport TInstrumentBackup::Run(const std::vector<TTarget>& targets) {
+    if (Eps.WaveSampleOpen) {
+        Eps.CloseWavesample();
+        Job.ClearSelection();
+    }
+    std::vector<TInstrumentManifest> manifests(targets.size());
+    std::uint64_t words = 0;
+    for (std::size_t t = 0; t < targets.size(); ++t) {
+        if (!ReadParameters(targets[t], manifests[t])) {
+            return Report;
+        }
+    }
+    for (const TInstrumentManifest& manifest : manifests) {
+        for (const TManifestWaveSample& waveSample : manifest.WaveSamples) {
+            Report.Total += waveSample.File.empty() ? 0 : 1;
+            words += waveSample.Samples;
+        }
+    }
+    Job.Begin("Backing up...", static_cast<int>(Report.Total), words);
+    for (std::size_t t = 0; t < targets.size(); ++t) {
+        if (!BackUp(targets[t], manifests[t])) {
+            Job.End();
+            return Report;
+        }
+    }
+    Job.End();
+    Report.Outcome = toCompleted;
+    Report.Message = "Backed up " + DoneText() + ".";
+    return Report;
+}
+
+bool TInstrumentBackup::ReadParameters(const TTarget& target, TInstrumentManifest& manifest) {
+    const auto i = static_cast<std::size_t>(target.Instrument);
+    const std::string instrument = "instrument " + std::to_string(target.Instrument + 1);
+    if (const TReplyResult reply = Eps.ReadInstrument(target.Instrument);
+        reply != rrInstrumentParameters) {
+        return Stop("The parameters of " + instrument + " could not be read (" + ReplyText(reply) +
+                    ").");
+    }
+    manifest.Instrument = target.Instrument;
+    manifest.Words = Eps.InstrumentParameters;
+    for (int n = 1; n <= InstrumentSlots; ++n) {
+        if (!Eps.WaveSampleUsed[i][static_cast<std::size_t>(n - 1)]) {
+            continue;
+        }
+        Eps.Instrument = target.Instrument;
+        Eps.WaveSample = n;
+        if (Eps.OpenWavesample(false) == orFailed) {
+            return Stop("The parameters of wavesample " + std::to_string(n) + " of " + instrument +
+                        " could not be read.");
+        }
+        TManifestWaveSample waveSample;
+        waveSample.Number = n;
+        waveSample.Words = Eps.WaveSampleParameters;
+        waveSample.Samples = waveSample.CopyOf() == 0 ? SamplesOf(Eps) : 0;
+        if (waveSample.Samples > 0) {
+            waveSample.File = FileName(n, NameIn(waveSample.Words));
+        }
+        manifest.WaveSamples.push_back(waveSample);
+    }
+    return true;
+}
+
+bool TInstrumentBackup::BackUp(const TTarget& target, const TInstrumentManifest& manifest) {
+    std::error_code error;
+    std::filesystem::create_directories(target.Folder, error);
+    if (error) {
+        return Stop("Cannot make the folder " + target.Folder.string() + ": " + error.message() +
+                    ".");
+    }
+    for (const TManifestWaveSample& waveSample : manifest.WaveSamples) {
+        if (!waveSample.File.empty() && !Download(target, manifest, waveSample)) {
+            return false;
+        }
+    }
+    std::string problem;
+    if (!manifest.Write(target.Folder, problem)) {
+        return Stop("The backup stopped: " + problem + ".");
+    }
+    Finished.push_back(manifest.Name() + " in " + target.Folder.string());
+    return true;
+}
+
+bool TInstrumentBackup::Download(const TTarget& target, const TInstrumentManifest& manifest,
+                                 const TManifestWaveSample& waveSample) {
+    Job.Next(target.Instrument, waveSample.Number, (target.Folder / waveSample.File).string(),
+             waveSample.Samples);
+    TDownload download(Eps, Job, UploadDownloadPath);
+    const TTransferReport report = download.Run();
+    if (report.Outcome == toCompleted) {
+        ++Report.Done;
+        return true;
+    }
+    const std::string where =
+        "wavesample " + std::to_string(waveSample.Number) + " of " + manifest.Name();
+    const std::string why = report.Message.empty() ? "it could not be read." : report.Message;
+    return Stop("The backup stopped at " + where + ": " + why, report.Outcome);
+}
+
+bool TInstrumentBackup::Stop(const std::string& message, TTransferOutcome outcome) {
+    Report.Outcome = outcome == toCompleted || outcome == toNotStarted ? toFailed : outcome;
+    Report.Message = message + " Complete: " + DoneText() + ".";
+    return false;
+}
+
+std::string TInstrumentBackup::DoneText() const {
+    if (Finished.empty()) {
+        return "no instrument";
+    }
+    std::string text;
+    for (const std::string& done : Finished) {
+        text += (text.empty() ? "" : "; ") + done;
+    }
+    return text;
+}

@@ -1,0 +1,325 @@
+#include "transfer/InstrumentRestore.h"
+
+#include <algorithm>
+
+#include "eps/ReplyText.h"
+#include "transfer/Upload.h"
+
+namespace {
+
+// The sample memory of the family's largest sampler, in words: a backup
+// beyond it cannot go into any of them.
+constexpr std::uint64_t LargestMemoryWords = 8 * 1024 * 1024;
+
+std::string NumbersText(const std::vector<int>& numbers) {
+    std::string text;
+    for (const int n : numbers) {
+        text += (text.empty() ? "" : ", ") + std::to_string(n);
+    }
+    return text;
+}
+
+std::string InstrumentText(int instrument) {
+    return "instrument " + std::to_string(instrument + 1);
+}
+
+} // namespace
+
+TInstrumentRestore::TInstrumentRestore(TEps& eps, TTransferFrontEnd& frontEnd,
+                                       std::string& uploadDownloadPath)
+    : Eps(eps), Job(eps, frontEnd), UploadDownloadPath(uploadDownloadPath) {}
+
+TTransferReport TInstrumentRestore::Run(const std::vector<TTarget>& targets) {
+    if (!CheckBackups(targets) || !Eps.CheckConnection() || !CheckSlots()) {
+        return Report;
+    }
+    if (Eps.WaveSampleOpen) {
+        Eps.CloseWavesample();
+        Job.ClearSelection();
+    }
+    std::uint64_t words = 0;
+    for (const TPlan& plan : Plans) {
+        for (const TManifestWaveSample& waveSample : plan.Manifest.WaveSamples) {
+            Report.Total += waveSample.File.empty() ? 0 : 1;
+            words += waveSample.Samples;
+        }
+    }
+    Job.Begin("Restoring...", static_cast<int>(Report.Total), words);
+    const bool restored =
+        std::all_of(Plans.begin(), Plans.end(), [&](const TPlan& plan) { return Restore(plan); });
+    Job.End();
+    // The browser is to show what the sampler holds now.
+    Eps.ReadConfiguration();
+    if (restored) {
+        Report.Outcome = toCompleted;
+        Report.Message = "Restored " + DoneText() + ".";
+    }
+    return Report;
+}
+
+bool TInstrumentRestore::CheckBackups(const std::vector<TTarget>& targets) {
+    std::uint64_t words = 0;
+    for (const TTarget& target : targets) {
+        std::string problem;
+        std::optional<TInstrumentManifest> manifest =
+            TInstrumentManifest::Read(target.Folder, problem);
+        if (!manifest) {
+            return Fail(problem);
+        }
+        TPlan plan{std::move(*manifest), target.Folder, target.Instrument};
+        if (plan.Instrument < 0) {
+            plan.Instrument = plan.Manifest.Instrument;
+        }
+        for (TManifestWaveSample& waveSample : plan.Manifest.WaveSamples) {
+            if (waveSample.File.empty()) {
+                continue;
+            }
+            // The file's own length counts: it may have been edited since.
+            const std::string file = (target.Folder / waveSample.File).string();
+            if (const auto problem = TUpload::Inspect(file, waveSample.Samples)) {
+                return Fail(*problem);
+            }
+            words += waveSample.Samples;
+        }
+        const auto same = [&](const TPlan& p) { return p.Instrument == plan.Instrument; };
+        if (std::any_of(Plans.begin(), Plans.end(), same)) {
+            return Fail("Two backups are to go into " + InstrumentText(plan.Instrument) + ".");
+        }
+        Plans.push_back(std::move(plan));
+    }
+    if (words > LargestMemoryWords) {
+        return Fail("The backup holds " + std::to_string(words) +
+                    " samples; no sampler of the family holds more than " +
+                    std::to_string(LargestMemoryWords) + ".");
+    }
+    return true;
+}
+
+bool TInstrumentRestore::CheckSlots() {
+    if (!Eps.ReadConfiguration()) {
+        return Fail("The sampler's " + InstrumentText(Eps.UnreadInstrument) +
+                    " could not be read (" + ReplyText(Eps.UnreadReply) +
+                    "); nothing was restored.");
+    }
+    for (const TPlan& plan : Plans) {
+        const auto i = static_cast<std::size_t>(plan.Instrument);
+        if (Eps.InstrumentPresent[i] && !Replace) {
+            return Fail("Instrument " + std::to_string(plan.Instrument + 1) + " holds " +
+                        Eps.InstrumentName[i] + "; nothing was restored" +
+                        (ReplaceAdvice.empty() ? "" : " (" + ReplaceAdvice + ")") + ".");
+        }
+    }
+    return true;
+}
+
+bool TInstrumentRestore::Restore(const TPlan& plan) {
+    Changed = false;
+    Restored.clear();
+    Fillers.clear();
+    if (!CreateInstrument(plan) || !CreateSlots(plan)) {
+        return false;
+    }
+    for (const TManifestWaveSample& waveSample : plan.Manifest.WaveSamples) {
+        if (!waveSample.File.empty() && !Upload(plan, waveSample)) {
+            return false;
+        }
+    }
+    for (const TManifestWaveSample& waveSample : plan.Manifest.WaveSamples) {
+        if (waveSample.File.empty() && !WriteWaveSampleWords(plan, waveSample)) {
+            return false;
+        }
+    }
+    if (!WriteInstrumentWords(plan)) {
+        return false;
+    }
+    std::string done = plan.Manifest.Name() + " into " + InstrumentText(plan.Instrument);
+    if (!Fillers.empty()) {
+        done += " (slots " + NumbersText(Fillers) +
+                " were free in the backup and now hold empty wavesamples: the sampler numbers "
+                "new wavesamples in order)";
+    }
+    Finished.push_back(done);
+    return true;
+}
+
+bool TInstrumentRestore::CreateInstrument(const TPlan& plan) {
+    Eps.Instrument = plan.Instrument;
+    if (Eps.InstrumentPresent[static_cast<std::size_t>(plan.Instrument)]) {
+        return true;
+    }
+    if (!Create(plan, &TEps::CreateInstrument, "the instrument")) {
+        return false;
+    }
+    Eps.SelectInstrument();
+    return Create(plan, &TEps::CreateLayer, "its layer");
+}
+
+// The sampler puts a new wavesample into the lowest free slot, so slots are
+// made in order until every one of the backup's is there.
+bool TInstrumentRestore::CreateSlots(const TPlan& plan) {
+    auto used = Eps.WaveSampleUsed[static_cast<std::size_t>(plan.Instrument)];
+    for (const TManifestWaveSample& waveSample : plan.Manifest.WaveSamples) {
+        while (!used[static_cast<std::size_t>(waveSample.Number - 1)]) {
+            if (!Create(plan, &TEps::CreateWaveSample,
+                        "wavesample " + std::to_string(waveSample.Number))) {
+                return false;
+            }
+            const auto slot = std::find(used.begin(), used.end(), false);
+            *slot = true;
+            const int number = static_cast<int>(slot - used.begin()) + 1;
+            if (plan.Manifest.Find(number) == nullptr) {
+                Fillers.push_back(number);
+            }
+        }
+    }
+    return true;
+}
+
+bool TInstrumentRestore::Create(const TPlan& plan, void (TEps::*request)(),
+                                const std::string& what) {
+    if (Job.Cancelled()) {
+        return Stop(plan, "The restore was cancelled", toCancelled);
+    }
+    (Eps.*request)();
+    TReplyResult reply = Eps.ProcessInput();
+    if (reply == rrNoLayer && request == &TEps::CreateWaveSample) {
+        Eps.CreateLayer();
+        reply = Eps.ProcessInput();
+        if (reply == rrAck) {
+            Eps.CreateWaveSample();
+            reply = Eps.ProcessInput();
+        }
+    }
+    if (reply == rrAck) {
+        Changed = true;
+        return true;
+    }
+    const bool silent = IsUnanswered(reply);
+    return Stop(plan,
+                "The sampler " +
+                    (silent ? std::string("did not answer")
+                            : "refused (" + std::string(ReplyText(reply)) + ")") +
+                    " when " + what + " was to be made",
+                silent ? toNoAnswer : toRefused);
+}
+
+bool TInstrumentRestore::Upload(const TPlan& plan, const TManifestWaveSample& waveSample) {
+    const std::string file = (plan.Folder / waveSample.File).string();
+    Job.Next(plan.Instrument, waveSample.Number, file, waveSample.Samples);
+    TUpload upload(Eps, Job, UploadDownloadPath);
+    upload.UseWords(waveSample.Words);
+    upload.KeepInstrumentName();
+    const TTransferReport report = upload.Run();
+    Changed = Changed || report.Done > 0;
+    if (report.Outcome != toCompleted) {
+        return Stop(plan,
+                    report.Message.empty() ? "The upload of " + file + " did not start"
+                                           : report.Message,
+                    report.Outcome);
+    }
+    if (Verify && !CheckUpload(plan, waveSample)) {
+        return false;
+    }
+    Restored.push_back(waveSample.Number);
+    ++Report.Done;
+    return true;
+}
+
+bool TInstrumentRestore::CheckUpload(const TPlan& plan, const TManifestWaveSample& waveSample) {
+    const std::string file = (plan.Folder / waveSample.File).string();
+    TTransferReport report; // VERIFY-PENDING
+    report.Outcome = toCompleted;
+    return report.Outcome == toCompleted || Stop(plan, report.Message, report.Outcome);
+}
+
+bool TInstrumentRestore::WriteWaveSampleWords(const TPlan& plan,
+                                              const TManifestWaveSample& waveSample) {
+    if (Job.Cancelled()) {
+        return Stop(plan, "The restore was cancelled", toCancelled);
+    }
+    Eps.Instrument = plan.Instrument;
+    Eps.WaveSample = waveSample.Number;
+    Eps.WaveSampleParameters = waveSample.Words;
+    const TWriteResult result = Eps.PutWaveSampleParameters();
+    if (result != wrWritten) {
+        return Stop(plan,
+                    "The sampler " +
+                        std::string(result == wrUnanswered ? "did not answer" : "refused") +
+                        " the parameters of wavesample " + std::to_string(waveSample.Number),
+                    result == wrUnanswered ? toNoAnswer : toRefused);
+    }
+    Restored.push_back(waveSample.Number);
+    return true;
+}
+
+// Which slots are used is the sampler's to say: the backup's words would
+// hide or invent wavesamples.
+bool TInstrumentRestore::WriteInstrumentWords(const TPlan& plan) {
+    constexpr int SlotWords = 2 * InstrumentSlots;
+    if (Job.Cancelled()) {
+        return Stop(plan, "The restore was cancelled", toCancelled);
+    }
+    const TReplyResult reply = Eps.ReadInstrument(plan.Instrument);
+    if (reply != rrInstrumentParameters) {
+        return Stop(plan,
+                    "The instrument's parameters could not be read (" +
+                        std::string(ReplyText(reply)) + ")",
+                    IsUnanswered(reply) ? toNoAnswer : toRefused);
+    }
+    TInstrumentBlock words = plan.Manifest.Words;
+    std::copy_n(Eps.InstrumentParameters.begin() + InstrumentSlotWord, SlotWords,
+                words.begin() + InstrumentSlotWord);
+    Eps.InstrumentParameters = words;
+    const TWriteResult result = Eps.WriteInstrument(plan.Instrument);
+    if (result != wrWritten) {
+        return Stop(plan,
+                    "The sampler " +
+                        std::string(result == wrUnanswered ? "did not answer" : "refused") +
+                        " the instrument's parameters",
+                    result == wrUnanswered ? toNoAnswer : toRefused);
+    }
+    return true;
+}
+
+bool TInstrumentRestore::Stop(const TPlan& plan, const std::string& message,
+                              TTransferOutcome outcome) {
+    std::vector<int> missing;
+    for (const TManifestWaveSample& waveSample : plan.Manifest.WaveSamples) {
+        if (std::find(Restored.begin(), Restored.end(), waveSample.Number) == Restored.end()) {
+            missing.push_back(waveSample.Number);
+        }
+    }
+    std::string text = message;
+    while (!text.empty() && text.back() == '.') {
+        text.pop_back();
+    }
+    text += ". Of " + plan.Manifest.Name() + ", restored into " + InstrumentText(plan.Instrument) +
+            ": " + (Restored.empty() ? "no wavesample" : "wavesamples " + NumbersText(Restored)) +
+            "; not restored: " +
+            (missing.empty() ? std::string() : "wavesamples " + NumbersText(missing) + " and ") +
+            "the instrument's own parameters.";
+    if (Changed) {
+        // A sampler that stopped answering is not asked for more.
+        const bool renamed =
+            outcome != toNoAnswer && Eps.RenameInstrument(plan.Instrument, IncompleteName);
+        text += renamed ? " The instrument is named " + std::string(IncompleteName) + "."
+                        : " The instrument could not be renamed to show it is incomplete.";
+    }
+    Report.Outcome = outcome == toCompleted || outcome == toNotStarted ? toFailed : outcome;
+    Report.Message = text + (Finished.empty() ? "" : " Complete: " + DoneText() + ".");
+    return false;
+}
+
+bool TInstrumentRestore::Fail(const std::string& message) {
+    Report.Outcome = toFailed;
+    Report.Message = message;
+    return false;
+}
+
+std::string TInstrumentRestore::DoneText() const {
+    std::string text;
+    for (const std::string& done : Finished) {
+        text += (text.empty() ? "" : "; ") + done;
+    }
+    return text;
+}
