@@ -127,6 +127,7 @@ struct TCommandSyntax {
     std::string Operands;
     TOperandParser Parse;
     bool TakesJson = false;
+    bool TakesVerify = false;
 };
 
 bool NoOperands(const std::vector<std::string>&, TCliArguments&, std::string&) {
@@ -158,7 +159,7 @@ const std::map<std::string, TCommandSyntax>& Commands() {
               a.File = o[1];
               return Instrument(o[0], a, e);
           }}},
-        {"upload", {K::Upload, 3, 3, "FILE.wav INST (WS|new)", UploadOperands}},
+        {"upload", {K::Upload, 3, 3, "FILE.wav INST (WS|new)", UploadOperands, false, true}},
         {"rename", {K::Rename, 2, 2, "INST NAME", RenameOperands}},
         {"edit", {K::Edit, 3, 5, "INST WS OP [FIRST LAST]", EditOperands}},
     };
@@ -226,6 +227,10 @@ bool TakeOption(const std::vector<std::string>& arguments, std::size_t& i, TCliA
         json = true;
         return true;
     }
+    if (name == "--verify" && !value) {
+        a.Verify = true;
+        return true;
+    }
     const auto option = ValueOptions().find(name);
     if (option == ValueOptions().end()) {
         error = "unknown option " + arguments[i];
@@ -261,6 +266,10 @@ bool ApplyCommand(const std::vector<std::string>& words, bool json, TCliArgument
     }
     if (json && !syntax.TakesJson) {
         error = "--json goes with list and params only";
+        return false;
+    }
+    if (a.Verify && !syntax.TakesVerify) {
+        error = "--verify goes with upload only";
         return false;
     }
     a.Command = syntax.Kind;
@@ -329,6 +338,8 @@ std::string TCliArguments::Usage() {
            "  --block-size N    words per transfer block, 256..10240\n"
            "  --delay MS        pause before each upload block, 0..4000\n"
            "  --trace FILE      write the protocol trace to FILE\n"
+           "  --verify          read an upload back and compare it sample for sample\n"
+           "                    (doubles its time)\n"
            "  --help            show this text\n"
            "\n"
            "Exit status: 0 success, 1 the sampler refused or fell silent or a file is bad\n"

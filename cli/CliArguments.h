@@ -35,6 +35,8 @@ struct TCliArguments {
 
     TCliCommandKind Command = TCliCommandKind::Devices;
     bool Json = false;
+    // After an upload, read it back and compare it sample for sample.
+    bool Verify = false;
     // 0..7, as the engine counts; the command line counts from 1.
     int Instrument = 0;
     // 1..127; 0 for "new" (the instrument's first free slot).

@@ -54,13 +54,9 @@ bool TUpload::OpenFile() {
     if (!ChooseAndOpen(tdUpload, "rb", "Unable to open file ", "Cannot open ")) {
         return false;
     }
-    const std::optional<TWaveFormat> format = ReadWaveHeader(File.get());
+    const std::optional<TWaveFormat> format = ReadConvertibleHeader();
     if (!format) {
-        return Fail(Report.File + " is not a PCM WAVE file that can be read.");
-    }
-    // Frames the reader cannot convert would go out as empty blocks forever.
-    if (const std::optional<std::string> problem = WaveFormatProblem(*format)) {
-        return Fail(Report.File + ": " + *problem);
+        return false;
     }
     if (format->FrameCount > MaxFrames) {
         return Fail(Report.File + " holds " + std::to_string(format->FrameCount) +

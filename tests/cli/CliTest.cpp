@@ -98,6 +98,7 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
         {"--channel", "17", "list"},
         {"--frobnicate", "list"},
         {"probe", "--json"},
+        {"--verify", "download", "1", "1", "x.wav"},
         {"--device", "no such device", "probe"},
         {"--in", "99", "probe"},
     };
@@ -189,6 +190,16 @@ TEST_F(CliTest, DownloadsAndRefusesWhatCannotBeDownloaded) {
     const TRun missing = RunBuiltIn({"download", "1", "7", Path("none.wav")});
     EXPECT_EQ(missing.Status, 1);
     ExpectOneLineReason(missing, "instrument 1 has no wavesample 7");
+}
+
+TEST_F(CliTest, AnUploadIsReadBackWhenAskedTo) {
+    ASSERT_EQ(RunBuiltIn({"download", "2", "2", Path("rim.wav")}).Status, 0);
+
+    const TRun run = RunBuiltIn({"upload", "--verify", Path("rim.wav"), "2", "new"});
+
+    EXPECT_EQ(run.Status, 0) << run.Errors;
+    EXPECT_EQ(run.Output,
+              "Sent 399 samples to instrument 2, wavesample 3.\nVerified 399 samples.\n");
 }
 
 TEST_F(CliTest, ABadFileIsRefusedWithOne) {
