@@ -157,6 +157,7 @@ struct TCommandSyntax {
     std::string Operands;
     TOperandParser Parse;
     bool TakesJson = false;
+    bool TakesVerify = false;
 };
 
 bool NoOperands(const std::vector<std::string>&, TCliArguments&, std::string&) {
@@ -183,8 +184,9 @@ const std::map<std::string, TCommandSyntax>& Commands() {
               return Instrument(o[0], a, e) && WaveSample(o[1], a, e);
           }}},
         {"backup", {K::Backup, 2, 2, "(INST|all) DIR", BackupOperands}},
-        {"restore", {K::Restore, 1, 2, "DIR [INST] | restore all DIR", RestoreOperands}},
-        {"upload", {K::Upload, 3, 3, "FILE.wav INST (WS|new)", UploadOperands}},
+        {"restore",
+         {K::Restore, 1, 2, "DIR [INST] | restore all DIR", RestoreOperands, false, true}},
+        {"upload", {K::Upload, 3, 3, "FILE.wav INST (WS|new)", UploadOperands, false, true}},
         {"rename", {K::Rename, 2, 2, "INST NAME", RenameOperands}},
         {"edit", {K::Edit, 3, 5, "INST WS OP [FIRST LAST]", EditOperands}},
     };
@@ -256,6 +258,10 @@ bool TakeOption(const std::vector<std::string>& arguments, std::size_t& i, TCliA
         a.Replace = true;
         return true;
     }
+    if (name == "--verify" && !value) {
+        a.Verify = true;
+        return true;
+    }
     const auto option = ValueOptions().find(name);
     if (option == ValueOptions().end()) {
         error = "unknown option " + arguments[i];
@@ -295,6 +301,10 @@ bool ApplyCommand(const std::vector<std::string>& words, bool json, TCliArgument
     }
     if (a.Replace && syntax.Kind != TCliCommandKind::Restore) {
         error = "--replace goes with restore only";
+        return false;
+    }
+    if (a.Verify && !syntax.TakesVerify) {
+        error = "--verify goes with upload and restore only";
         return false;
     }
     a.Command = syntax.Kind;
@@ -371,6 +381,8 @@ std::string TCliArguments::Usage() {
            "  --trace FILE      write the protocol trace to FILE\n"
            "  --replace         restore over an instrument that is loaded; its wavesamples\n"
            "                    that the backup lacks stay\n"
+           "  --verify          read what an upload or a restore sent back and compare it\n"
+           "                    sample for sample (doubles its time)\n"
            "  --help            show this text\n"
            "\n"
            "Exit status: 0 success, 1 the sampler refused or fell silent or a file is bad\n"

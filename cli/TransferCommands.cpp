@@ -9,6 +9,7 @@
 #include "transfer/InstrumentBackup.h"
 #include "transfer/InstrumentRestore.h"
 #include "transfer/Upload.h"
+#include "transfer/Verify.h"
 
 int DownloadCommand(TCliSession& session, const TCliArguments& arguments) {
     TEps& eps = session.Eps();
@@ -80,6 +81,7 @@ int RestoreCommand(TCliSession& session, const TCliArguments& arguments) {
     session.FrontEnd().Label = "Restoring";
     TInstrumentRestore restore(session.Eps(), session.FrontEnd(), session.UploadDownloadPath);
     restore.Replace = arguments.Replace;
+    restore.Verify = arguments.Verify;
     restore.ReplaceAdvice = "use --replace to restore over it";
     return session.Finish(restore.Run(targets));
 }
@@ -92,12 +94,19 @@ int UploadCommand(TCliSession& session, const TCliArguments& arguments) {
     TEps& eps = session.Eps();
     const int delay = eps.Delay();
     TUpload upload(eps, front, session.UploadDownloadPath);
-    const int status = session.Finish(upload.Run());
+    const TTransferReport report = upload.Run();
+    const int status = session.Finish(report);
     // The desktop program keeps a raised delay in its settings; the tool
     // leaves them alone and says what to pass.
     if (eps.Delay() > delay) {
         std::cerr << "tavimor-cli: the sampler asked for more time between blocks; use --delay "
                   << eps.Delay() << " next time" << std::endl;
     }
-    return status;
+    if (status != esSuccess || !arguments.Verify) {
+        return status;
+    }
+    // The upload left its target in the engine.
+    front.Label = "Verifying";
+    TVerify verify(eps, front, arguments.File, report.Total);
+    return session.Finish(verify.Run());
 }

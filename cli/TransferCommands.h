@@ -1,7 +1,7 @@
 // The commands that move sample data: one wavesample into a file, every
-// wavesample of an instrument into a folder, a file into a wavesample. They
-// run the same workflows as the desktop program, with the command line as
-// their front end.
+// wavesample of an instrument into a folder, a file into a wavesample (read
+// back and compared when asked). They run the same workflows as the desktop
+// program, with the command line as their front end.
 #pragma once
 
 #include "cli/CliArguments.h"

@@ -3,17 +3,8 @@
 #include "debug/MidiInDump.h"
 #include "transfer/WaveFile.h"
 
-namespace {
-
-// The sampler's answer to a data request: an acknowledgement, a data header
-// and the data message of three bytes a word with its framing.
-constexpr std::uint32_t DataHeaderBytes = 20;
-constexpr std::uint32_t DataFramingBytes = 5;
-
-} // namespace
-
 TDownload::TDownload(TEps& eps, TTransferFrontEnd& frontEnd, std::string& uploadDownloadPath)
-    : TTransfer(eps, frontEnd, uploadDownloadPath) {}
+    : TBlockReader(eps, frontEnd, uploadDownloadPath) {}
 
 TTransferReport TDownload::Run() {
     Trace("-Download-");
@@ -77,8 +68,7 @@ bool TDownload::CreateFile() {
 
 void TDownload::Transfer() {
     FrontEnd.BeginTransfer("Downloading...");
-    Eps.DownloadState = 1;
-    RunLoop(Eps.DownloadState, "State :");
+    Completed = ReadBlocks(SampleStart, SampleEnd);
     Trace("End of Download");
     DumpMidiIn(*Eps.MidiIn);
     FrontEnd.EndTransfer();
@@ -86,62 +76,9 @@ void TDownload::Transfer() {
     Settle(Completed, written);
 }
 
-int TDownload::Step(int state) {
-    switch (state) {
-    case 1:
-        StartClock();
-        BlockStart = SampleStart;
-        return 2;
-    case 2:
-        return RequestBlock();
-    case 3:
-        return Await(ResponseBytes, 3, 4);
-    case 4:
-        return Expect(rrAck, 5);
-    case 5:
-        return Await(DataHeaderBytes, 5, 6);
-    case 6:
-        return Expect(rrDataHeader, 7);
-    case 7:
-        return Await(3 * static_cast<std::uint32_t>(BlockEnd - BlockStart) + DataFramingBytes, 7,
-                     8);
-    case 8:
-        return ReceiveBlock();
-    default:
-        return 0;
-    }
-}
-
-void TDownload::UserCancelled() {
-    Trace("User pressed Cancel");
-}
-
-int TDownload::RequestBlock() {
-    BlockEnd = BlockStart + Eps.BlockSize();
-    if (SampleEnd < BlockEnd) {
-        BlockEnd = SampleEnd;
-    }
-    Eps.GetWaveSampleData(BlockStart, BlockEnd);
-    Trace("GetWaveSampleData(" + std::to_string(BlockStart) + "," + std::to_string(BlockEnd) + ")");
-    return 3;
-}
-
-int TDownload::ReceiveBlock() {
-    const TReplyResult reply = Eps.ProcessInput();
-    if (reply != rrData) {
-        Trace("No data received");
-        return Stop(reply);
-    }
-    WriteWaveBlock(File.get(), Eps.TransferBuffer.data(),
-                   static_cast<std::uint32_t>(BlockEnd - BlockStart));
-    ShowProgress(static_cast<std::uint32_t>(BlockEnd - SampleStart), Report.Total);
-    BlockStart = BlockEnd;
-    if (BlockEnd != SampleEnd) {
-        return 2;
-    }
-    Trace("Last block received");
-    Completed = true;
-    return 0;
+bool TDownload::TakeBlock(std::span<const std::int32_t> words) {
+    WriteWaveBlock(File.get(), words.data(), static_cast<std::uint32_t>(words.size()));
+    return true;
 }
 
 bool TDownload::CloseFile() {

@@ -6,12 +6,13 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 
-#include "transfer/Transfer.h"
+#include "transfer/BlockReader.h"
 #include "transfer/WaveFile.h"
 
-class TDownload : public TTransfer {
+class TDownload : public TBlockReader {
 public:
     TDownload(TEps& eps, TTransferFrontEnd& frontEnd, std::string& uploadDownloadPath);
 
@@ -26,10 +27,7 @@ private:
     std::optional<std::string> NothingToSave() const;
     bool CreateFile();
     void Transfer();
-    int Step(int state) override;
-    void UserCancelled() override;
-    int RequestBlock();
-    int ReceiveBlock();
+    bool TakeBlock(std::span<const std::int32_t> words) override;
     // Closes the file, noticing a write that failed on the way. The header
     // of a file that did not get every sample is rewritten for the samples
     // it holds, so that players do not read past them.
@@ -39,8 +37,6 @@ private:
 
     std::int32_t SampleStart = 0;
     std::int32_t SampleEnd = 0;
-    std::int32_t BlockStart = 0;
-    std::int32_t BlockEnd = 0;
     std::uint32_t Rate = 0;
     bool Completed = false;
 };

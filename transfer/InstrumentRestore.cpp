@@ -4,6 +4,7 @@
 
 #include "eps/ReplyText.h"
 #include "transfer/Upload.h"
+#include "transfer/Verify.h"
 
 namespace {
 
@@ -44,7 +45,8 @@ TTransferReport TInstrumentRestore::Run(const std::vector<TTarget>& targets) {
             words += waveSample.Samples;
         }
     }
-    Job.Begin("Restoring...", static_cast<int>(Report.Total), words);
+    // Reading back moves as many words again.
+    Job.Begin("Restoring...", static_cast<int>(Report.Total), Verify ? 2 * words : words);
     const bool restored =
         std::all_of(Plans.begin(), Plans.end(), [&](const TPlan& plan) { return Restore(plan); });
     Job.End();
@@ -52,7 +54,8 @@ TTransferReport TInstrumentRestore::Run(const std::vector<TTarget>& targets) {
     Eps.ReadConfiguration();
     if (restored) {
         Report.Outcome = toCompleted;
-        Report.Message = "Restored " + DoneText() + ".";
+        Report.Message =
+            "Restored " + DoneText() + "." + (Verify ? " Every sample read back the same." : "");
     }
     return Report;
 }
@@ -227,8 +230,9 @@ bool TInstrumentRestore::Upload(const TPlan& plan, const TManifestWaveSample& wa
 
 bool TInstrumentRestore::CheckUpload(const TPlan& plan, const TManifestWaveSample& waveSample) {
     const std::string file = (plan.Folder / waveSample.File).string();
-    TTransferReport report; // VERIFY-PENDING
-    report.Outcome = toCompleted;
+    Job.Again(waveSample.Samples);
+    TVerify verify(Eps, Job, file, waveSample.Samples);
+    const TTransferReport report = verify.Run();
     return report.Outcome == toCompleted || Stop(plan, report.Message, report.Outcome);
 }
 

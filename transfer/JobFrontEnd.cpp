@@ -35,6 +35,13 @@ void TJobFrontEnd::Next(int instrument, int waveSample, const std::string& file,
     ShowWhere(WordsBefore);
 }
 
+void TJobFrontEnd::Again(std::uint32_t words) {
+    WordsBefore += CurrentWords;
+    CurrentWords = words;
+    TargetGiven = false;
+    Last = {};
+}
+
 void TJobFrontEnd::End() {
     Outer.EndTransfer();
 }

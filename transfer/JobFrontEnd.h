@@ -22,6 +22,8 @@ public:
     void Begin(const std::string& caption, int count, std::uint64_t words);
     // The next transfer: its target, its file and how many words it moves.
     void Next(int instrument, int waveSample, const std::string& file, std::uint32_t words);
+    // Another transfer of the same target and file, such as reading it back.
+    void Again(std::uint32_t words);
     // Hides the progress window.
     void End();
     // How the last transfer ended.

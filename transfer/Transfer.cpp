@@ -24,7 +24,9 @@ std::string DurationText(std::chrono::milliseconds duration) {
 } // namespace
 
 TTransfer::TTransfer(TEps& eps, TTransferFrontEnd& frontEnd, std::string& uploadDownloadPath)
-    : Eps(eps), FrontEnd(frontEnd), UploadDownloadPath(uploadDownloadPath) {}
+    : Eps(eps), FrontEnd(frontEnd), UploadDownloadPath(&uploadDownloadPath) {}
+
+TTransfer::TTransfer(TEps& eps, TTransferFrontEnd& frontEnd) : Eps(eps), FrontEnd(frontEnd) {}
 
 void TTransfer::RunLoop(int& state, std::string_view stateLabel) {
     int traced = 0;
@@ -132,21 +134,50 @@ void TTransfer::Trace(const std::string& line) {
 
 bool TTransfer::ChooseAndOpen(TTransferDirection direction, const char* mode,
                               const std::string& traceText, const std::string& failureText) {
-    Report.File = FrontEnd.ChooseFile(direction, UploadDownloadPath);
-    if (Report.File.empty()) {
+    Report.File = FrontEnd.ChooseFile(direction, *UploadDownloadPath);
+    if (Report.File.empty() || !OpenReportFile(mode, traceText, failureText)) {
         return false;
     }
+    std::error_code error;
+    const std::filesystem::path path = std::filesystem::absolute(Report.File, error);
+    if (!error) {
+        *UploadDownloadPath = path.parent_path().string();
+    }
+    return true;
+}
+
+bool TTransfer::OpenReportFile(const char* mode, const std::string& traceText,
+                               const std::string& failureText) {
     File.reset(std::fopen(Report.File.c_str(), mode));
     if (!File) {
         Trace(traceText + Report.File);
         return Fail(failureText + Report.File + ".");
     }
-    std::error_code error;
-    const std::filesystem::path path = std::filesystem::absolute(Report.File, error);
-    if (!error) {
-        UploadDownloadPath = path.parent_path().string();
-    }
     return true;
+}
+
+std::optional<TWaveFormat> TTransfer::ReadConvertibleHeader() {
+    std::string problem;
+    const std::optional<TWaveFormat> format = ConvertibleHeader(File.get(), Report.File, problem);
+    if (!format) {
+        Fail(problem);
+    }
+    return format;
+}
+
+std::optional<TWaveFormat> TTransfer::ConvertibleHeader(std::FILE* stream, const std::string& name,
+                                                        std::string& problem) {
+    const std::optional<TWaveFormat> format = ReadWaveHeader(stream);
+    if (!format) {
+        problem = name + " is not a PCM WAVE file that can be read.";
+        return std::nullopt;
+    }
+    // Frames the reader cannot convert would go out as empty blocks forever.
+    if (const std::optional<std::string> reason = WaveFormatProblem(*format)) {
+        problem = name + ": " + *reason;
+        return std::nullopt;
+    }
+    return format;
 }
 
 bool TTransfer::Fail(const std::string& message) {

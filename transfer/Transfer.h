@@ -1,7 +1,7 @@
-// What the download and the upload share: a loop that performs one step of
-// a state machine per pass while it serves the progress window, waits for the
-// sampler's replies by polling the number of bytes waiting in the input, the
-// progress figures, and the word to the user at the end.
+// What the transfers share: a loop that performs one step of a state machine
+// per pass while it serves the progress window, waits for the sampler's
+// replies by polling the number of bytes waiting in the input, the progress
+// figures, and the word to the user at the end.
 //
 // The state numbers live in the engine (DownloadState, UploadState) because
 // the reply parser reads them too.
@@ -11,12 +11,14 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "eps/Eps.h"
 #include "transfer/TimeLeft.h"
 #include "transfer/TransferFrontEnd.h"
+#include "transfer/WaveFile.h"
 
 class TTransfer {
 public:
@@ -44,6 +46,8 @@ protected:
     // uploadDownloadPath is the folder the file dialogs start in; each
     // transfer leaves there the folder of the file it used.
     TTransfer(TEps& eps, TTransferFrontEnd& frontEnd, std::string& uploadDownloadPath);
+    // A transfer whose file is given: it has no file dialog to start.
+    TTransfer(TEps& eps, TTransferFrontEnd& frontEnd);
 
     // Passes of the loop while state is not 0: serve the window, take a
     // cancel, trace each new state as stateLabel and its number, perform
@@ -74,10 +78,21 @@ protected:
     static void Trace(const std::string& line);
 
     // The file dialog, then the chosen file opened in mode and its folder
-    // kept for the next dialog. False when the user cancels, or after
-    // tracing traceText and the name when the file does not open.
+    // kept for the next dialog; for the transfers made with a folder. False
+    // when the user cancels, or after tracing traceText and the name when
+    // the file does not open.
     bool ChooseAndOpen(TTransferDirection direction, const char* mode, const std::string& traceText,
                        const std::string& failureText);
+    // Report.File opened in mode; false after tracing traceText and the name
+    // when it does not open.
+    bool OpenReportFile(const char* mode, const std::string& traceText,
+                        const std::string& failureText);
+    // The header of the open WAVE file, when the reader can convert its
+    // frames; empty after failing with the reason.
+    std::optional<TWaveFormat> ReadConvertibleHeader();
+    // The same for any stream, with the reason naming the file.
+    static std::optional<TWaveFormat> ConvertibleHeader(std::FILE* stream, const std::string& name,
+                                                        std::string& problem);
 
     // Ends the preparation without a transfer; always false.
     bool Fail(const std::string& message);
@@ -88,7 +103,8 @@ protected:
 
     TEps& Eps;
     TTransferFrontEnd& FrontEnd;
-    std::string& UploadDownloadPath;
+    // Null for a transfer whose file is given.
+    std::string* UploadDownloadPath = nullptr;
     TTransferReport Report;
     TFile File;
 

@@ -75,13 +75,10 @@ std::optional<std::string> TUpload::Inspect(const std::string& file, std::uint32
 
 std::optional<std::string> TUpload::Examine(std::FILE* stream, const std::string& name,
                                             TWaveFormat& format, std::optional<TWaveLoop>& loop) {
-    const std::optional<TWaveFormat> header = ReadWaveHeader(stream);
+    std::string problem;
+    const std::optional<TWaveFormat> header = ConvertibleHeader(stream, name, problem);
     if (!header) {
-        return name + " is not a PCM WAVE file that can be read.";
-    }
-    // Frames the reader cannot convert would go out as empty blocks forever.
-    if (const std::optional<std::string> problem = WaveFormatProblem(*header)) {
-        return name + ": " + *problem;
+        return problem;
     }
     if (header->FrameCount > MaxFrames) {
         return name + " holds " + std::to_string(header->FrameCount) +

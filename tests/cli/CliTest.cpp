@@ -98,6 +98,7 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
         {"--channel", "17", "list"},
         {"--frobnicate", "list"},
         {"probe", "--json"},
+        {"--verify", "download", "1", "1", "x.wav"},
         {"--device", "no such device", "probe"},
         {"--in", "99", "probe"},
     };
@@ -162,18 +163,25 @@ TEST_F(CliTest, ShowsTheParametersOfAWaveSample) {
     ExpectOneLineReason(missing, "instrument 3 is not loaded");
 }
 
-TEST_F(CliTest, BackupSavesEveryWaveSampleWithData) {
-    const TRun run = RunBuiltIn({"backup", "1", Path("backup")});
+TEST_F(CliTest, BacksAnInstrumentUpAndRestoresIt) {
+    const TRun backup = RunBuiltIn({"backup", "1", Path("backup")});
+    EXPECT_EQ(backup.Status, 0) << backup.Errors;
+    EXPECT_EQ(backup.Output, "Backed up Grand Piano in " + Path("backup") + ".\n");
+    EXPECT_EQ(SamplesOf(Path("backup/01-Piano_C4.wav")).size(), 43749u);
+    EXPECT_TRUE(std::filesystem::exists(Path("backup/instrument.json")));
 
-    EXPECT_EQ(run.Status, 0) << run.Errors;
-    const std::string file = Path("backup/01-Piano_C4.wav");
-    EXPECT_NE(run.Output.find("Saved 43749 samples to " + file + "."), std::string::npos);
-    EXPECT_NE(run.Output.find("Skipped: instrument 1, wavesample 2 is a parameters-only copy"),
-              std::string::npos);
-    EXPECT_EQ(SamplesOf(file).size(), 43749u);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Path("backup")),
-                            std::filesystem::directory_iterator()),
-              1);
+    // Each run has a sampler of its own, with the demo bank.
+    const TRun occupied = RunBuiltIn({"restore", Path("backup")});
+    EXPECT_EQ(occupied.Status, 1);
+    ExpectOneLineReason(occupied, "Instrument 1 holds Grand Piano; nothing was restored (use "
+                                  "--replace to restore over it).");
+    const TRun replaced = RunBuiltIn({"restore", "--replace", "--verify", Path("backup")});
+    EXPECT_EQ(replaced.Status, 0) << replaced.Errors;
+    EXPECT_EQ(replaced.Output, "Restored Grand Piano into instrument 1. Every sample read back "
+                               "the same.\n");
+    const TRun elsewhere = RunBuiltIn({"restore", Path("backup"), "3"});
+    EXPECT_EQ(elsewhere.Status, 0) << elsewhere.Errors;
+    EXPECT_EQ(elsewhere.Output, "Restored Grand Piano into instrument 3.\n");
 }
 
 TEST_F(CliTest, DownloadsAndRefusesWhatCannotBeDownloaded) {
@@ -189,6 +197,16 @@ TEST_F(CliTest, DownloadsAndRefusesWhatCannotBeDownloaded) {
     const TRun missing = RunBuiltIn({"download", "1", "7", Path("none.wav")});
     EXPECT_EQ(missing.Status, 1);
     ExpectOneLineReason(missing, "instrument 1 has no wavesample 7");
+}
+
+TEST_F(CliTest, AnUploadIsReadBackWhenAskedTo) {
+    ASSERT_EQ(RunBuiltIn({"download", "2", "2", Path("rim.wav")}).Status, 0);
+
+    const TRun run = RunBuiltIn({"upload", "--verify", Path("rim.wav"), "2", "new"});
+
+    EXPECT_EQ(run.Status, 0) << run.Errors;
+    EXPECT_EQ(run.Output,
+              "Sent 399 samples to instrument 2, wavesample 3.\nVerified 399 samples.\n");
 }
 
 TEST_F(CliTest, ABadFileIsRefusedWithOne) {

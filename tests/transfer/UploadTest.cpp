@@ -1,7 +1,7 @@
 // The upload against the virtual sampler: the blocks and parameters it
 // sends, the repairs of a missing instrument, layer or wavesample, the delay
-// the sampler asks for, the rename after the file, and the round trip of
-// every format the reader converts.
+// the sampler asks for, the rename after the file, and the round trip and
+// the verification of every format the reader converts.
 #include <sndfile.h>
 
 #include "tests/transfer/TransferFixture.h"
@@ -11,6 +11,7 @@
 #include <tuple>
 
 #include "transfer/Upload.h"
+#include "transfer/Verify.h"
 
 namespace {
 
@@ -110,17 +111,23 @@ protected:
             }
         }
     }
+
+    // A file of 777 frames of the format, to go in blocks of 300.
+    std::string FileOfFrames(TSamples& expected) {
+        const auto [channels, bits] = GetParam();
+        std::vector<std::uint8_t> bytes;
+        MakeFrames(777, bytes, expected);
+        const std::string file = Path("in.wav");
+        WriteWaveFile(file, static_cast<std::uint16_t>(channels), static_cast<std::uint16_t>(bits),
+                      44100, bytes);
+        Eps->SetBlockSize(300);
+        return file;
+    }
 };
 
 TEST_P(UploadRoundTripTest, ComesBackAsTheReaderConvertedIt) {
-    const auto [channels, bits] = GetParam();
-    std::vector<std::uint8_t> bytes;
     TSamples expected;
-    MakeFrames(777, bytes, expected);
-    const std::string file = Path("in.wav");
-    WriteWaveFile(file, static_cast<std::uint16_t>(channels), static_cast<std::uint16_t>(bits),
-                  44100, bytes);
-    Eps->SetBlockSize(300);
+    const std::string file = FileOfFrames(expected);
 
     // Instrument 1 uses wavesamples 1 and 2: the browser's new row is 3.
     ASSERT_EQ(Upload(file, 0, 3).Outcome, toCompleted);
@@ -132,6 +139,60 @@ TEST_P(UploadRoundTripTest, ComesBackAsTheReaderConvertedIt) {
     EXPECT_EQ(RateOfWaveFile(back), 44642u);
     EXPECT_EQ(SamplerLog("CreateWaveSample"),
               std::vector<std::string>{"CreateWaveSample 0/0/1 as 3 -> 0"});
+}
+
+// The verification compares with the file as the reader converts it: it
+// passes, then names the first sample changed in the sampler behind it.
+TEST_P(UploadRoundTripTest, AVerificationFindsASampleChangedAfterTheUpload) {
+    TSamples expected;
+    const std::string file = FileOfFrames(expected);
+    ASSERT_EQ(Upload(file, 0, 3).Outcome, toCompleted);
+
+    const TTransferReport verified = TVerify(*Eps, FrontEnd, file, 777).Run();
+
+    EXPECT_EQ(verified.Outcome, toCompleted) << verified.Message;
+    EXPECT_EQ(verified.Message, "Verified 777 samples.");
+    EXPECT_EQ(SamplerLog("GetWaveSampleData"),
+              (std::vector<std::string>{"GetWaveSampleData 0/0/3 0..300 -> 0",
+                                        "GetWaveSampleData 0/0/3 300..600 -> 0",
+                                        "GetWaveSampleData 0/0/3 600..777 -> 0"}));
+    EXPECT_EQ(FrontEnd.Caption, "Verifying...");
+    EXPECT_EQ(FrontEnd.Progress.back().second, 100.0f);
+    EXPECT_FALSE(FrontEnd.Showing);
+
+    const std::int16_t changed = static_cast<std::int16_t>(expected[450] ^ 0x0101);
+    Sampler().Inspect(
+        [&](TSamplerModel& model) { model.Instrument(0)->WaveSample(3)->Data[450] = changed; });
+    const TTransferReport differing = TVerify(*Eps, FrontEnd, file, 777).Run();
+
+    EXPECT_EQ(differing.Outcome, toFailed);
+    EXPECT_EQ(differing.Message, "Verify: sample 450 differs (file " +
+                                     std::to_string(expected[450]) + ", sampler " +
+                                     std::to_string(changed) + ").");
+    // It stops at the block that differs.
+    EXPECT_EQ(SamplerLog("GetWaveSampleData").size(), 5u);
+    EXPECT_EQ(differing.Done, 300u);
+    EXPECT_EQ(Eps->DownloadState, 0);
+    EXPECT_EQ(FrontEnd.Reports.back().Message, differing.Message);
+}
+
+TEST_F(UploadTest, ACancelledVerificationSaysHowFarItMatched) {
+    const std::string file = MonoFile("c.wav", Wave(1000));
+    ASSERT_EQ(Upload(file, 1, 2).Outcome, toCompleted);
+    FrontEnd.OnEvents = [&] {
+        if (Eps->DownloadState == 5 && FrontEnd.Progress.size() == 5) {
+            FrontEnd.CancelRequested = true;
+        }
+    };
+
+    const TTransferReport report = TVerify(*Eps, FrontEnd, file, 1000).Run();
+
+    EXPECT_EQ(report.Outcome, toCancelled);
+    EXPECT_EQ(report.Message, "The verification was cancelled after 256 of 1000 samples of "
+                              "instrument 2, wavesample 2 matched.");
+    EXPECT_NE(Trace.Text().find("User pressed Cancel\r\nState :0\r\nEnd of Verify\r\n"),
+              std::string::npos);
+    EXPECT_FALSE(FrontEnd.Showing);
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, UploadRoundTripTest,
