@@ -2,10 +2,10 @@
 
 #include <cstdio>
 #include <iostream>
+#include <nlohmann/json.hpp>
 #include <span>
 #include <vector>
 
-#include "cli/JsonText.h"
 #include "cli/MidiDeviceChoice.h"
 #include "cli/SamplerTexts.h"
 #include "eps/Names.h"
@@ -13,6 +13,9 @@
 #include "transfer/WaveFile.h"
 
 namespace {
+
+// Keys in the order written, as scripts and people read them.
+using TJson = nlohmann::ordered_json;
 
 void PrintDevices(const char* title, const std::vector<std::string>& names) {
     std::cout << title << "\n";
@@ -44,19 +47,16 @@ std::string Joined(const std::vector<int>& numbers, const char* separator) {
 }
 
 void PrintDirectoryJson(const TEps& eps) {
-    std::string json = "{\"instruments\":[";
-    bool first = true;
+    TJson instruments = TJson::array();
     for (int i = 0; i < InstrumentCount; ++i) {
-        if (!eps.InstrumentPresent[static_cast<std::size_t>(i)]) {
-            continue;
+        if (eps.InstrumentPresent[static_cast<std::size_t>(i)]) {
+            instruments.push_back(
+                {{"number", i + 1},
+                 {"name", NameAsUtf8(eps.InstrumentName[static_cast<std::size_t>(i)])},
+                 {"wavesamples", UsedWaveSamples(eps, i)}});
         }
-        json += first ? "" : ",";
-        first = false;
-        json += "{\"number\":" + std::to_string(i + 1) +
-                ",\"name\":" + JsonString(eps.InstrumentName[static_cast<std::size_t>(i)]) +
-                ",\"wavesamples\":[" + Joined(UsedWaveSamples(eps, i), ",") + "]}";
     }
-    std::cout << json << "]}" << std::endl;
+    std::cout << TJson{{"instruments", instruments}}.dump() << std::endl;
 }
 
 void PrintDirectory(const TEps& eps) {
@@ -118,11 +118,18 @@ TParameters ParametersOf(const TEps& eps) {
 }
 
 void PrintParametersJson(const TParameters& p) {
-    std::cout << "{\"name\":" << JsonString(p.Name) << ",\"start\":" << p.Start
-              << ",\"end\":" << p.End << ",\"loop_start\":" << p.LoopStart
-              << ",\"loop_end\":" << p.LoopEnd << ",\"mode\":" << p.Mode << ",\"rate\":" << p.Rate
-              << ",\"root_key\":" << p.RootKey << ",\"low_key\":" << p.LowKey
-              << ",\"high_key\":" << p.HighKey << ",\"copy_of\":" << p.CopyOf << "}" << std::endl;
+    const TJson json = {{"name", NameAsUtf8(p.Name)},
+                        {"start", p.Start},
+                        {"end", p.End},
+                        {"loop_start", p.LoopStart},
+                        {"loop_end", p.LoopEnd},
+                        {"mode", p.Mode},
+                        {"rate", p.Rate},
+                        {"root_key", p.RootKey},
+                        {"low_key", p.LowKey},
+                        {"high_key", p.HighKey},
+                        {"copy_of", p.CopyOf}};
+    std::cout << json.dump() << std::endl;
 }
 
 void PrintParameters(const TParameters& p) {

@@ -10,7 +10,8 @@
 
 namespace {
 
-using nlohmann::json;
+// Keys in the order written, so that the manifest reads from the top.
+using json = nlohmann::ordered_json;
 
 constexpr const char* FormatName = "tavimor instrument backup";
 constexpr int FormatVersion = 1;
