@@ -278,6 +278,16 @@ private:
     // instrument, inside an exchange that is busy already.
     TReplyResult FetchInstrumentParameters();
     TWriteResult SendInstrumentParameters();
+    // An exchange about another instrument than the current one, which is
+    // current again afterwards.
+    template <typename TExchange> auto ForInstrument(int instrument, TExchange exchange) {
+        TBusy busy(*this);
+        const int current = Instrument;
+        Instrument = instrument;
+        const auto result = exchange();
+        Instrument = current;
+        return result;
+    }
     // A parameter block written: its header, then its data once the header
     // is acknowledged.
     TWriteResult SendParameterBlock(void (TEps::*header)(), void (TEps::*data)());

@@ -57,12 +57,8 @@ void TEps::ReadInstrumentEntry(int instrument) {
 
 bool TEps::RenameInstrument(int instrument, std::string_view name) {
     DebugWriteLn(DebugDevice, "Start of rename");
-    TBusy busy(*this);
-    const int current = Instrument;
-    Instrument = instrument;
-    const bool renamed = WriteInstrumentName(name);
+    const bool renamed = ForInstrument(instrument, [&] { return WriteInstrumentName(name); });
     DebugWriteLn(DebugDevice, renamed ? "1" : "0");
-    Instrument = current;
     return renamed;
 }
 
@@ -76,21 +72,11 @@ bool TEps::WriteInstrumentName(std::string_view name) {
 }
 
 TReplyResult TEps::ReadInstrument(int instrument) {
-    TBusy busy(*this);
-    const int current = Instrument;
-    Instrument = instrument;
-    const TReplyResult reply = FetchInstrumentParameters();
-    Instrument = current;
-    return reply;
+    return ForInstrument(instrument, [&] { return FetchInstrumentParameters(); });
 }
 
 TWriteResult TEps::WriteInstrument(int instrument) {
-    TBusy busy(*this);
-    const int current = Instrument;
-    Instrument = instrument;
-    const TWriteResult result = SendInstrumentParameters();
-    Instrument = current;
-    return result;
+    return ForInstrument(instrument, [&] { return SendInstrumentParameters(); });
 }
 
 TReplyResult TEps::FetchInstrumentParameters() {
