@@ -1,9 +1,11 @@
 // The upload: a WAVE file into a wavesample of the sampler. It reads the
 // file's header, lets the user choose the target and sends the frames block
 // by block, each announced by a header the sampler must acknowledge, then the
-// wavesample's parameters. When the sampler lacks the instrument, its layer
-// or the wavesample, the upload creates it and sends the block again; when
-// the sampler is not ready for the next block, it waits longer before each.
+// wavesample's parameters: every word a downloaded file saved, when it holds
+// them, else the default block. When the sampler lacks the instrument, its
+// layer or the wavesample, the upload creates it and sends the block again;
+// when the sampler is not ready for the next block, it waits longer before
+// each.
 #pragma once
 
 #include <cstdint>
@@ -20,9 +22,22 @@ public:
     // The whole command; the report also goes to the front end.
     TTransferReport Run();
 
+    // Before Run: these words take the place of the file's "tvwp" chunk,
+    // which is then not read, for a caller that kept them elsewhere. They
+    // are made the upload's own as the chunk's would be.
+    void UseWords(const TWaveSampleBlock& words);
+    // Before Run: an upload into wavesample 1 leaves the instrument's name.
+    void KeepInstrumentName();
+    // The file's frames, known once the file is open: from the front end's
+    // ChooseTarget on.
+    std::uint32_t Frames() const { return Report.Total; }
+
 private:
     bool Prepare();
     bool OpenFile();
+    // The file's "smpl" and "tvwp" chunks, refusing a loop outside the
+    // frames or a damaged "tvwp" chunk.
+    bool ReadChunks();
     void Transfer();
     int Step(int state) override;
     // The states that create what the sampler said was missing.
@@ -34,6 +49,9 @@ private:
     // What a repair creates, for the message when it did not help.
     static const char* RepairText(unsigned kind);
     void SetParameters();
+    // Whether the file's "smpl" chunk says something the words do not: a
+    // chunk another tool rewrote after the download.
+    bool LoopEdited() const;
     void SetLoop(const TWaveLoop& loop);
     void SendBlockHeader();
     int AnswerBlockHeader();
@@ -41,7 +59,8 @@ private:
     int AcceptBlock();
     int CheckParameters();
     void RaiseDelay();
-    // After an upload into wavesample 1 the instrument takes the file's name.
+    // After an upload into wavesample 1 the instrument takes the file's name,
+    // unless the caller keeps it.
     void NameInstrument();
     void Settle();
     // What a stopped upload left changed in the sampler, for its message.
@@ -53,6 +72,10 @@ private:
     TWaveFormat Format;
     // The root key and loop the file's "smpl" chunk gives, if it has one.
     std::optional<TWaveLoop> Loop;
+    // The parameter words of the file's "tvwp" chunk or of UseWords; empty
+    // for the default block.
+    std::optional<TWaveSampleBlock> Words;
+    bool KeepName = false;
     // The repairs made for the block on its way, and the one the sampler
     // refused the block after.
     unsigned Repairs = 0;
