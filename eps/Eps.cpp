@@ -1,7 +1,6 @@
 #include "eps/Eps.h"
 
 #include <algorithm>
-#include <cassert>
 
 #include "debug/DebugDevice.h"
 
@@ -36,30 +35,16 @@ void TEps::ResetWaveSampleParameters() {
     WaveSampleParameters = DefaultWaveSampleParameters;
 }
 
-// An address is a 32-bit big-endian number in the high bytes of four words;
-// its low 9 bits are a fraction of a sample.
 std::int32_t TEps::GetSampleAddress(int first) const {
-    assert(first >= 0 && first + 3 < WaveSampleWords);
-    std::uint32_t address = 0;
-    for (int i = first; i < first + 4; ++i) {
-        address = address << 8 | HighByte(WaveSampleParameters[i]);
-    }
-    return static_cast<std::int32_t>(address >> 9);
+    return SampleAddressOf(WaveSampleParameters, first);
 }
 
 void TEps::SetSampleAddress(int first, std::int32_t sample) {
-    assert(first >= 0 && first + 3 < WaveSampleWords);
-    const std::uint32_t address = static_cast<std::uint32_t>(sample) << 9;
-    WaveSampleParameters[first] = static_cast<std::int32_t>((address >> 24 & 0xFF) << 8);
-    WaveSampleParameters[first + 1] = static_cast<std::int32_t>((address >> 16 & 0xFF) << 8);
-    WaveSampleParameters[first + 2] = static_cast<std::int32_t>(address & 0xFF00);
-    WaveSampleParameters[first + 3] = 0;
+    SetSampleAddressOf(WaveSampleParameters, first, sample);
 }
 
 int TEps::GetPlayKey() const {
-    int key = HighByte(WaveSampleParameters[wpRootKey]);
-    key = std::min<int>(key, HighByte(WaveSampleParameters[wpHighKey]));
-    return std::max<int>(key, HighByte(WaveSampleParameters[wpLowKey]));
+    return PlayKeyOf(WaveSampleParameters);
 }
 
 TEps::TBusy::TBusy(TEps& eps) : Eps(eps) {

@@ -120,11 +120,9 @@ public:
 
     // Parameter block.
     void ResetWaveSampleParameters();
-    // A sample index from the four address words starting at first
-    // (wpSampleStart, wpSampleEnd, wpLoopStart or wpLoopEnd).
+    // SampleAddressOf, SetSampleAddressOf and PlayKeyOf on WaveSampleParameters.
     std::int32_t GetSampleAddress(int first) const;
     void SetSampleAddress(int first, std::int32_t sample);
-    // The root key, kept inside the key range.
     int GetPlayKey() const;
 
     // Framing and numbers.

@@ -1,5 +1,8 @@
 #include "eps/ParameterBlocks.h"
 
+#include <algorithm>
+#include <cassert>
+
 const TWaveSampleBlock DefaultWaveSampleParameters = {
     0x5500, 0x4E00, 0x4E00, 0x4100, 0x4D00, 0x4500, 0x4400, 0x2000, 0x5700, 0x5300, // 0
     0x2000, 0x2000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0A00, 0x6400, 0x7F00, // 10
@@ -16,3 +19,28 @@ const TWaveSampleBlock DefaultWaveSampleParameters = {
     0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, // 120
     0x0000, 0x1500, 0x1500, 0x6C00, 0x0D00, 0x0000, 0x0600, 0x0000, 0x0000,         // 130
 };
+
+// An address is a 32-bit big-endian number in the high bytes of four words;
+// its low 9 bits are a fraction of a sample.
+std::int32_t SampleAddressOf(const TWaveSampleBlock& words, int first) {
+    assert(first >= 0 && first + 3 < WaveSampleWords);
+    std::uint32_t address = 0;
+    for (int i = first; i < first + 4; ++i) {
+        address = address << 8 | HighByte(words[i]);
+    }
+    return static_cast<std::int32_t>(address >> 9);
+}
+
+void SetSampleAddressOf(TWaveSampleBlock& words, int first, std::int32_t sample) {
+    assert(first >= 0 && first + 3 < WaveSampleWords);
+    const std::uint32_t address = static_cast<std::uint32_t>(sample) << 9;
+    words[first] = static_cast<std::int32_t>((address >> 24 & 0xFF) << 8);
+    words[first + 1] = static_cast<std::int32_t>((address >> 16 & 0xFF) << 8);
+    words[first + 2] = static_cast<std::int32_t>(address & 0xFF00);
+    words[first + 3] = 0;
+}
+
+int PlayKeyOf(const TWaveSampleBlock& words) {
+    const int key = std::min<int>(HighByte(words[wpRootKey]), HighByte(words[wpHighKey]));
+    return std::max<int>(key, HighByte(words[wpLowKey]));
+}

@@ -37,6 +37,14 @@ constexpr std::uint8_t HighByte(std::int32_t word) {
     return static_cast<std::uint8_t>((static_cast<std::uint32_t>(word) >> 8) & 0xFF);
 }
 
+// A sample index from the four address words of a block starting at first
+// (wpSampleStart, wpSampleEnd, wpLoopStart or wpLoopEnd).
+std::int32_t SampleAddressOf(const TWaveSampleBlock& words, int first);
+void SetSampleAddressOf(TWaveSampleBlock& words, int first, std::int32_t sample);
+// The key that plays a block's samples at their own pitch: its root key,
+// kept inside its key range.
+int PlayKeyOf(const TWaveSampleBlock& words);
+
 // What a new wavesample holds: named "UNNAMED WS", root key 60, keys 21..108,
 // no loop, all addresses 0, period 21 (about 29762 Hz).
 extern const TWaveSampleBlock DefaultWaveSampleParameters;

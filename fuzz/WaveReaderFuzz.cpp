@@ -19,11 +19,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::optional<TWaveFormat> format = ReadWaveHeader(stream);
     if (format) {
-        // The loop is looked for among all chunks and leaves the stream where
-        // it was.
+        // The loop and the parameter words are looked for among all chunks
+        // and leave the stream where it was; a parameter chunk gives either
+        // words or a problem to tell, never both.
         const long here = std::ftell(stream);
         ReadWaveLoop(stream);
-        if (std::ftell(stream) != here) {
+        const TWaveParameters parameters = ReadWaveParameters(stream);
+        if (std::ftell(stream) != here || (parameters.Words && parameters.Problem)) {
             __builtin_trap();
         }
         static std::array<std::int32_t, TransferBufferWords> buffer;

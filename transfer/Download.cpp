@@ -83,7 +83,8 @@ bool TDownload::TakeBlock(std::span<const std::int32_t> words) {
 
 bool TDownload::CloseFile() {
     if (Completed) {
-        WriteWaveLoop(File.get(), LoopOf());
+        WriteWaveLoop(File.get(), WaveLoopOf(Eps.WaveSampleParameters, Report.Total, Rate));
+        WriteWaveParameters(File.get(), Eps.WaveSampleParameters);
     } else {
         // Not rewind: it would clear the error of a write that failed.
         std::fseek(File.get(), 0, SEEK_SET);
@@ -91,25 +92,6 @@ bool TDownload::CloseFile() {
     }
     const bool failed = std::ferror(File.get()) != 0;
     return std::fclose(File.release()) == 0 && !failed;
-}
-
-// The root key and, in a loop mode, the loop as frames of the file; a loop
-// that does not lie within the samples saved is left out.
-TWaveLoop TDownload::LoopOf() const {
-    constexpr int Bidirectional = 3;
-    TWaveLoop loop;
-    loop.SampleRate = Rate;
-    loop.UnityNote = static_cast<std::uint32_t>(Eps.GetPlayKey());
-    const int mode = HighByte(Eps.WaveSampleParameters[wpPlaybackMode]);
-    const std::int64_t start = std::int64_t{Eps.GetSampleAddress(wpLoopStart)} - SampleStart;
-    const std::int64_t end = std::int64_t{Eps.GetSampleAddress(wpLoopEnd)} - SampleStart;
-    loop.Loops = mode > 1 && start >= 0 && start <= end && end < std::int64_t{Report.Total};
-    if (loop.Loops) {
-        loop.Alternating = mode == Bidirectional;
-        loop.Start = static_cast<std::uint32_t>(start);
-        loop.End = static_cast<std::uint32_t>(end);
-    }
-    return loop;
 }
 
 void TDownload::Settle(bool completed, bool written) {

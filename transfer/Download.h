@@ -10,7 +10,6 @@
 #include <string>
 
 #include "transfer/BlockReader.h"
-#include "transfer/WaveFile.h"
 
 class TDownload : public TBlockReader {
 public:
@@ -28,11 +27,12 @@ private:
     bool CreateFile();
     void Transfer();
     bool TakeBlock(std::span<const std::int32_t> words) override;
-    // Closes the file, noticing a write that failed on the way. The header
-    // of a file that did not get every sample is rewritten for the samples
-    // it holds, so that players do not read past them.
+    // Closes the file, noticing a write that failed on the way. A file that
+    // got every sample ends with the root key and loop for other tools and
+    // every parameter word for this program's upload; the header of one that
+    // did not is rewritten for the samples it holds, so that players do not
+    // read past them.
     bool CloseFile();
-    TWaveLoop LoopOf() const;
     void Settle(bool completed, bool written);
 
     std::int32_t SampleStart = 0;

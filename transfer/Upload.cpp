@@ -23,6 +23,29 @@ std::string NameOf(const std::string& file) {
     return name.substr(0, name.find('.'));
 }
 
+// The frames a block's sample spans; 0 when its end lies before its start.
+std::uint32_t FramesOf(const TWaveSampleBlock& words) {
+    const std::int32_t start = SampleAddressOf(words, wpSampleStart);
+    return static_cast<std::uint32_t>(std::max(SampleAddressOf(words, wpSampleEnd) - start, 0));
+}
+
+// The uploaded frames become the sample from address 0, and the loop stays
+// on the same frames. When the words describe other frames than the file's
+// (another tool changed its length), the data wins: the loop becomes the
+// whole data, never one clamped onto other frames than the words meant.
+void Rebase(TWaveSampleBlock& words, std::uint32_t frames) {
+    const std::int64_t first = SampleAddressOf(words, wpSampleStart);
+    const std::int64_t loopStart = SampleAddressOf(words, wpLoopStart) - first;
+    const std::int64_t loopEnd = SampleAddressOf(words, wpLoopEnd) - first;
+    const auto within = [frames](std::int64_t frame) { return frame >= 0 && frame <= frames; };
+    const bool kept = FramesOf(words) == frames && within(loopStart) && within(loopEnd);
+    const auto last = static_cast<std::int32_t>(frames);
+    SetSampleAddressOf(words, wpSampleStart, 0);
+    SetSampleAddressOf(words, wpSampleEnd, last);
+    SetSampleAddressOf(words, wpLoopStart, kept ? static_cast<std::int32_t>(loopStart) : 0);
+    SetSampleAddressOf(words, wpLoopEnd, kept ? static_cast<std::int32_t>(loopEnd) : last);
+}
+
 } // namespace
 
 TUpload::TUpload(TEps& eps, TTransferFrontEnd& frontEnd, std::string& uploadDownloadPath)
@@ -34,6 +57,14 @@ TTransferReport TUpload::Run() {
     }
     FrontEnd.TransferEnded(Report);
     return Report;
+}
+
+void TUpload::UseWords(const TWaveSampleBlock& words) {
+    Words = words;
+}
+
+void TUpload::KeepInstrumentName() {
+    KeepName = true;
 }
 
 bool TUpload::Prepare() {
@@ -58,7 +89,7 @@ bool TUpload::OpenFile() {
         return Fail(*problem);
     }
     Report.Total = Format.FrameCount;
-    return true;
+    return Words || ReadWords();
 }
 
 std::optional<std::string> TUpload::Inspect(const std::string& file, std::uint32_t& frames) {
@@ -93,6 +124,16 @@ std::optional<std::string> TUpload::Examine(std::FILE* stream, const std::string
                std::to_string(format.FrameCount) + " frames.";
     }
     return std::nullopt;
+}
+
+bool TUpload::ReadWords() {
+    TWaveParameters parameters = ReadWaveParameters(File.get());
+    // Part of the words would set other parameters than the ones saved.
+    if (parameters.Problem) {
+        return Fail(Report.File + ": " + *parameters.Problem);
+    }
+    Words = parameters.Words;
+    return true;
 }
 
 void TUpload::Transfer() {
@@ -184,24 +225,30 @@ int TUpload::RepairStep(int state) {
     }
 }
 
-// The default block, with the file's frames as the sample and as the loop.
+// The words saved with the file, or the default block, made the upload's
+// own: its frames as the sample, data of its own (no copy), the file's rate
+// unless the words' period gives that rate already.
 void TUpload::SetParameters() {
     FirstFrame = 0;
     FramesRead = 0;
-    Eps.ResetWaveSampleParameters();
-    const auto frames = static_cast<std::int32_t>(Format.FrameCount);
-    Eps.SetSampleAddress(wpSampleStart, 0);
-    Eps.SetSampleAddress(wpSampleEnd, frames);
-    Eps.SetSampleAddress(wpLoopStart, 0);
-    Eps.SetSampleAddress(wpLoopEnd, frames);
-    Eps.WaveSampleParameters[wpSamplingPeriod] =
-        static_cast<std::int32_t>(RateToPeriod(Format.SampleRate));
-    if (Words) {
-        Eps.WaveSampleParameters = *Words;
+    TWaveSampleBlock& words = Eps.WaveSampleParameters;
+    words = Words.value_or(DefaultWaveSampleParameters);
+    Rebase(words, Format.FrameCount);
+    words[wpCopyOf] = 0;
+    if (PeriodToRate(static_cast<std::uint32_t>(words[wpSamplingPeriod])) != Format.SampleRate) {
+        words[wpSamplingPeriod] = static_cast<std::int32_t>(RateToPeriod(Format.SampleRate));
     }
-    if (Loop) {
+    if (Loop && LoopEdited()) {
         SetLoop(*Loop);
     }
+}
+
+// The download wrote the "smpl" chunk from the words; while it still says
+// that, the words keep what it cannot say (Loop and Release, a root key
+// outside the key range). The chunk's rate is not compared: the words'
+// period says it.
+bool TUpload::LoopEdited() const {
+    return !Words || *Loop != WaveLoopOf(*Words, FramesOf(*Words), Loop->SampleRate);
 }
 
 // Parameter words keep their value in the high byte.
@@ -307,7 +354,7 @@ void TUpload::RaiseDelay() {
 
 void TUpload::NameInstrument() {
     Completed = true;
-    if (Eps.WaveSample == 1 && NameAfterFile) {
+    if (Eps.WaveSample == 1 && !KeepName) {
         Renamed = Eps.RenameInstrument(Eps.Instrument, NameOf(Report.File));
     }
 }

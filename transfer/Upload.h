@@ -1,9 +1,11 @@
 // The upload: a WAVE file into a wavesample of the sampler. It reads the
 // file's header, lets the user choose the target and sends the frames block
 // by block, each announced by a header the sampler must acknowledge, then the
-// wavesample's parameters. When the sampler lacks the instrument, its layer
-// or the wavesample, the upload creates it and sends the block again; when
-// the sampler is not ready for the next block, it waits longer before each.
+// wavesample's parameters: every word a downloaded file saved, when it holds
+// them, else the default block. When the sampler lacks the instrument, its
+// layer or the wavesample, the upload creates it and sends the block again;
+// when the sampler is not ready for the next block, it waits longer before
+// each.
 #pragma once
 
 #include <cstdint>
@@ -20,10 +22,15 @@ public:
     // The whole command; the report also goes to the front end.
     TTransferReport Run();
 
-    // The parameter words the wavesample gets, in place of the file's.
-    void UseWords(const TWaveSampleBlock& words) { Words = words; }
-    // After an upload into wavesample 1 the instrument keeps its name.
-    void KeepInstrumentName() { NameAfterFile = false; }
+    // Before Run: these words take the place of the file's "tvwp" chunk,
+    // which is then not read, for a caller that kept them elsewhere. They
+    // are made the upload's own as the chunk's would be.
+    void UseWords(const TWaveSampleBlock& words);
+    // Before Run: an upload into wavesample 1 leaves the instrument's name.
+    void KeepInstrumentName();
+    // The file's frames, known once the file is open: from the front end's
+    // ChooseTarget on.
+    std::uint32_t Frames() const { return Report.Total; }
 
     // Why a file cannot be uploaded, checked as the upload checks it; its
     // frames otherwise.
@@ -32,8 +39,12 @@ public:
 private:
     bool Prepare();
     bool OpenFile();
+    // The header and the "smpl" chunk of a file, refusing frames the reader
+    // cannot convert or a wavesample cannot hold, and a loop outside them.
     static std::optional<std::string> Examine(std::FILE* stream, const std::string& name,
                                               TWaveFormat& format, std::optional<TWaveLoop>& loop);
+    // The "tvwp" chunk's words, refusing a damaged chunk.
+    bool ReadWords();
     void Transfer();
     int Step(int state) override;
     // The states that create what the sampler said was missing.
@@ -45,6 +56,9 @@ private:
     // What a repair creates, for the message when it did not help.
     static const char* RepairText(unsigned kind);
     void SetParameters();
+    // Whether the file's "smpl" chunk says something the words do not: a
+    // chunk another tool rewrote after the download.
+    bool LoopEdited() const;
     void SetLoop(const TWaveLoop& loop);
     void SendBlockHeader();
     int AnswerBlockHeader();
@@ -52,7 +66,8 @@ private:
     int AcceptBlock();
     int CheckParameters();
     void RaiseDelay();
-    // After an upload into wavesample 1 the instrument takes the file's name.
+    // After an upload into wavesample 1 the instrument takes the file's name,
+    // unless the caller keeps it.
     void NameInstrument();
     void Settle();
     // What a stopped upload left changed in the sampler, for its message.
@@ -64,6 +79,10 @@ private:
     TWaveFormat Format;
     // The root key and loop the file's "smpl" chunk gives, if it has one.
     std::optional<TWaveLoop> Loop;
+    // The parameter words of the file's "tvwp" chunk or of UseWords; empty
+    // for the default block.
+    std::optional<TWaveSampleBlock> Words;
+    bool KeepName = false;
     // The repairs made for the block on its way, and the one the sampler
     // refused the block after.
     unsigned Repairs = 0;
@@ -74,8 +93,6 @@ private:
     std::uint32_t FramesRead = 0;
     bool Completed = false;
     bool ParametersTaken = false;
-    std::optional<TWaveSampleBlock> Words;
-    bool NameAfterFile = true;
     // Whether the instrument took the file's name; empty when it was not to.
     std::optional<bool> Renamed;
 };

@@ -11,6 +11,11 @@ constexpr std::uint32_t FmtSize = 16;
 constexpr std::uint32_t HeaderSize = 44;
 constexpr std::uint32_t TicksPerSecond = 625000;
 constexpr std::uint32_t LongestPeriod = 255; // what fits in bits 8..15
+constexpr std::uint32_t NanosecondsPerSecond = 1000000000;
+constexpr std::uint32_t RiffHeaderSize = 12;
+constexpr std::uint32_t ParametersLayout = 1;
+// The layout version and the word count, then the words.
+constexpr std::uint32_t ParametersBytes = 4 + 2 * WaveSampleWords;
 
 void Trace(const std::string& text) {
     DebugWriteLn(DebugDevice, text);
@@ -61,6 +66,48 @@ bool SkipChunk(std::FILE* stream, std::uint32_t size) {
         return std::fseek(stream, 0, SEEK_END) == 0;
     }
     return std::fseek(stream, static_cast<long>(skip), SEEK_CUR) == 0;
+}
+
+// Walks the chunks after the RIFF header to the first one tagged `tag` and
+// leaves the stream on its first byte; its size, or empty when there is none.
+std::optional<std::uint32_t> FindChunk(std::FILE* stream, const char* tag) {
+    bool ok = std::fseek(stream, RiffHeaderSize, SEEK_SET) == 0;
+    while (ok) {
+        char found[4] = {};
+        ok = ReadBytes(stream, found, 4);
+        const std::uint32_t size = ReadLittle(stream, 4, ok);
+        if (ok && IsTag(found, tag)) {
+            return size;
+        }
+        ok = ok && SkipChunk(stream, size);
+    }
+    return std::nullopt;
+}
+
+// read(size) on the first chunk tagged `tag`, or read's empty result when
+// there is none; the stream is where it was afterwards, so that a reader of
+// the header or the frames can look for chunks on the way.
+template <typename TRead>
+auto ReadChunk(std::FILE* stream, const char* tag, TRead read) -> decltype(read(0U)) {
+    const long here = std::ftell(stream);
+    const std::optional<std::uint32_t> size = FindChunk(stream, tag);
+    auto result = size ? read(*size) : decltype(read(0U)){};
+    std::fseek(stream, here, SEEK_SET);
+    return result;
+}
+
+// Writes a chunk's tag and size at the end of the file; EndChunk, once its
+// body is written, makes the RIFF size count it.
+void BeginChunk(std::FILE* stream, const char* tag, std::uint32_t size) {
+    std::fseek(stream, 0, SEEK_END);
+    std::fwrite(tag, 1, 4, stream);
+    WriteLittle(stream, size, 4);
+}
+
+void EndChunk(std::FILE* stream) {
+    const long size = std::ftell(stream);
+    std::fseek(stream, 4, SEEK_SET);
+    WriteLittle(stream, static_cast<std::uint32_t>(size - 8), 4);
 }
 
 bool ReadFmtChunk(std::FILE* stream, std::uint32_t size, TWaveFormat& format) {
@@ -119,6 +166,53 @@ std::int32_t ReadFrame(std::FILE* stream, const TWaveFormat& format) {
     }
     const auto right = static_cast<std::int16_t>(ReadLittle(stream, 2, ok));
     return static_cast<std::int16_t>(left) / 2 + right / 2;
+}
+
+std::optional<TWaveLoop> ReadLoopChunk(std::FILE* stream) {
+    bool ok = true;
+    std::uint32_t fields[9] = {};
+    for (std::uint32_t& field : fields) {
+        field = ReadLittle(stream, 4, ok);
+    }
+    TWaveLoop loop;
+    loop.SampleRate = fields[2] == 0 ? 0 : NanosecondsPerSecond / fields[2];
+    loop.UnityNote = fields[3];
+    if (fields[7] > 0) {
+        ReadLittle(stream, 4, ok); // cue point
+        const std::uint32_t type = ReadLittle(stream, 4, ok);
+        loop.Start = ReadLittle(stream, 4, ok);
+        loop.End = ReadLittle(stream, 4, ok);
+        loop.Loops = true;
+        loop.Alternating = type == 1;
+    }
+    return ok ? std::optional(loop) : std::nullopt;
+}
+
+// A chunk of another layout or length is refused whole: words shifted or
+// missing would set other parameters than the ones saved.
+TWaveParameters ReadParameterChunk(std::FILE* stream, std::uint32_t size) {
+    const std::uint32_t held = std::min(size, BytesLeft(stream));
+    const std::string chunk = "its Tavimor parameter chunk ";
+    bool ok = held >= 4;
+    const std::uint32_t layout = ReadLittle(stream, 2, ok);
+    const std::uint32_t count = ReadLittle(stream, 2, ok);
+    if (ok && layout != ParametersLayout) {
+        return {std::nullopt, chunk + "has layout version " + std::to_string(layout) + "; only " +
+                                  std::to_string(ParametersLayout) + " is known."};
+    }
+    if (ok && count != WaveSampleWords) {
+        return {std::nullopt, chunk + "holds " + std::to_string(count) + " words; " +
+                                  std::to_string(WaveSampleWords) + " expected."};
+    }
+    TWaveSampleBlock words{};
+    for (std::int32_t& word : words) {
+        word = static_cast<std::int32_t>(ReadLittle(stream, 2, ok));
+    }
+    if (!ok || held != ParametersBytes) {
+        return {std::nullopt, chunk + "holds " + std::to_string(held) + " bytes; " +
+                                  std::to_string(ParametersBytes) + " expected."};
+    }
+    return {words, std::nullopt};
 }
 
 } // namespace
@@ -224,11 +318,8 @@ void WriteWaveBlock(std::FILE* stream, const std::int32_t* buffer, std::uint32_t
 void WriteWaveLoop(std::FILE* stream, const TWaveLoop& loop) {
     constexpr std::uint32_t FixedBytes = 36;
     constexpr std::uint32_t LoopBytes = 24;
-    constexpr std::uint32_t NanosecondsPerSecond = 1000000000;
     const std::uint32_t loops = loop.Loops ? 1 : 0;
-    std::fseek(stream, 0, SEEK_END);
-    std::fwrite("smpl", 1, 4, stream);
-    WriteLittle(stream, FixedBytes + loops * LoopBytes, 4);
+    BeginChunk(stream, "smpl", FixedBytes + loops * LoopBytes);
     WriteLittle(stream, 0, 4); // manufacturer
     WriteLittle(stream, 0, 4); // product
     WriteLittle(stream, loop.SampleRate == 0 ? 0 : NanosecondsPerSecond / loop.SampleRate, 4);
@@ -246,48 +337,44 @@ void WriteWaveLoop(std::FILE* stream, const TWaveLoop& loop) {
         WriteLittle(stream, 0, 4); // fraction
         WriteLittle(stream, 0, 4); // play count: for ever
     }
-    const long size = std::ftell(stream);
-    std::fseek(stream, 4, SEEK_SET);
-    WriteLittle(stream, static_cast<std::uint32_t>(size - 8), 4);
+    EndChunk(stream);
 }
 
 std::optional<TWaveLoop> ReadWaveLoop(std::FILE* stream) {
-    constexpr std::uint32_t NanosecondsPerSecond = 1000000000;
-    const long here = std::ftell(stream);
-    std::optional<TWaveLoop> found;
-    bool ok = std::fseek(stream, 12, SEEK_SET) == 0;
-    while (ok && !found) {
-        char tag[4] = {};
-        ok = ReadBytes(stream, tag, 4);
-        const std::uint32_t size = ReadLittle(stream, 4, ok);
-        if (!ok) {
-            break;
-        }
-        if (!IsTag(tag, "smpl")) {
-            ok = SkipChunk(stream, size);
-            continue;
-        }
-        std::uint32_t fields[9] = {};
-        for (std::uint32_t& field : fields) {
-            field = ReadLittle(stream, 4, ok);
-        }
-        TWaveLoop loop;
-        loop.SampleRate = fields[2] == 0 ? 0 : NanosecondsPerSecond / fields[2];
-        loop.UnityNote = fields[3];
-        if (fields[7] > 0) {
-            ReadLittle(stream, 4, ok); // cue point
-            const std::uint32_t type = ReadLittle(stream, 4, ok);
-            loop.Start = ReadLittle(stream, 4, ok);
-            loop.End = ReadLittle(stream, 4, ok);
-            loop.Loops = true;
-            loop.Alternating = type == 1;
-        }
-        if (ok) {
-            found = loop;
-        }
+    return ReadChunk(stream, "smpl", [stream](std::uint32_t) { return ReadLoopChunk(stream); });
+}
+
+TWaveLoop WaveLoopOf(const TWaveSampleBlock& words, std::uint32_t frames, std::uint32_t rate) {
+    constexpr int Bidirectional = 3;
+    TWaveLoop loop;
+    loop.SampleRate = rate;
+    loop.UnityNote = static_cast<std::uint32_t>(PlayKeyOf(words));
+    const int mode = HighByte(words[wpPlaybackMode]);
+    const std::int64_t first = SampleAddressOf(words, wpSampleStart);
+    const std::int64_t start = SampleAddressOf(words, wpLoopStart) - first;
+    const std::int64_t end = SampleAddressOf(words, wpLoopEnd) - first;
+    loop.Loops = mode > 1 && start >= 0 && start <= end && end < std::int64_t{frames};
+    if (loop.Loops) {
+        loop.Alternating = mode == Bidirectional;
+        loop.Start = static_cast<std::uint32_t>(start);
+        loop.End = static_cast<std::uint32_t>(end);
     }
-    std::fseek(stream, here, SEEK_SET);
-    return found;
+    return loop;
+}
+
+void WriteWaveParameters(std::FILE* stream, const TWaveSampleBlock& words) {
+    BeginChunk(stream, "tvwp", ParametersBytes);
+    WriteLittle(stream, ParametersLayout, 2);
+    WriteLittle(stream, WaveSampleWords, 2);
+    for (const std::int32_t word : words) {
+        WriteLittle(stream, static_cast<std::uint32_t>(word) & 0xFFFF, 2);
+    }
+    EndChunk(stream);
+}
+
+TWaveParameters ReadWaveParameters(std::FILE* stream) {
+    return ReadChunk(stream, "tvwp",
+                     [stream](std::uint32_t size) { return ReadParameterChunk(stream, size); });
 }
 
 // Rates beyond what the word can hold keep the nearest period it can:

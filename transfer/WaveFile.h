@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "eps/ParameterBlocks.h"
+
 struct TWaveFormat {
     std::uint16_t FormatTag = 0;
     std::uint16_t Channels = 0;
@@ -49,7 +51,16 @@ struct TWaveLoop {
     bool Alternating = false;
     std::uint32_t Start = 0;
     std::uint32_t End = 0;
+
+    bool operator==(const TWaveLoop&) const = default;
 };
+
+// The root key (kept inside the key range) and, in a loop mode, the loop of
+// a wavesample's words as frames of a file that holds its `frames` samples
+// from its sample start at `rate` Hz. A loop that does not lie within those
+// frames is left out. The download writes this; the upload compares a
+// file's "smpl" chunk with it to tell whether another tool changed the loop.
+TWaveLoop WaveLoopOf(const TWaveSampleBlock& words, std::uint32_t frames, std::uint32_t rate);
 
 // Appends a "smpl" chunk after the data of a file WriteWaveHeader began and
 // makes the RIFF size count it.
@@ -58,6 +69,23 @@ void WriteWaveLoop(std::FILE* stream, const TWaveLoop& loop);
 // with its first loop; empty when there is none. The stream is where it was
 // afterwards.
 std::optional<TWaveLoop> ReadWaveLoop(std::FILE* stream);
+
+// What this program's own "tvwp" chunk of a file holds: every parameter word
+// of the wavesample a download saved, as the sampler gave them.
+struct TWaveParameters {
+    // Empty when the file has no such chunk or the chunk is damaged.
+    std::optional<TWaveSampleBlock> Words;
+    // Why a chunk that is there cannot be used, for the user: "its Tavimor
+    // parameter chunk holds 138 words; 139 expected."
+    std::optional<std::string> Problem;
+};
+
+// Appends a "tvwp" chunk (layout version 1, the word count, then each word
+// as 16 bits, all little-endian) and makes the RIFF size count it.
+void WriteWaveParameters(std::FILE* stream, const TWaveSampleBlock& words);
+// The first "tvwp" chunk of a RIFF WAVE file, wherever it lies among the
+// chunks. The stream is where it was afterwards.
+TWaveParameters ReadWaveParameters(std::FILE* stream);
 
 // The sampler keeps the rate as a period of 1.6-microsecond ticks in bits
 // 8..15 of parameter word 131.

@@ -40,8 +40,9 @@ TEST_F(DownloadTest, FetchesTheWaveSampleBlockByBlock) {
               std::string::npos);
     EXPECT_NE(trace.find("Last block received\r\nEnd of Download\r\n** Start of MidiIn Dump **"),
               std::string::npos);
-    // The header, the samples and a "smpl" chunk without a loop.
-    EXPECT_EQ(FileSize(file), 44u + 1200u + 44u);
+    // The header, the samples, a "smpl" chunk without a loop and the
+    // "tvwp" chunk of 139 words.
+    EXPECT_EQ(FileSize(file), 44u + 1200u + 44u + 8u + 4u + 278u);
     EXPECT_EQ(SamplesOfWaveFile(file), TSamples(data.begin() + 1000, data.begin() + 1600));
     // A new wavesample's period of 21 ticks.
     EXPECT_EQ(RateOfWaveFile(file), 625000u / 21);

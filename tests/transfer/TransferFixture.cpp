@@ -167,11 +167,6 @@ void PutTag(std::vector<std::uint8_t>& to, const char* tag) {
     to.insert(to.end(), tag, tag + 4);
 }
 
-std::vector<std::uint8_t> ReadAll(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
 std::uint32_t Little(const std::vector<std::uint8_t>& bytes, std::size_t at, int count) {
     std::uint32_t value = 0;
     for (int i = count - 1; i >= 0; --i) {
@@ -202,18 +197,43 @@ void WriteWaveFile(const std::string& path, std::uint16_t channels, std::uint16_
     PutTag(file, "data");
     PutLittle(file, static_cast<std::uint32_t>(data.size()), 4);
     file.insert(file.end(), data.begin(), data.end());
+    WriteFileBytes(path, file);
+}
+
+std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(file.data()),
-               static_cast<std::streamsize>(file.size()));
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+}
+
+std::size_t ChunkOfWaveFile(const std::vector<std::uint8_t>& bytes, const char* tag) {
+    std::size_t at = 12;
+    while (at + 8 <= bytes.size() &&
+           !std::equal(tag, tag + 4, bytes.begin() + static_cast<std::ptrdiff_t>(at))) {
+        const std::uint32_t size = Little(bytes, at + 4, 4);
+        at += 8 + size + (size & 1);
+    }
+    return at + 8 <= bytes.size() ? at + 8 : 0;
+}
+
+void SetLittle(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value, int count) {
+    for (int i = 0; i < count; ++i) {
+        bytes.at(at + static_cast<std::size_t>(i)) = static_cast<std::uint8_t>(value >> (8 * i));
+    }
 }
 
 std::uint32_t RateOfWaveFile(const std::string& path) {
-    return Little(ReadAll(path), 24, 4);
+    return Little(ReadFileBytes(path), 24, 4);
 }
 
 // The data chunk only: a "smpl" chunk may follow it.
 TSamples SamplesOfWaveFile(const std::string& path) {
-    const std::vector<std::uint8_t> bytes = ReadAll(path);
+    const std::vector<std::uint8_t> bytes = ReadFileBytes(path);
     TSamples samples;
     if (bytes.size() < HeaderBytes) {
         return samples;
@@ -226,7 +246,7 @@ TSamples SamplesOfWaveFile(const std::string& path) {
 }
 
 std::uint32_t AnnouncedSamplesOfWaveFile(const std::string& path) {
-    const std::vector<std::uint8_t> bytes = ReadAll(path);
+    const std::vector<std::uint8_t> bytes = ReadFileBytes(path);
     if (bytes.size() < HeaderBytes || Little(bytes, 4, 4) != bytes.size() - 8 ||
         Little(bytes, 40, 4) > bytes.size() - HeaderBytes) {
         return 0;

@@ -128,6 +128,15 @@ private:
 // A PCM WAVE file of the given layout around these sample bytes.
 void WriteWaveFile(const std::string& path, std::uint16_t channels, std::uint16_t bits,
                    std::uint32_t rate, const std::vector<std::uint8_t>& data);
+// A file's bytes, and a file of these bytes: for a test that edits or
+// damages a file as another program would.
+std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
+// Where the body of a file's first chunk tagged tag begins; 0 when it has
+// none.
+std::size_t ChunkOfWaveFile(const std::vector<std::uint8_t>& bytes, const char* tag);
+// Overwrites count bytes at `at` with value, little-endian.
+void SetLittle(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value, int count);
 // The rate in the header and the samples of a mono 16-bit file.
 std::uint32_t RateOfWaveFile(const std::string& path);
 TSamples SamplesOfWaveFile(const std::string& path);

@@ -315,6 +315,182 @@ TEST_F(UploadTest, AFilesLoopAndRootKeyComeAlong) {
     }
 }
 
+// A downloaded file brings every parameter word back into another slot, the
+// addresses rebased to the uploaded data: Loop and Release and a root key
+// outside the key range too, which its "smpl" chunk cannot say. A "smpl"
+// chunk another writer changed wins with its root key and loop; data of
+// another length than the words describe wins with its addresses.
+TEST_F(UploadTest, ADownloadedFileBringsBackEveryParameterWord) {
+    enum TEdit { edNone, edLoop, edLength };
+    struct TCase {
+        std::uint32_t Start;
+        std::uint32_t End;
+        std::uint32_t LoopStart;
+        std::uint32_t LoopEnd;
+        int Mode;
+        TEdit Edit;
+        // What the uploaded wavesample holds.
+        std::uint32_t Frames;
+        std::uint32_t NewLoopStart;
+        std::uint32_t NewLoopEnd;
+        int RootKey;
+        int NewMode;
+    };
+    const std::vector<TCase> cases = {
+        {100, 1100, 300, 899, 4, edNone, 1000, 200, 799, 30, 4},
+        {0, 1500, 10, 1499, 3, edNone, 1500, 10, 1499, 30, 3},
+        {100, 1100, 300, 899, 4, edLoop, 1000, 10, 500, 50, 2},
+        {100, 1100, 300, 899, 4, edLength, 900, 0, 900, 30, 4},
+    };
+    const TSamples data = Wave(2000);
+    for (const TCase& c : cases) {
+        Place(5, 1, data, c.Start, c.End);
+        Sampler().Inspect([&](TSamplerModel& model) {
+            TWaveSample& waveSample = *model.Instrument(5)->WaveSample(1);
+            waveSample.SetAddress(TWaveSample::LoopStartWord, c.LoopStart);
+            waveSample.SetAddress(TWaveSample::LoopEndWord, c.LoopEnd);
+            waveSample.SetHigh(TWaveSample::PlaybackModeWord, c.Mode);
+            waveSample.SetHigh(TWaveSample::RootKeyWord, 30);
+            waveSample.SetHigh(TWaveSample::LowKeyWord, 40);
+            waveSample.SetHigh(TWaveSample::HighKeyWord, 90);
+            waveSample.SetHigh(TWaveSample::PeriodWord, 17);
+            // Filter and envelope words, some with a low byte.
+            waveSample.Parameters[20] = 0x1234;
+            waveSample.Parameters[47] = 0x00FF;
+            waveSample.Parameters[110] = 0xABCD;
+            waveSample.Parameters[138] = 0x7F01;
+        });
+        const std::optional<TWaveSample> original = WaveSampleAt(5, 1);
+        const std::string file = Path("saved.wav");
+        ASSERT_EQ(Download(5, 1, file).Outcome, toCompleted);
+        std::vector<std::uint8_t> bytes = ReadFileBytes(file);
+        if (c.Edit == edLoop) {
+            const std::size_t smpl = ChunkOfWaveFile(bytes, "smpl");
+            SetLittle(bytes, smpl + 12, 50, 4); // unity note
+            SetLittle(bytes, smpl + 40, 0, 4);  // forward
+            SetLittle(bytes, smpl + 44, 10, 4);
+            SetLittle(bytes, smpl + 48, 500, 4);
+        } else if (c.Edit == edLength) {
+            const auto frames = static_cast<std::ptrdiff_t>(c.Start);
+            const std::size_t samples = ChunkOfWaveFile(bytes, "data");
+            const auto first = bytes.begin() + static_cast<std::ptrdiff_t>(samples);
+            bytes.erase(first + 2 * static_cast<std::ptrdiff_t>(c.Frames),
+                        first + 2 * (static_cast<std::ptrdiff_t>(c.End) - frames));
+            SetLittle(bytes, samples - 4, 2 * c.Frames, 4);
+            SetLittle(bytes, 4, static_cast<std::uint32_t>(bytes.size() - 8), 4);
+        }
+        WriteFileBytes(file, bytes);
+
+        const TTransferReport report = Upload(file, 1, 2);
+
+        ASSERT_EQ(report.Outcome, toCompleted) << report.Message;
+        const std::optional<TWaveSample> target = WaveSampleAt(1, 2);
+        ASSERT_TRUE(target && original);
+        for (std::size_t word = 0; word < TWaveSample::ParameterCount; ++word) {
+            const bool address = word >= TWaveSample::StartWord && word < TWaveSample::PeriodWord;
+            const bool fromLoop =
+                word == TWaveSample::RootKeyWord || word == TWaveSample::PlaybackModeWord;
+            if (!address && !fromLoop) {
+                EXPECT_EQ(target->Parameters[word], original->Parameters[word])
+                    << "word " << word << ", edit " << c.Edit;
+            }
+        }
+        EXPECT_EQ(target->High(TWaveSample::RootKeyWord), c.RootKey) << c.Edit;
+        EXPECT_EQ(target->High(TWaveSample::PlaybackModeWord), c.NewMode) << c.Edit;
+        EXPECT_EQ(target->Address(TWaveSample::StartWord), 0u);
+        EXPECT_EQ(target->Address(TWaveSample::EndWord), c.Frames);
+        EXPECT_EQ(target->Address(TWaveSample::LoopStartWord), c.NewLoopStart) << c.Edit;
+        EXPECT_EQ(target->Address(TWaveSample::LoopEndWord), c.NewLoopEnd) << c.Edit;
+        const auto start = data.begin() + static_cast<std::ptrdiff_t>(c.Start);
+        EXPECT_EQ(DataOf(1, 2, 0, c.Frames),
+                  TSamples(start, start + static_cast<std::ptrdiff_t>(c.Frames)));
+    }
+}
+
+// Part of the words of a damaged "tvwp" chunk would set other parameters
+// than the ones saved: the file is refused before anything is sent.
+TEST_F(UploadTest, ADamagedParameterChunkIsRefusedBeforeAnythingIsSent) {
+    Place(5, 1, Wave(600), 0, 600);
+    const std::string file = Path("damaged.wav");
+    ASSERT_EQ(Download(5, 1, file).Outcome, toCompleted);
+    const std::vector<std::uint8_t> saved = ReadFileBytes(file);
+    // The layout version, the word count, then the words: the last chunk.
+    const std::size_t chunk = ChunkOfWaveFile(saved, "tvwp");
+    ASSERT_EQ(saved.size(), chunk + 4 + 2 * 139);
+    struct TCase {
+        std::size_t At;
+        std::uint32_t Value;
+        std::size_t Cut;
+        std::string Problem;
+    };
+    const std::vector<TCase> cases = {
+        {chunk + 2, 138, 0, "holds 138 words; 139 expected."},
+        {chunk, 2, 0, "has layout version 2; only 1 is known."},
+        {chunk, 1, 10, "holds 272 bytes; 282 expected."},
+    };
+    const std::optional<TWaveSample> before = WaveSampleAt(1, 2);
+    for (const TCase& c : cases) {
+        std::vector<std::uint8_t> bytes = saved;
+        SetLittle(bytes, c.At, c.Value, 2);
+        bytes.resize(bytes.size() - c.Cut);
+        WriteFileBytes(file, bytes);
+
+        const TTransferReport report = Upload(file, 1, 2);
+
+        EXPECT_EQ(report.Outcome, toFailed);
+        EXPECT_EQ(report.Message, file + ": its Tavimor parameter chunk " + c.Problem);
+        EXPECT_EQ(FrontEnd.TargetChoices, 0);
+    }
+    EXPECT_TRUE(SamplerLog("SendWaveSample").empty());
+    EXPECT_EQ(WaveSampleAt(1, 2), before);
+}
+
+// A caller that kept the words elsewhere gives them in place of the file's
+// chunk; they are made the upload's own as the chunk's would be, and the
+// instrument keeps its name.
+TEST_F(UploadTest, WordsGivenByTheCallerAreRebasedAndTheNameKept) {
+    const std::string file = MonoFile("plain.wav", Wave(500), 22050);
+    // A copy of wavesample 2 at 29762 Hz whose sample and loop lie further on.
+    TWaveSampleBlock words = DefaultWaveSampleParameters;
+    words[wpCopyOf] = 2 << 8;
+    SetSampleAddressOf(words, wpSampleStart, 1000);
+    SetSampleAddressOf(words, wpSampleEnd, 1500);
+    SetSampleAddressOf(words, wpLoopStart, 1100);
+    SetSampleAddressOf(words, wpLoopEnd, 1399);
+    words[wpPlaybackMode] = 4 << 8;
+    words[40] = 0x1234;
+    FrontEnd.Targets = {{1, 1}};
+    FrontEnd.File = file;
+    TUpload upload(*Eps, FrontEnd, UploadDownloadPath);
+    upload.UseWords(words);
+    upload.KeepInstrumentName();
+    std::uint32_t framesSeen = 0;
+    FrontEnd.OnEvents = [&] { framesSeen = framesSeen == 0 ? upload.Frames() : framesSeen; };
+
+    const TTransferReport report = upload.Run();
+
+    ASSERT_EQ(report.Outcome, toCompleted) << report.Message;
+    EXPECT_EQ(report.Message, "Sent 500 samples to instrument 2, wavesample 1.");
+    EXPECT_EQ(framesSeen, 500u);
+    EXPECT_EQ(InstrumentNameOf(1), "DRUM KIT");
+    const std::optional<TWaveSample> target = WaveSampleAt(1, 1);
+    ASSERT_TRUE(target);
+    EXPECT_FALSE(target->IsCopy());
+    EXPECT_EQ(target->Address(TWaveSample::StartWord), 0u);
+    EXPECT_EQ(target->Address(TWaveSample::EndWord), 500u);
+    EXPECT_EQ(target->Address(TWaveSample::LoopStartWord), 100u);
+    EXPECT_EQ(target->Address(TWaveSample::LoopEndWord), 399u);
+    // The file's 22050 Hz.
+    EXPECT_EQ(target->High(TWaveSample::PeriodWord), 28);
+    for (std::size_t word = 0; word < TWaveSample::ParameterCount; ++word) {
+        if (word != TWaveSample::CopyOfWord &&
+            (word < TWaveSample::StartWord || word > TWaveSample::PeriodWord)) {
+            EXPECT_EQ(target->Parameters[word], words[word]) << word;
+        }
+    }
+    EXPECT_EQ(DataOf(1, 1, 0, 500), Wave(500));
+}
+
 // A cancelled upload says what it left changed: the front of an existing
 // wavesample, or an instrument it created, with or without samples.
 TEST_F(UploadTest, CancelInAWaitStateEndsTheUploadAndSaysWhatChanged) {
