@@ -16,11 +16,23 @@ TGuiTransferFrontEnd::TGuiTransferFrontEnd(TMainForm& mainForm, TOpenWaveForm& b
     : MainForm(mainForm), Browser(browser), StatusForm(statusForm) {}
 
 bool TGuiTransferFrontEnd::ChooseTarget(TTransferDirection direction) {
+    return Choose(direction, {}, &TGuiTransferFrontEnd::ReplaceConfirmed);
+}
+
+bool TGuiTransferFrontEnd::ChooseInstrument(TTransferDirection direction) {
+    const QString caption =
+        direction == tdDownload ? "Back Up Instrument" : "Restore Instrument Into";
+    return Choose(direction, caption, &TGuiTransferFrontEnd::InstrumentReplaceConfirmed);
+}
+
+// An upload's No to the question goes back to the browser for another target.
+bool TGuiTransferFrontEnd::Choose(TTransferDirection direction, const QString& caption,
+                                  bool (TGuiTransferFrontEnd::*confirmed)()) {
     if (direction == tdDownload) {
-        return Browser.Execute(owDownload) == mrOk;
+        return Browser.Execute(owDownload, caption) == mrOk;
     }
-    while (Browser.Execute(owUpload) == mrOk) {
-        if (ReplaceConfirmed()) {
+    while (Browser.Execute(owUpload, caption) == mrOk) {
+        if ((this->*confirmed)()) {
             return true;
         }
     }
@@ -52,6 +64,33 @@ bool TGuiTransferFrontEnd::ReplaceConfirmed() {
     return QMessageBox::question(&MainForm, QApplication::applicationDisplayName(),
                                  held + ".\n\nReplace it with the file's samples?") ==
            QMessageBox::Yes;
+}
+
+// A restore into a slot that holds an instrument overwrites its parameters
+// and the wavesamples the backup has; the user is told that the rest stay.
+bool TGuiTransferFrontEnd::InstrumentReplaceConfirmed() {
+    const TEps& eps = *MainForm.Eps;
+    const auto instrument = static_cast<std::size_t>(eps.Instrument);
+    if (!eps.InstrumentPresent[instrument]) {
+        return true;
+    }
+    const QString question = QString("Instrument %1 holds %2. Restore over it?\n\nIts wavesamples "
+                                     "that the backup lacks stay.")
+                                 .arg(eps.Instrument + 1)
+                                 .arg(QString::fromLatin1(eps.InstrumentName[instrument]));
+    return QMessageBox::question(&MainForm, QApplication::applicationDisplayName(), question) ==
+           QMessageBox::Yes;
+}
+
+QString TGuiTransferFrontEnd::ChooseFolder(const QString& caption, const QString& initialFolder) {
+    QFileDialog dialog(&MainForm, caption, initialFolder);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setFileMode(QFileDialog::Directory);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog.selectedFiles().constFirst();
 }
 
 // Qt's own dialog rather than the desktop's: it honours every option here on

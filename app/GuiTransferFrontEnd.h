@@ -1,8 +1,11 @@
 // The transfers' front end in the desktop program: the browser picks the
 // wavesample, a file dialog the WAVE file, the progress window shows the
 // transfer and takes the Cancel, and a message box tells the user how it
-// ended.
+// ended. The instrument backups and restores choose an instrument and a
+// folder through it as well.
 #pragma once
+
+#include <QString>
 
 #include "transfer/TransferFrontEnd.h"
 
@@ -28,8 +31,20 @@ public:
 
     void TransferEnded(const TTransferReport& report) override;
 
+    // The browser picks a whole instrument into the engine's Instrument; for
+    // an upload, one the sampler holds only once the user agrees to restore
+    // over it. False when the user cancels.
+    bool ChooseInstrument(TTransferDirection direction);
+    // Qt's folder dialog, starting in initialFolder; empty when the user
+    // cancels.
+    QString ChooseFolder(const QString& caption, const QString& initialFolder);
+
 private:
+    // The browser, with caption in place of its own when one is given.
+    bool Choose(TTransferDirection direction, const QString& caption,
+                bool (TGuiTransferFrontEnd::*confirmed)());
     bool ReplaceConfirmed();
+    bool InstrumentReplaceConfirmed();
 
     TMainForm& MainForm;
     TOpenWaveForm& Browser;

@@ -106,6 +106,8 @@ public:
     void CloseWavesampleClick();
     void DownloadClick();
     void UploadClick();
+    void BackUpInstrumentClick();
+    void RestoreInstrumentClick();
     void ExitClick();
     void ScaleDataClick();
     void SetPlaybackModeClick();
@@ -124,6 +126,8 @@ public:
     QAction* CloseWavesampleMenuItem = nullptr;
     QAction* DownloadMenuItem = nullptr;
     QAction* UploadMenuItem = nullptr;
+    QAction* BackUpInstrumentMenuItem = nullptr;
+    QAction* RestoreInstrumentMenuItem = nullptr;
     QAction* ExitMenuItem = nullptr;
     // Edit menu.
     QAction* ClearDataMenuItem = nullptr;

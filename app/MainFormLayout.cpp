@@ -69,12 +69,19 @@ void TMainForm::CreateFileMenu() {
     AddSeparator(menu);
     DownloadMenuItem = AddItem(menu, "&Download...", "Receive a wavesample");
     UploadMenuItem = AddItem(menu, "&Upload...", "Send a wavesample");
+    BackUpInstrumentMenuItem = AddItem(menu, "&Back Up Instrument...",
+                                       "Save an instrument with every parameter to a folder");
+    RestoreInstrumentMenuItem =
+        AddItem(menu, "&Restore Instrument...", "Rebuild a saved instrument in the sampler");
     AddSeparator(menu);
     ExitMenuItem = AddItem(menu, "E&xit", "Leave program");
     connect(OpenWavesampleMenuItem, &QAction::triggered, this, &TMainForm::OpenWavesampleClick);
     connect(CloseWavesampleMenuItem, &QAction::triggered, this, &TMainForm::CloseWavesampleClick);
     connect(DownloadMenuItem, &QAction::triggered, this, &TMainForm::DownloadClick);
     connect(UploadMenuItem, &QAction::triggered, this, &TMainForm::UploadClick);
+    connect(BackUpInstrumentMenuItem, &QAction::triggered, this, &TMainForm::BackUpInstrumentClick);
+    connect(RestoreInstrumentMenuItem, &QAction::triggered, this,
+            &TMainForm::RestoreInstrumentClick);
     connect(ExitMenuItem, &QAction::triggered, this, &TMainForm::ExitClick);
 }
 

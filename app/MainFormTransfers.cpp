@@ -1,20 +1,31 @@
-// The main window's Download and Upload commands: the transfer workflows,
-// with the browser, the file dialogs, the progress window and a word at the
-// end as their front end.
+// The main window's transfer commands: Download and Upload of a wavesample,
+// and the backup and restore of a whole instrument, with the browser, the
+// file and folder dialogs, the progress window and a word at the end as
+// their front end.
 #include <QFile>
+#include <QFileInfo>
+
+#include <filesystem>
+#include <string>
 
 #include "app/GuiTransferFrontEnd.h"
 #include "app/MainForm.h"
 #include "transfer/Download.h"
+#include "transfer/InstrumentBackup.h"
+#include "transfer/InstrumentRestore.h"
 #include "transfer/Upload.h"
 
 namespace {
+
+std::string EncodedPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
 
 // The workflow starts its file dialog in folder and leaves there the folder
 // of the file it used, also when a port's failure cuts it short.
 template <typename TWorkflow>
 void RunTransfer(TEps& eps, TTransferFrontEnd& frontEnd, QString& folder) {
-    std::string path = QFile::encodeName(folder).toStdString();
+    std::string path = EncodedPath(folder);
     struct TKeepFolder {
         std::string& Path;
         QString& Folder;
@@ -33,4 +44,56 @@ void TMainForm::DownloadClick() {
 void TMainForm::UploadClick() {
     TGuiTransferFrontEnd frontEnd(*this, *Dialogs.OpenWaveForm, *Dialogs.StatusForm);
     RunTransfer<TUpload>(*Eps, frontEnd, UploadDownloadPath);
+}
+
+// The instrument goes into a folder of its own, named after it, inside the
+// one chosen; the chosen one is where the next dialog starts. The job's
+// transfers would leave their own folder in the path they are given.
+void TMainForm::BackUpInstrumentClick() {
+    TGuiTransferFrontEnd frontEnd(*this, *Dialogs.OpenWaveForm, *Dialogs.StatusForm);
+    if (!Eps->CheckConnection() || !frontEnd.ChooseInstrument(tdDownload)) {
+        return;
+    }
+    const QString folder = frontEnd.ChooseFolder("Back Up Into Folder", UploadDownloadPath);
+    if (folder.isEmpty()) {
+        return;
+    }
+    UploadDownloadPath = folder;
+    const int instrument = Eps->Instrument;
+    const std::string name = Eps->InstrumentName[static_cast<std::size_t>(instrument)];
+    std::string jobPath = EncodedPath(folder);
+    const TInstrumentBackup::TTarget target{instrument,
+                                            std::filesystem::path(jobPath) /
+                                                TInstrumentBackup::FolderName(instrument, name)};
+    frontEnd.TransferEnded(TInstrumentBackup(*Eps, frontEnd, jobPath).Run({target}));
+}
+
+// A folder whose manifest cannot be read is refused before the browser is
+// asked for a slot. The next dialog starts where the backups are: in the
+// folder that holds the one restored.
+void TMainForm::RestoreInstrumentClick() {
+    TGuiTransferFrontEnd frontEnd(*this, *Dialogs.OpenWaveForm, *Dialogs.StatusForm);
+    const QString folder =
+        frontEnd.ChooseFolder("Restore Instrument From Folder", UploadDownloadPath);
+    if (folder.isEmpty()) {
+        return;
+    }
+    std::string jobPath = EncodedPath(folder);
+    if (std::string problem; !TInstrumentManifest::Read(jobPath, problem)) {
+        TTransferReport refused;
+        refused.Outcome = toFailed;
+        refused.Message = problem + ".\n\nChoose the folder of one backed-up instrument, " +
+                          "the one that holds " + TInstrumentManifest::FileName + ".";
+        frontEnd.TransferEnded(refused);
+        return;
+    }
+    if (!Eps->CheckConnection() || !frontEnd.ChooseInstrument(tdUpload)) {
+        return;
+    }
+    UploadDownloadPath = QFileInfo(folder).absolutePath();
+    const int instrument = Eps->Instrument;
+    TInstrumentRestore restore(*Eps, frontEnd, jobPath);
+    // The user has agreed to restore over what the slot holds.
+    restore.Replace = Eps->InstrumentPresent[static_cast<std::size_t>(instrument)];
+    frontEnd.TransferEnded(restore.Run({{std::filesystem::path(jobPath), instrument}}));
 }

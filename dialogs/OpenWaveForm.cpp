@@ -127,9 +127,9 @@ void TOpenWaveForm::FormCreate() {
     }
 }
 
-TModalResult TOpenWaveForm::Execute(TOpenWaveMode mode) {
+TModalResult TOpenWaveForm::Execute(TOpenWaveMode mode, const QString& caption) {
     OpenMode = mode;
-    setWindowTitle(Caption(mode));
+    setWindowTitle(caption.isEmpty() ? Caption(mode) : caption);
     Refresh();
     if (InstrumentListBox->count() == 0) {
         return mrCancel;

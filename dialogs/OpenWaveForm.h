@@ -6,6 +6,8 @@
 // choice goes into the engine's Instrument and WaveSample.
 #pragma once
 
+#include <QString>
+
 #include <optional>
 #include <vector>
 
@@ -33,7 +35,9 @@ public:
     // Re-reads the directory and shows the lists, unless the sampler holds
     // nothing to choose from and the user gives up: then Cancel without
     // showing. On OK the choice is in the engine; otherwise nothing changes.
-    TModalResult Execute(TOpenWaveMode mode);
+    // caption replaces the mode's own for a command that picks in the same
+    // way but for another purpose.
+    TModalResult Execute(TOpenWaveMode mode, const QString& caption = {});
     TOpenWaveMode Mode() const { return OpenMode; }
 
     // Re-reads the sampler's directory and refills both lists. While the

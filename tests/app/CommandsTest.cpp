@@ -63,10 +63,16 @@ private slots:
     }
 
     void WithNothingOpenOnlyTheAlwaysEnabledCommandsRespond() {
-        std::set<QObject*> always = {Form->OpenWavesampleMenuItem, Form->DownloadMenuItem,
-                                     Form->UploadMenuItem,         Form->ExitMenuItem,
-                                     Form->PreferencesMenuItem,    Form->ContentsMenuItem,
-                                     Form->HomepageMenuItem,       Form->AboutMenuItem};
+        std::set<QObject*> always = {Form->OpenWavesampleMenuItem,
+                                     Form->DownloadMenuItem,
+                                     Form->UploadMenuItem,
+                                     Form->BackUpInstrumentMenuItem,
+                                     Form->RestoreInstrumentMenuItem,
+                                     Form->ExitMenuItem,
+                                     Form->PreferencesMenuItem,
+                                     Form->ContentsMenuItem,
+                                     Form->HomepageMenuItem,
+                                     Form->AboutMenuItem};
         always.insert(Form->ScaleMenuItems.begin(), Form->ScaleMenuItems.end());
         always.insert(Form->ScaleButtons.begin(), Form->ScaleButtons.end());
         // A selection left over counts for nothing without a wavesample.
@@ -448,6 +454,8 @@ private:
                                           Form->CloseWavesampleMenuItem,
                                           Form->DownloadMenuItem,
                                           Form->UploadMenuItem,
+                                          Form->BackUpInstrumentMenuItem,
+                                          Form->RestoreInstrumentMenuItem,
                                           Form->ExitMenuItem,
                                           Form->ClearDataMenuItem,
                                           Form->ReverseDataMenuItem,
@@ -493,8 +501,9 @@ private:
     void ExpectEnabled(std::set<QObject*> enabled) {
         for (QObject* command :
              {Form->OpenWavesampleMenuItem, Form->DownloadMenuItem, Form->UploadMenuItem,
-              Form->ExitMenuItem, Form->PreferencesMenuItem, Form->ContentsMenuItem,
-              Form->HomepageMenuItem, Form->AboutMenuItem}) {
+              Form->BackUpInstrumentMenuItem, Form->RestoreInstrumentMenuItem, Form->ExitMenuItem,
+              Form->PreferencesMenuItem, Form->ContentsMenuItem, Form->HomepageMenuItem,
+              Form->AboutMenuItem}) {
             enabled.insert(command);
         }
         enabled.insert(Form->ScaleMenuItems.begin(), Form->ScaleMenuItems.end());

@@ -1,13 +1,15 @@
-// Download and Upload through the File menu, against the built-in virtual
-// sampler and its demo bank (instrument 2 holds a kick and a 400-sample
-// rimshot; instrument 3 is empty): the browser, the file dialogs and the
-// folder they start in, the progress window and its Cancel, and the word to
-// the user at the end.
+// Download and Upload, Back Up Instrument and Restore Instrument through the
+// File menu, against the built-in virtual sampler and its demo bank
+// (instrument 2 holds a kick and a 400-sample rimshot; instrument 3 is
+// empty): the browser, the file and folder dialogs and the folder they start
+// in, the progress window and its Cancel, and the word to the user at the
+// end.
 #include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
@@ -302,6 +304,99 @@ private slots:
         QCOMPARE(Form->UploadDownloadPath, Folder.path() + "/start");
     }
 
+    // The drum kit into a folder of its own inside the one chosen, then back
+    // into the empty instrument 3, sample for sample and named as it was. A
+    // folder that holds no backup is refused before a slot is asked for, and
+    // No to restoring over a loaded instrument goes back to the browser.
+    void BackUpAndRestoreAnInstrument() {
+        TModalScript script;
+        TFileDialogSeen backupFolder;
+        QString backedUp;
+        script
+            .Then<TOpenWaveForm>([](TOpenWaveForm* browser) {
+                QCOMPARE(browser->windowTitle(), QString("Back Up Instrument"));
+                browser->InstrumentListBox->setCurrentRow(Drums);
+                browser->OkButton->click();
+            })
+            .Then<QFileDialog>(
+                [&](QFileDialog* dialog) { backupFolder = Answer(dialog, Folder.path()); })
+            .Then<QMessageBox>([&](QMessageBox* box) { backedUp = Information(box); });
+        Form->BackUpInstrumentMenuItem->trigger();
+        QVERIFY2(script.Finished(), qPrintable(script.Failure));
+
+        const QString backup = Folder.filePath("2-Drum_Kit");
+        QCOMPARE(backupFolder.Title, QString("Back Up Into Folder"));
+        QCOMPARE(backupFolder.FileMode, QFileDialog::Directory);
+        QCOMPARE(backupFolder.Folder, Folder.path() + "/start");
+        QCOMPARE(backedUp, QString("Backed up Drum Kit in %1.").arg(backup));
+        const QStringList files = QDir(backup).entryList(QDir::Files, QDir::Name);
+        QCOMPARE(files.filter(".wav").size(), 2);
+        QVERIFY(files.contains("instrument.json"));
+        QCOMPARE(Form->UploadDownloadPath, Folder.path());
+
+        QString refused;
+        script.Then<QFileDialog>([&](QFileDialog* dialog) { Answer(dialog, Folder.path()); })
+            .Then<QMessageBox>([&](QMessageBox* box) {
+                refused = box->icon() == QMessageBox::Warning ? box->text() : QString();
+                box->accept();
+            });
+        Form->RestoreInstrumentMenuItem->trigger();
+        QVERIFY2(script.Finished(), qPrintable(script.Failure));
+        QCOMPARE(refused, QString("%1/instrument.json: there is no such file.\n\nChoose the "
+                                  "folder of one backed-up instrument, the one that holds "
+                                  "instrument.json.")
+                              .arg(Folder.path()));
+
+        QString question;
+        script.Then<QFileDialog>([&](QFileDialog* dialog) { Answer(dialog, backup); })
+            .Then<TOpenWaveForm>([](TOpenWaveForm* browser) { ChooseSlot(browser, Drums); })
+            .Then<QMessageBox>([&](QMessageBox* box) {
+                question = box->text();
+                box->button(QMessageBox::No)->click();
+            })
+            .Then<TOpenWaveForm>([](TOpenWaveForm* browser) { browser->reject(); });
+        Form->RestoreInstrumentMenuItem->trigger();
+        QVERIFY2(script.Finished(), qPrintable(script.Failure));
+        QCOMPARE(question, QString("Instrument 2 holds Drum Kit. Restore over it?\n\nIts "
+                                   "wavesamples that the backup lacks stay."));
+
+        // The progress window shows the whole job.
+        TStatusForm* status = Fixture->Windows->StatusForm.get();
+        QStringList progress;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            if (status->isVisible() && !status->StepLabel->text().isEmpty()) {
+                progress << status->windowTitle() + " " + status->StepLabel->text();
+            }
+        });
+        watch.start(1);
+        TFileDialogSeen restoreFolder;
+        QString restored;
+        script
+            .Then<QFileDialog>([&](QFileDialog* dialog) { restoreFolder = Answer(dialog, backup); })
+            .Then<TOpenWaveForm>([](TOpenWaveForm* browser) {
+                QCOMPARE(browser->InstrumentListBox->item(EmptySlot)->text(), QString("(3) <new>"));
+                ChooseSlot(browser, EmptySlot);
+            })
+            .Then<QMessageBox>([&](QMessageBox* box) { restored = Information(box); });
+        Form->RestoreInstrumentMenuItem->trigger();
+        QVERIFY2(script.Finished(), qPrintable(script.Failure));
+
+        watch.stop();
+        QVERIFY(!progress.isEmpty());
+        QVERIFY2(progress.constFirst().startsWith("Restoring... Wavesample 1 of 2"),
+                 qPrintable(progress.constFirst()));
+        QCOMPARE(restoreFolder.Title, QString("Restore Instrument From Folder"));
+        QCOMPARE(restoreFolder.Folder, Folder.path());
+        QCOMPARE(restored, QString("Restored Drum Kit into instrument 3."));
+        QVERIFY(Form->Eps->ReadConfiguration());
+        QVERIFY(Form->Eps->InstrumentPresent[EmptySlot]);
+        QCOMPARE(QString::fromStdString(Form->Eps->InstrumentName[EmptySlot]), QString("Drum Kit"));
+        QCOMPARE(SamplerData(EmptySlot, Rimshot), SamplerData(Drums, Rimshot));
+        QCOMPARE(SamplerData(EmptySlot, 1), SamplerData(Drums, 1));
+        QCOMPARE(Form->UploadDownloadPath, Folder.path());
+    }
+
 private:
     // Notes how the dialog was set up and answers it with name.
     static TFileDialogSeen Answer(QFileDialog* dialog, const QString& name) {
@@ -319,6 +414,15 @@ private:
         }
         static_cast<QDialog*>(dialog)->accept();
         return seen;
+    }
+
+    // The browser's instrument row (upload mode lists every slot) and its
+    // first wavesample row, which a restore does not look at.
+    static void ChooseSlot(TOpenWaveForm* browser, int instrument) {
+        QCOMPARE(browser->windowTitle(), QString("Restore Instrument Into"));
+        browser->InstrumentListBox->setCurrentRow(instrument);
+        browser->WaveSampleListBox->setCurrentRow(0);
+        browser->OkButton->click();
     }
 
     static QString Information(QMessageBox* box) {
