@@ -303,9 +303,13 @@ bool TInstrumentRestore::Stop(const TPlan& plan, const std::string& message,
             (missing.empty() ? std::string() : "wavesamples " + NumbersText(missing) + " and ") +
             "the instrument's own parameters.";
     if (Changed) {
-        // A sampler that stopped answering is not asked for more.
+        // A sampler that stopped answering is not asked for more. After a
+        // cancel its answer to the last block may still be on its way and
+        // be taken for the rename's: the input is settled and it is tried
+        // once more.
+        const auto rename = [&] { return Eps.RenameInstrument(plan.Instrument, IncompleteName); };
         const bool renamed =
-            outcome != toNoAnswer && Eps.RenameInstrument(plan.Instrument, IncompleteName);
+            outcome != toNoAnswer && (rename() || (Eps.CheckConnection() && rename()));
         text += renamed ? " The instrument is named " + std::string(IncompleteName) + "."
                         : " The instrument could not be renamed to show it is incomplete.";
     }

@@ -247,4 +247,25 @@ TEST_F(InstrumentBackupTest, ARestoreThatStopsPartWaySaysWhatItLeft) {
     EXPECT_EQ(InstrumentNameOf(0), "INCOMPLETE");
 }
 
+TEST_F(InstrumentBackupTest, ACancelledRestoreStillMarksItsInstrumentIncomplete) {
+    // A slow cable: the answer to the block on its way comes after the cancel.
+    TSamplerOptions options{.DemoBank = false};
+    options.Timing.Baud = 31250;
+    options.Timing.TimeScale = 10;
+    Restart(options);
+    Eps->SetBlockSize(2048);
+    Place(0, 1, Ramp(3000, 3), 0, 3000);
+    const std::filesystem::path folder = Folder / "slow";
+    ASSERT_EQ(BackupAll(folder).Outcome, toCompleted);
+    // Cancelled while the sampler is still taking in the first block.
+    FrontEnd.OnEvents = [&] { FrontEnd.CancelRequested = Eps->UploadState == 7; };
+
+    const TTransferReport report = Restore({{folder / "1", 4}});
+
+    EXPECT_EQ(report.Outcome, toCancelled);
+    EXPECT_NE(report.Message.find("The instrument is named INCOMPLETE."), std::string::npos)
+        << report.Message;
+    EXPECT_EQ(InstrumentNameOf(4), "INCOMPLETE");
+}
+
 } // namespace
