@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <map>
 
 #include "debug/DebugDevice.h"
@@ -106,12 +107,19 @@ std::pair<std::string, bool> DepthOf(int format) {
     }
 }
 
-std::string Grouped(std::uint64_t number) {
-    std::string digits = std::to_string(number);
-    for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3) {
-        digits.insert(static_cast<std::size_t>(at), ",");
+// Whole numbers of any size a header may claim, in groups of three digits.
+std::string Grouped(double number) {
+    char text[400] = {};
+    std::snprintf(text, sizeof text, "%.0f", number);
+    const std::string digits = text;
+    std::string grouped;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) {
+            grouped += ',';
+        }
+        grouped += digits[i];
     }
-    return digits;
+    return grouped;
 }
 
 std::string Plural(std::uint64_t count, const std::string& thing) {
@@ -231,8 +239,7 @@ void TSoundFile::PlanRate(bool keepRate) {
     }
     const double words = std::round(static_cast<double>(Info.Frames) * Ratio());
     if (words > MaxWords) {
-        Refuse(Name + ": at " + target + " it would be " +
-               Grouped(static_cast<std::uint64_t>(words)) +
+        Refuse(Name + ": at " + target + " it would be " + Grouped(words) +
                " samples; a wavesample holds at most " + Grouped(MaxWords) + " (" +
                ClockText(MaxWords / PeriodRate(), true, true) + ").");
         return;
@@ -257,8 +264,8 @@ std::optional<std::vector<std::int16_t>> TSoundFile::Decode() {
         return std::nullopt;
     }
     if (FramesRead < Info.Frames) {
-        Refuse(Name + " ends after " + Grouped(FramesRead) + " of the " + Grouped(Info.Frames) +
-               " frames its header announces.");
+        Refuse(Name + " ends after " + Grouped(static_cast<double>(FramesRead)) + " of the " +
+               Grouped(static_cast<double>(Info.Frames)) + " frames its header announces.");
         return std::nullopt;
     }
     // The converter's last few frames may fall short of the length the
@@ -356,10 +363,10 @@ std::size_t TSoundFile::ReadWords(std::int32_t* out, std::size_t count) {
 
 std::size_t TSoundFile::ReadSamples(float* out, std::size_t count) {
     if (Info.Exact) {
-        std::vector<std::int32_t> words(count);
-        const std::size_t got = ReadWords(words.data(), count);
+        MixedWords.resize(count);
+        const std::size_t got = ReadWords(MixedWords.data(), count);
         for (std::size_t i = 0; i < got; ++i) {
-            out[i] = static_cast<float>(words[i]) / FullScale;
+            out[i] = static_cast<float>(MixedWords[i]) / FullScale;
         }
         return got;
     }

@@ -120,7 +120,9 @@ private:
     std::uint64_t FramesRead = 0;
     std::uint64_t ClippedCount = 0;
     std::uint32_t NoiseState = 0;
+    // The frames of the block on hand as the file holds them, and mixed.
     std::vector<float> Interleaved;
     std::vector<short> InterleavedWords;
+    std::vector<std::int32_t> MixedWords;
     std::optional<std::string> Why;
 };
