@@ -74,7 +74,7 @@ public:
     // Samples that lay beyond 16 bits and were held at the limit.
     std::uint64_t Clipped() const { return ClippedCount; }
 
-    // "FLAC, 48000 Hz, 2 channels, 24-bit, 0:12.5 → 44643 Hz, 558,040 words"
+    // "FLAC, 48000 Hz, 2 channels, 24-bit, 0:12.5 → 44643 Hz, 558,036 words"
     std::string Description() const;
     // What the words are not of the file's own: "converted from 48000 Hz;
     // 3 samples clipped"; empty when they are.

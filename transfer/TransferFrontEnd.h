@@ -57,8 +57,8 @@ public:
     virtual void ClearSelection() = 0;
 
     // What the upload makes of its file, one line before the transfer:
-    // "FLAC, 48000 Hz, 2 channels, 24-bit, 0:12.5 → 44643 Hz, 558,040 words,
-    // about 9:25 at MIDI speed".
+    // "FLAC, 48000 Hz, 2 channels, 24-bit, 0:12.5 → 44643 Hz, 558,036 words,
+    // about 9:24 at MIDI speed".
     virtual void ShowFileInfo(const std::string& text) = 0;
 
     // The progress window: shown with its caption and a cleared Cancel flag,

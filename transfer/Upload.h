@@ -1,8 +1,8 @@
 // The upload: a sound file into a wavesample of the sampler. It decodes the
 // file into the words a wavesample plays at the file's pitch (TSoundFile),
 // lets the user choose the target, says what it is about to send and sends
-// the words block by block, each announced by a header the sampler must acknowledge, then the
-// wavesample's parameters: every word a downloaded file saved, when it holds
+// the words block by block, each announced by a header the sampler must
+// acknowledge, then the wavesample's parameters: every word a downloaded file saved, when it holds
 // them, else the default block. When the sampler lacks the instrument, its
 // layer or the wavesample, the upload creates it and sends the block again;
 // when the sampler is not ready for the next block, it waits longer before
@@ -95,6 +95,8 @@ private:
     // What the upload creates when the sampler lacks it, as bits.
     enum TRepairKind : unsigned { rkInstrument = 1, rkLayer = 2, rkWaveSample = 4 };
 
+    // The file and the words it became, all decoded before the target is
+    // chosen.
     std::unique_ptr<TSoundFile> Sound;
     std::vector<std::int16_t> Samples;
     // The root key and loop the file's "smpl" chunk gives, if it has one.
