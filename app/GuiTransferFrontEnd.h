@@ -21,6 +21,8 @@ public:
     std::string ChooseFile(TTransferDirection direction, const std::string& initialFolder) override;
     void ClearSelection() override;
 
+    // The progress window has no place for the line yet.
+    void ShowFileInfo(const std::string&) override {}
     void BeginTransfer(const std::string& caption) override;
     void ShowProgress(float secondsLeft, float percent) override;
     void ShowStep(const std::string& text) override;

@@ -34,6 +34,7 @@ public:
     std::string ChooseFile(TTransferDirection, const std::string&) override { return File; }
     void ClearSelection() override {}
     void ShowStep(const std::string&) override {}
+    void ShowFileInfo(const std::string& text) override { FileInfo = text; }
     void BeginTransfer(const std::string&) override {
         Began = Sampler.Counts();
         BeganCpu = ProcessSeconds();
@@ -59,6 +60,7 @@ public:
     }
 
     TTransferReport Report;
+    std::string FileInfo;
 
 private:
     TEps& Eps;

@@ -186,7 +186,7 @@ const std::map<std::string, TCommandSyntax>& Commands() {
         {"backup", {K::Backup, 2, 2, "(INST|all) DIR", BackupOperands}},
         {"restore",
          {K::Restore, 1, 2, "DIR [INST] | restore all DIR", RestoreOperands, false, true}},
-        {"upload", {K::Upload, 3, 3, "FILE.wav INST (WS|new)", UploadOperands, false, true}},
+        {"upload", {K::Upload, 3, 3, "FILE INST (WS|new)", UploadOperands, false, true}},
         {"rename", {K::Rename, 2, 2, "INST NAME", RenameOperands}},
         {"edit", {K::Edit, 3, 5, "INST WS OP [FIRST LAST]", EditOperands}},
     };
@@ -262,6 +262,10 @@ bool TakeOption(const std::vector<std::string>& arguments, std::size_t& i, TCliA
         a.Verify = true;
         return true;
     }
+    if (name == "--keep-rate" && !value) {
+        a.KeepRate = true;
+        return true;
+    }
     const auto option = ValueOptions().find(name);
     if (option == ValueOptions().end()) {
         error = "unknown option " + arguments[i];
@@ -301,6 +305,10 @@ bool ApplyCommand(const std::vector<std::string>& words, bool json, TCliArgument
     }
     if (a.Replace && syntax.Kind != TCliCommandKind::Restore) {
         error = "--replace goes with restore only";
+        return false;
+    }
+    if (a.KeepRate && syntax.Kind != TCliCommandKind::Upload) {
+        error = "--keep-rate goes with upload only";
         return false;
     }
     if (a.Verify && !syntax.TakesVerify) {
@@ -362,8 +370,9 @@ std::string TCliArguments::Usage() {
            "                                 (default: the slot it came from), which must be\n"
            "                                 empty unless --replace is given\n"
            "  restore all DIR                every DIR/N-Name/ backup into slot N\n"
-           "  upload FILE.wav INST (WS|new)  send a WAVE file into a wavesample; new is the\n"
-           "                                 instrument's first free slot\n"
+           "  upload FILE INST (WS|new)      send a sound file (WAVE, AIFF, FLAC, Ogg, MP3...)\n"
+           "                                 into a wavesample; new is the instrument's first\n"
+           "                                 free slot\n"
            "  rename INST NAME               at most 12 characters of A-Z 0-9 * - + and blank\n"
            "  edit INST WS OP [FIRST LAST]   OP: clear, reverse, fade-in, fade-out (inclusive\n"
            "                                 sample range), normalize (whole wavesample)\n"
@@ -383,6 +392,8 @@ std::string TCliArguments::Usage() {
            "                    that the backup lacks stay\n"
            "  --verify          read what an upload or a restore sent back and compare it\n"
            "                    sample for sample (doubles its time)\n"
+           "  --keep-rate       upload at the nearest period to the file's rate instead of\n"
+           "                    converting it to a rate the sampler plays at its pitch\n"
            "  --help            show this text\n"
            "\n"
            "Exit status: 0 success, 1 the sampler refused or fell silent or a file is bad\n"

@@ -38,6 +38,8 @@ struct TCliArguments {
     bool Json = false;
     // After an upload or a restore, read the samples back and compare them.
     bool Verify = false;
+    // An upload keeps the file's rate by the nearest period, unconverted.
+    bool KeepRate = false;
     // 0..7, as the engine counts; the command line counts from 1. For a
     // restore, -1: the slot the backup was made from.
     int Instrument = 0;

@@ -1,6 +1,7 @@
 #include "cli/CliFrontEnd.h"
 
 #include <algorithm>
+#include <iostream>
 
 #include "cli/SamplerTexts.h"
 
@@ -63,6 +64,11 @@ bool TCliFrontEnd::ChooseUploadTarget() {
 
 std::string TCliFrontEnd::ChooseFile(TTransferDirection, const std::string&) {
     return FileChoice ? FileChoice() : std::string();
+}
+
+// On the output, before the progress: what is about to be sent.
+void TCliFrontEnd::ShowFileInfo(const std::string& text) {
+    std::cout << text << std::endl;
 }
 
 void TCliFrontEnd::BeginTransfer(const std::string&) {

@@ -94,6 +94,7 @@ int UploadCommand(TCliSession& session, const TCliArguments& arguments) {
     TEps& eps = session.Eps();
     const int delay = eps.Delay();
     TUpload upload(eps, front, session.UploadDownloadPath);
+    upload.KeepRate = arguments.KeepRate;
     const TTransferReport report = upload.Run();
     const int status = session.Finish(report);
     // The desktop program keeps a raised delay in its settings; the tool
@@ -108,5 +109,6 @@ int UploadCommand(TCliSession& session, const TCliArguments& arguments) {
     // The upload left its target in the engine.
     front.Label = "Verifying";
     TVerify verify(eps, front, arguments.File, report.Total);
+    verify.KeepRate = arguments.KeepRate;
     return session.Finish(verify.Run());
 }

@@ -1,14 +1,5 @@
 #include "transfer/BlockReader.h"
 
-namespace {
-
-// The sampler's answer to a data request: an acknowledgement, a data header
-// and the data message of three bytes a word with its framing.
-constexpr std::uint32_t DataHeaderBytes = 20;
-constexpr std::uint32_t DataFramingBytes = 5;
-
-} // namespace
-
 bool TBlockReader::ReadBlocks(std::int32_t first, std::int32_t end) {
     First = first;
     End = end;
@@ -30,6 +21,8 @@ int TBlockReader::Step(int state) {
         return Await(ResponseBytes, 3, 4);
     case 4:
         return Expect(rrAck, 5);
+    // The sampler's answer to a data request: an acknowledgement, a data
+    // header and the data message.
     case 5:
         return Await(DataHeaderBytes, 5, 6);
     case 6:

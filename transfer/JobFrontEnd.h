@@ -32,6 +32,9 @@ public:
     bool ChooseTarget(TTransferDirection direction) override;
     std::string ChooseFile(TTransferDirection direction, const std::string& initialFolder) override;
     void ClearSelection() override { Outer.ClearSelection(); }
+    // The job's progress line says where it stands; a line for each file
+    // would push it away.
+    void ShowFileInfo(const std::string&) override {}
     void BeginTransfer(const std::string&) override {}
     void ShowProgress(float secondsLeft, float percent) override;
     void ShowStep(const std::string& text) override { Outer.ShowStep(text); }

@@ -156,30 +156,6 @@ bool TTransfer::OpenReportFile(const char* mode, const std::string& traceText,
     return true;
 }
 
-std::optional<TWaveFormat> TTransfer::ReadConvertibleHeader() {
-    std::string problem;
-    const std::optional<TWaveFormat> format = ConvertibleHeader(File.get(), Report.File, problem);
-    if (!format) {
-        Fail(problem);
-    }
-    return format;
-}
-
-std::optional<TWaveFormat> TTransfer::ConvertibleHeader(std::FILE* stream, const std::string& name,
-                                                        std::string& problem) {
-    const std::optional<TWaveFormat> format = ReadWaveHeader(stream);
-    if (!format) {
-        problem = name + " is not a PCM WAVE file that can be read.";
-        return std::nullopt;
-    }
-    // Frames the reader cannot convert would go out as empty blocks forever.
-    if (const std::optional<std::string> reason = WaveFormatProblem(*format)) {
-        problem = name + ": " + *reason;
-        return std::nullopt;
-    }
-    return format;
-}
-
 bool TTransfer::Fail(const std::string& message) {
     Report.Outcome = toFailed;
     Report.Message = message;

@@ -11,14 +11,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 
 #include "eps/Eps.h"
 #include "transfer/TimeLeft.h"
 #include "transfer/TransferFrontEnd.h"
-#include "transfer/WaveFile.h"
 
 class TTransfer {
 public:
@@ -37,6 +35,10 @@ protected:
     // The length of the sampler's response message, what most wait states
     // wait for.
     static constexpr std::uint32_t ResponseBytes = 8;
+    // A data header, and what a data message holds besides three bytes a
+    // word.
+    static constexpr std::uint32_t DataHeaderBytes = 20;
+    static constexpr std::uint32_t DataFramingBytes = 5;
 
     struct TFileCloser {
         void operator()(std::FILE* file) const { std::fclose(file); }
@@ -87,13 +89,6 @@ protected:
     // when it does not open.
     bool OpenReportFile(const char* mode, const std::string& traceText,
                         const std::string& failureText);
-    // The header of the open WAVE file, when the reader can convert its
-    // frames; empty after failing with the reason.
-    std::optional<TWaveFormat> ReadConvertibleHeader();
-    // The same for any stream, with the reason naming the file.
-    static std::optional<TWaveFormat> ConvertibleHeader(std::FILE* stream, const std::string& name,
-                                                        std::string& problem);
-
     // Ends the preparation without a transfer; always false.
     bool Fail(const std::string& message);
     // How the loop ended: the outcome in the report and, when it did not

@@ -56,6 +56,11 @@ public:
     // view drops its selection with it.
     virtual void ClearSelection() = 0;
 
+    // What the upload makes of its file, one line before the transfer:
+    // "FLAC, 48000 Hz, 2 channels, 24-bit, 0:12.5 → 44643 Hz, 558,036 words,
+    // about 9:24 at MIDI speed".
+    virtual void ShowFileInfo(const std::string& text) = 0;
+
     // The progress window: shown with its caption and a cleared Cancel flag,
     // fed after each block, hidden at the end.
     virtual void BeginTransfer(const std::string& caption) = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <span>
 #include <thread>
@@ -13,9 +14,9 @@ namespace {
 // What the sampler asks for each time it is not ready for a block.
 constexpr int DelayStep = 100;
 
-// A sample address is 32 bits with 9 bits of fraction: the end of a longer
-// wavesample would wrap round to the start of the memory.
-constexpr std::uint32_t MaxFrames = UINT32_MAX >> 9;
+constexpr double BitsPerSecond = 31250;
+constexpr int BitsPerByte = 10;
+constexpr int BytesPerWord = 3;
 
 // The file's name without its folder, cut before its first dot.
 std::string NameOf(const std::string& file) {
@@ -85,11 +86,13 @@ bool TUpload::OpenFile() {
     if (!ChooseAndOpen(tdUpload, "rb", "Unable to open file ", "Cannot open ")) {
         return false;
     }
-    if (const std::optional<std::string> problem = Examine(File.get(), Report.File, Format, Loop)) {
+    Sound = std::make_unique<TSoundFile>(File.get(), Report.File, KeepRate);
+    if (const std::optional<std::string> problem =
+            Examine(File.get(), Report.File, *Sound, Loop, Samples)) {
         return Fail(*problem);
     }
-    Report.Total = Format.FrameCount;
-    return Words || ReadWords();
+    Report.Total = Sound->Words();
+    return Words || !Sound->IsWave() || ReadWords();
 }
 
 std::optional<std::string> TUpload::Inspect(const std::string& file, std::uint32_t& frames) {
@@ -97,33 +100,42 @@ std::optional<std::string> TUpload::Inspect(const std::string& file, std::uint32
     if (!stream) {
         return "Cannot open " + file + ".";
     }
-    TWaveFormat format;
+    TSoundFile sound(stream.get(), file, false);
     std::optional<TWaveLoop> loop;
-    std::optional<std::string> problem = Examine(stream.get(), file, format, loop);
-    frames = format.FrameCount;
+    std::vector<std::int16_t> samples;
+    std::optional<std::string> problem = Examine(stream.get(), file, sound, loop, samples);
+    frames = sound.Words();
     return problem;
 }
 
 std::optional<std::string> TUpload::Examine(std::FILE* stream, const std::string& name,
-                                            TWaveFormat& format, std::optional<TWaveLoop>& loop) {
-    std::string problem;
-    const std::optional<TWaveFormat> header = ConvertibleHeader(stream, name, problem);
-    if (!header) {
-        return problem;
+                                            TSoundFile& sound, std::optional<TWaveLoop>& loop,
+                                            std::vector<std::int16_t>& samples) {
+    if (sound.Problem()) {
+        return sound.Problem();
     }
-    if (header->FrameCount > MaxFrames) {
-        return name + " holds " + std::to_string(header->FrameCount) +
-               " frames; a wavesample holds at most " + std::to_string(MaxFrames) + ".";
-    }
-    format = *header;
-    loop = ReadWaveLoop(stream);
+    const std::uint64_t frames = sound.Source().Frames;
+    loop = sound.IsWave() ? ReadWaveLoop(stream) : std::nullopt;
     // Clamped, the loop would play other samples than the file's author chose.
-    if (loop && loop->Loops && (loop->Start > loop->End || loop->End >= format.FrameCount)) {
+    if (loop && loop->Loops && (loop->Start > loop->End || loop->End >= frames)) {
         return name + ": its loop (frames " + std::to_string(loop->Start) + ".." +
-               std::to_string(loop->End) + ") lies outside its " +
-               std::to_string(format.FrameCount) + " frames.";
+               std::to_string(loop->End) + ") lies outside its " + std::to_string(frames) +
+               " frames.";
     }
+    std::optional<std::vector<std::int16_t>> words = sound.Decode();
+    if (!words) {
+        return sound.Problem();
+    }
+    samples = std::move(*words);
     return std::nullopt;
+}
+
+double TUpload::CableSeconds(std::uint32_t words, int blockSize) {
+    const std::uint64_t blocks =
+        (words + static_cast<std::uint64_t>(blockSize) - 1) / static_cast<std::uint64_t>(blockSize);
+    const std::uint64_t bytes = std::uint64_t{words} * BytesPerWord +
+                                blocks * (DataHeaderBytes + DataFramingBytes + 2 * ResponseBytes);
+    return static_cast<double>(bytes) * BitsPerByte / BitsPerSecond;
 }
 
 bool TUpload::ReadWords() {
@@ -137,6 +149,9 @@ bool TUpload::ReadWords() {
 }
 
 void TUpload::Transfer() {
+    FrontEnd.ShowFileInfo(Sound->Description() + ", about " +
+                          ClockText(CableSeconds(Report.Total, Eps.BlockSize()), false) +
+                          " at MIDI speed");
     FrontEnd.BeginTransfer("Uploading...");
     Eps.UploadState = 1;
     RunLoop(Eps.UploadState, "State ");
@@ -152,8 +167,7 @@ int TUpload::Step(int state) {
         SetParameters();
         return 2;
     case 2:
-        ReadWaveBlock(File.get(), Format, Eps.TransferBuffer.data(),
-                      static_cast<std::uint32_t>(Eps.BlockSize()), FramesRead);
+        TakeBlock();
         return 3;
     case 3:
         SendBlockHeader();
@@ -226,21 +240,28 @@ int TUpload::RepairStep(int state) {
 }
 
 // The words saved with the file, or the default block, made the upload's
-// own: its frames as the sample, data of its own (no copy), the file's rate
-// unless the words' period gives that rate already.
+// own: the converted words as the sample, data of its own (no copy), the
+// sound's period unless the words hold it already.
 void TUpload::SetParameters() {
     FirstFrame = 0;
     FramesRead = 0;
     TWaveSampleBlock& words = Eps.WaveSampleParameters;
     words = Words.value_or(DefaultWaveSampleParameters);
-    Rebase(words, Format.FrameCount);
+    Rebase(words, Report.Total);
     words[wpCopyOf] = 0;
-    if (PeriodToRate(static_cast<std::uint32_t>(words[wpSamplingPeriod])) != Format.SampleRate) {
-        words[wpSamplingPeriod] = static_cast<std::int32_t>(RateToPeriod(Format.SampleRate));
+    if (HighByte(words[wpSamplingPeriod]) != Sound->Period()) {
+        words[wpSamplingPeriod] = static_cast<std::int32_t>(Sound->Period() << 8);
     }
     if (Loop && LoopEdited()) {
         SetLoop(*Loop);
     }
+}
+
+void TUpload::TakeBlock() {
+    const auto count =
+        std::min(static_cast<std::uint32_t>(Eps.BlockSize()), Report.Total - FramesRead);
+    std::copy_n(Samples.begin() + FramesRead, count, Eps.TransferBuffer.begin());
+    FramesRead += count;
 }
 
 // The download wrote the "smpl" chunk from the words; while it still says
@@ -259,11 +280,17 @@ void TUpload::SetLoop(const TWaveLoop& loop) {
     Eps.WaveSampleParameters[wpRootKey] =
         static_cast<std::int32_t>(std::min(loop.UnityNote, HighestKey) << 8);
     if (loop.Loops) {
-        Eps.SetSampleAddress(wpLoopStart, static_cast<std::int32_t>(loop.Start));
-        Eps.SetSampleAddress(wpLoopEnd, static_cast<std::int32_t>(loop.End));
+        Eps.SetSampleAddress(wpLoopStart, static_cast<std::int32_t>(Scaled(loop.Start)));
+        Eps.SetSampleAddress(wpLoopEnd, static_cast<std::int32_t>(Scaled(loop.End)));
         Eps.WaveSampleParameters[wpPlaybackMode] =
             (loop.Alternating ? LoopBidirectional : LoopForward) << 8;
     }
+}
+
+// Rounded, and never past the last word.
+std::uint32_t TUpload::Scaled(std::uint32_t frame) const {
+    const auto word = static_cast<std::uint32_t>(std::lround(frame * Sound->Ratio()));
+    return std::min(word, Report.Total - 1);
 }
 
 // The pause before each header is not spent serving the window: the
@@ -329,10 +356,10 @@ int TUpload::AcceptBlock() {
     if (const TReplyResult reply = Eps.ProcessInput(); reply != rrAck) {
         return Stop(reply);
     }
-    ShowProgress(FramesRead, Format.FrameCount);
+    ShowProgress(FramesRead, Report.Total);
     FirstFrame = FramesRead;
     Repairs = 0;
-    return FramesRead == Format.FrameCount ? 9 : 2;
+    return FramesRead == Report.Total ? 9 : 2;
 }
 
 // The upload goes on to the name whatever the answer, but the report does
@@ -397,6 +424,9 @@ void TUpload::Settle() {
         return;
     }
     Report.Message = "Sent " + std::to_string(Report.Total) + " samples to " + TargetText();
+    if (const std::string note = Sound->ConversionNote(); !note.empty()) {
+        Report.Message += " (" + note + ")";
+    }
     if (Renamed) {
         Report.Message += *Renamed ? " and named the instrument after the file"
                                    : "; the instrument could not be renamed";

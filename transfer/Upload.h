@@ -1,7 +1,8 @@
-// The upload: a WAVE file into a wavesample of the sampler. It reads the
-// file's header, lets the user choose the target and sends the frames block
-// by block, each announced by a header the sampler must acknowledge, then the
-// wavesample's parameters: every word a downloaded file saved, when it holds
+// The upload: a sound file into a wavesample of the sampler. It decodes the
+// file into the words a wavesample plays at the file's pitch (TSoundFile),
+// lets the user choose the target, says what it is about to send and sends
+// the words block by block, each announced by a header the sampler must
+// acknowledge, then the wavesample's parameters: every word a downloaded file saved, when it holds
 // them, else the default block. When the sampler lacks the instrument, its
 // layer or the wavesample, the upload creates it and sends the block again;
 // when the sampler is not ready for the next block, it waits longer before
@@ -9,15 +10,22 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "transfer/SoundFile.h"
 #include "transfer/Transfer.h"
 #include "transfer/WaveFile.h"
 
 class TUpload : public TTransfer {
 public:
     TUpload(TEps& eps, TTransferFrontEnd& frontEnd, std::string& uploadDownloadPath);
+
+    // Before Run: the file's own rate by the nearest period RateToPeriod
+    // gives, never resampled (deeper samples are still rounded to 16 bits).
+    bool KeepRate = false;
 
     // The whole command; the report also goes to the front end.
     TTransferReport Run();
@@ -28,25 +36,33 @@ public:
     void UseWords(const TWaveSampleBlock& words);
     // Before Run: an upload into wavesample 1 leaves the instrument's name.
     void KeepInstrumentName();
-    // The file's frames, known once the file is open: from the front end's
-    // ChooseTarget on.
+    // The words the file becomes, known once the file is decoded: from the
+    // front end's ChooseTarget on.
     std::uint32_t Frames() const { return Report.Total; }
 
-    // Why a file cannot be uploaded, checked as the upload checks it; its
-    // frames otherwise.
+    // Why a file cannot be uploaded, checked and decoded as the upload does
+    // at its own rate; the words it becomes otherwise.
     static std::optional<std::string> Inspect(const std::string& file, std::uint32_t& frames);
+    // The time words take on a MIDI cable in blocks of blockSize: three
+    // bytes a word, and each block's header, data framing and the
+    // sampler's two acknowledgements.
+    static double CableSeconds(std::uint32_t words, int blockSize);
 
 private:
     bool Prepare();
     bool OpenFile();
-    // The header and the "smpl" chunk of a file, refusing frames the reader
-    // cannot convert or a wavesample cannot hold, and a loop outside them.
+    // The sound and the "smpl" chunk of a file, refusing a file that cannot
+    // be decoded or that a wavesample cannot hold, and a loop outside its
+    // frames; the words otherwise.
     static std::optional<std::string> Examine(std::FILE* stream, const std::string& name,
-                                              TWaveFormat& format, std::optional<TWaveLoop>& loop);
+                                              TSoundFile& sound, std::optional<TWaveLoop>& loop,
+                                              std::vector<std::int16_t>& samples);
     // The "tvwp" chunk's words, refusing a damaged chunk.
     bool ReadWords();
     void Transfer();
     int Step(int state) override;
+    // The next block's words into the engine's transfer buffer.
+    void TakeBlock();
     // The states that create what the sampler said was missing.
     int RepairStep(int state);
     // Goes on to the repair's first step unless this block had that repair
@@ -59,7 +75,10 @@ private:
     // Whether the file's "smpl" chunk says something the words do not: a
     // chunk another tool rewrote after the download.
     bool LoopEdited() const;
+    // The loop moved with the conversion's ratio onto the words.
     void SetLoop(const TWaveLoop& loop);
+    // The file's frame as a word.
+    std::uint32_t Scaled(std::uint32_t frame) const;
     void SendBlockHeader();
     int AnswerBlockHeader();
     void SendBlock();
@@ -76,7 +95,10 @@ private:
     // What the upload creates when the sampler lacks it, as bits.
     enum TRepairKind : unsigned { rkInstrument = 1, rkLayer = 2, rkWaveSample = 4 };
 
-    TWaveFormat Format;
+    // The file and the words it became, all decoded before the target is
+    // chosen.
+    std::unique_ptr<TSoundFile> Sound;
+    std::vector<std::int16_t> Samples;
     // The root key and loop the file's "smpl" chunk gives, if it has one.
     std::optional<TWaveLoop> Loop;
     // The parameter words of the file's "tvwp" chunk or of UseWords; empty

@@ -1,6 +1,7 @@
 #include "transfer/Verify.h"
 
 #include "debug/MidiInDump.h"
+#include "transfer/SoundFile.h"
 
 namespace {
 
@@ -31,16 +32,17 @@ bool TVerify::Prepare() {
     if (!Eps.CheckConnection() || !OpenReportFile("rb", "Unable to open file ", "Cannot open ")) {
         return false;
     }
-    const std::optional<TWaveFormat> format = ReadConvertibleHeader();
-    if (!format) {
-        return false;
+    TSoundFile sound(File.get(), Report.File, KeepRate);
+    std::optional<std::vector<std::int16_t>> words = sound.Decode();
+    if (!words) {
+        return Fail(*sound.Problem());
     }
     // No samples to compare would leave no progress to show.
-    if (Report.Total == 0 || format->FrameCount < Report.Total) {
-        return Fail(Report.File + " holds " + std::to_string(format->FrameCount) + " frames; " +
+    if (Report.Total == 0 || words->size() < Report.Total) {
+        return Fail(Report.File + " holds " + std::to_string(words->size()) + " frames; " +
                     std::to_string(Report.Total) + " were to be verified.");
     }
-    Format = *format;
+    FileWords = std::move(*words);
     return true;
 }
 
@@ -55,14 +57,12 @@ void TVerify::Transfer() {
 }
 
 bool TVerify::TakeBlock(std::span<const std::int32_t> words) {
-    FileWords.resize(words.size());
     const std::uint32_t first = FramesRead;
-    ReadWaveBlock(File.get(), Format, FileWords.data(), static_cast<std::uint32_t>(words.size()),
-                  FramesRead);
+    FramesRead += static_cast<std::uint32_t>(words.size());
     for (std::size_t i = 0; i < words.size(); ++i) {
-        if (SampleOf(FileWords[i]) != SampleOf(words[i])) {
-            Difference = {first + static_cast<std::uint32_t>(i), SampleOf(FileWords[i]),
-                          SampleOf(words[i])};
+        const std::int16_t file = FileWords[first + i];
+        if (file != SampleOf(words[i])) {
+            Difference = {first + static_cast<std::uint32_t>(i), file, SampleOf(words[i])};
             return false;
         }
     }

@@ -1,7 +1,7 @@
 // The verification of an upload: the samples the engine's current wavesample
 // begins with, read back block by block and compared, sample for sample,
-// with the frames of the WAVE file as the upload converts them. It stops at
-// the first sample that differs.
+// with the words the upload made of the sound file, decoded the same way
+// again. It stops at the first sample that differs.
 #pragma once
 
 #include <cstdint>
@@ -11,13 +11,15 @@
 #include <vector>
 
 #include "transfer/BlockReader.h"
-#include "transfer/WaveFile.h"
 
 class TVerify : public TBlockReader {
 public:
-    // file: the WAVE file that was uploaded; frames: how many of its frames
+    // file: the sound file that was uploaded; frames: how many of its words
     // the wavesample begins with.
     TVerify(TEps& eps, TTransferFrontEnd& frontEnd, const std::string& file, std::uint32_t frames);
+
+    // Before Run: the upload kept the file's rate.
+    bool KeepRate = false;
 
     // The whole check; the report also goes to the front end.
     TTransferReport Run();
@@ -35,9 +37,8 @@ private:
     bool TakeBlock(std::span<const std::int32_t> words) override;
     void Settle(bool completed);
 
-    TWaveFormat Format;
-    // The file's frames of the block on hand, converted.
-    std::vector<std::int32_t> FileWords;
+    // The words the upload made of the file.
+    std::vector<std::int16_t> FileWords;
     std::uint32_t FramesRead = 0;
     std::optional<TDifference> Difference;
 };

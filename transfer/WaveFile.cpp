@@ -9,8 +9,6 @@ namespace {
 
 constexpr std::uint32_t FmtSize = 16;
 constexpr std::uint32_t HeaderSize = 44;
-constexpr std::uint32_t TicksPerSecond = 625000;
-constexpr std::uint32_t LongestPeriod = 255; // what fits in bits 8..15
 constexpr std::uint32_t NanosecondsPerSecond = 1000000000;
 constexpr std::uint32_t RiffHeaderSize = 12;
 constexpr std::uint32_t ParametersLayout = 1;
@@ -380,11 +378,11 @@ TWaveParameters ReadWaveParameters(std::FILE* stream) {
 // Rates beyond what the word can hold keep the nearest period it can:
 // below 2451 Hz the slowest, above 625 kHz the fastest.
 std::uint32_t RateToPeriod(std::uint32_t rate) {
-    const std::uint32_t period = rate == 0 ? LongestPeriod : TicksPerSecond / rate;
+    const std::uint32_t period = rate == 0 ? LongestPeriod : PeriodTicksPerSecond / rate;
     return std::clamp<std::uint32_t>(period, 1, LongestPeriod) << 8;
 }
 
 std::uint32_t PeriodToRate(std::uint32_t word) {
     const std::uint32_t period = word >> 8;
-    return period == 0 ? 0 : TicksPerSecond / period;
+    return period == 0 ? 0 : PeriodTicksPerSecond / period;
 }

@@ -89,6 +89,8 @@ TWaveParameters ReadWaveParameters(std::FILE* stream);
 
 // The sampler keeps the rate as a period of 1.6-microsecond ticks in bits
 // 8..15 of parameter word 131.
+constexpr std::uint32_t PeriodTicksPerSecond = 625000;
+constexpr std::uint32_t LongestPeriod = 255; // what fits in bits 8..15
 std::uint32_t RateToPeriod(std::uint32_t rate);
 // 0 for a word whose period is 0: there is no rate to tell.
 std::uint32_t PeriodToRate(std::uint32_t word);

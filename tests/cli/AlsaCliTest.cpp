@@ -42,7 +42,8 @@ void PrintTo(const TRoute& route, std::ostream* stream) {
     *stream << route.Name;
 }
 
-// 16-bit mono PCM, enough samples for more than one block of the largest size.
+// 16-bit mono PCM at a rate period 20 plays, so that it goes in unconverted,
+// enough samples for more than one block of the largest size.
 void WriteWave(const std::string& path, std::size_t frames, int seed) {
     std::ofstream file(path, std::ios::binary);
     auto put = [&](std::uint32_t value, int bytes) {
@@ -57,8 +58,8 @@ void WriteWave(const std::string& path, std::size_t frames, int seed) {
     put(16, 4);
     put(1, 2);
     put(1, 2);
-    put(44100, 4);
-    put(88200, 4);
+    put(31250, 4);
+    put(62500, 4);
     put(2, 2);
     put(16, 2);
     file << "data";

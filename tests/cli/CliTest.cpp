@@ -3,6 +3,7 @@
 // unix:, what it prints, and its exit status.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -60,6 +61,33 @@ void ExpectOneLineReason(const TRun& run, const std::string& reason) {
     EXPECT_EQ(run.Errors.rfind("tavimor-cli: ", 0), 0u) << run.Errors;
     EXPECT_NE(run.Errors.find(reason), std::string::npos) << run.Errors;
     EXPECT_EQ(run.Errors.find('\n'), run.Errors.size() - 1) << run.Errors;
+}
+
+// A mono 16-bit WAVE file of a 440 Hz sine.
+void WriteSineFile(const std::string& path, std::uint32_t rate, std::uint32_t frames) {
+    std::ofstream file(path, std::ios::binary);
+    const auto put = [&file](std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) {
+            file.put(static_cast<char>(value >> (8 * i)));
+        }
+    };
+    file << "RIFF";
+    put(36 + 2 * frames, 4);
+    file << "WAVEfmt ";
+    put(16, 4);
+    put(1, 2);
+    put(1, 2);
+    put(rate, 4);
+    put(2 * rate, 4);
+    put(2, 2);
+    put(16, 2);
+    file << "data";
+    put(2 * frames, 4);
+    for (std::uint32_t i = 0; i < frames; ++i) {
+        put(static_cast<std::uint16_t>(
+                std::lround(16000 * std::sin(i * 2 * 3.14159265 * 440 / rate))),
+            2);
+    }
 }
 
 // The data chunk of a downloaded file: its size at byte 40, the samples
@@ -199,21 +227,49 @@ TEST_F(CliTest, DownloadsAndRefusesWhatCannotBeDownloaded) {
     ExpectOneLineReason(missing, "instrument 1 has no wavesample 7");
 }
 
-TEST_F(CliTest, AnUploadIsReadBackWhenAskedTo) {
+// Before the transfer the tool says what it makes of the file: a download
+// goes back as it is, a 44.1 kHz file is converted to period 14's rate
+// unless --keep-rate is given. Each is read back; the built-in sampler of
+// each run is a new one.
+TEST_F(CliTest, AnUploadSaysWhatItSendsAndIsReadBackWhenAskedTo) {
     ASSERT_EQ(RunBuiltIn({"download", "2", "2", Path("rim.wav")}).Status, 0);
+    WriteSineFile(Path("sine.wav"), 44100, 4410);
+    struct TCase {
+        std::vector<std::string> Arguments;
+        std::string Output;
+    };
+    const std::vector<TCase> cases = {
+        {{Path("rim.wav")},
+         "WAVE, 44642 Hz, 1 channel, 16-bit, 0:00.0 \u2192 44643 Hz as it is, 399 words, about "
+         "0:00 at MIDI speed\nSent 399 samples to instrument 2, wavesample 3.\nVerified 399 "
+         "samples.\n"},
+        {{Path("sine.wav")},
+         "WAVE, 44100 Hz, 1 channel, 16-bit, 0:00.1 \u2192 44643 Hz, 4,464 words, about 0:05 at "
+         "MIDI speed\nSent 4464 samples to instrument 2, wavesample 3 (converted from 44100 "
+         "Hz).\nVerified 4464 samples.\n"},
+        {{"--keep-rate", Path("sine.wav")},
+         "WAVE, 44100 Hz, 1 channel, 16-bit, 0:00.1 \u2192 44643 Hz as it is, 4,410 words, about "
+         "0:04 at MIDI speed\nSent 4410 samples to instrument 2, wavesample 3.\nVerified 4410 "
+         "samples.\n"},
+    };
+    for (const TCase& c : cases) {
+        std::vector<std::string> arguments = {"upload", "--verify"};
+        arguments.insert(arguments.end(), c.Arguments.begin(), c.Arguments.end());
+        arguments.insert(arguments.end(), {"2", "new"});
 
-    const TRun run = RunBuiltIn({"upload", "--verify", Path("rim.wav"), "2", "new"});
+        const TRun run = RunBuiltIn(arguments);
 
-    EXPECT_EQ(run.Status, 0) << run.Errors;
-    EXPECT_EQ(run.Output,
-              "Sent 399 samples to instrument 2, wavesample 3.\nVerified 399 samples.\n");
+        EXPECT_EQ(run.Status, 0) << run.Errors;
+        EXPECT_EQ(run.Output, c.Output);
+    }
+    EXPECT_EQ(RunBuiltIn({"download", "--keep-rate", "2", "2", Path("x.wav")}).Status, 2);
 }
 
 TEST_F(CliTest, ABadFileIsRefusedWithOne) {
     std::ofstream(Path("bad.wav")) << "not a wave file";
     const TRun run = RunBuiltIn({"upload", Path("bad.wav"), "2", "new"});
     EXPECT_EQ(run.Status, 1);
-    ExpectOneLineReason(run, "bad.wav is not a PCM WAVE file that can be read");
+    ExpectOneLineReason(run, "bad.wav is not a sound file that can be read");
 }
 
 TEST_F(CliTest, SavedSettingsAreTheDefaults) {
@@ -281,8 +337,9 @@ TEST_F(CliServerTest, AnUploadComesBackByDownload) {
 
     const TRun up = RunOnServer({"upload", Path("kick.wav"), "3", "new"});
     EXPECT_EQ(up.Status, 0) << up.Errors;
-    EXPECT_EQ(up.Output, "Sent 22320 samples to instrument 3, wavesample 1 and named the "
-                         "instrument after the file.\n");
+    EXPECT_EQ(up.Output, "WAVE, 44642 Hz, 1 channel, 16-bit, 0:00.5 \u2192 44643 Hz as it is, "
+                         "22,320 words, about 0:23 at MIDI speed\nSent 22320 samples to "
+                         "instrument 3, wavesample 1 and named the instrument after the file.\n");
     const TRun down = RunOnServer({"download", "3", "1", Path("back.wav")});
     EXPECT_EQ(down.Status, 0) << down.Errors;
 
@@ -300,7 +357,9 @@ TEST_F(CliServerTest, UploadTargetsAUsedOrTheFirstFreeSlot) {
 
     const TRun replace = RunOnServer({"upload", Path("rim.wav"), "2", "2"});
     EXPECT_EQ(replace.Status, 0) << replace.Errors;
-    EXPECT_EQ(replace.Output, "Sent 399 samples to instrument 2, wavesample 2.\n");
+    EXPECT_NE(replace.Output.find("\nSent 399 samples to instrument 2, wavesample 2.\n"),
+              std::string::npos)
+        << replace.Output;
 
     const TRun copy = RunOnServer({"upload", Path("rim.wav"), "1", "2"});
     EXPECT_EQ(copy.Status, 1);

@@ -60,6 +60,7 @@ public:
     std::vector<std::pair<float, float>> Progress;
     std::vector<int> Stalls;
     std::vector<std::string> Steps;
+    std::vector<std::string> FileInfos;
     std::vector<TTransferReport> Reports;
     std::vector<std::string> Warnings;
 
@@ -69,6 +70,7 @@ public:
     void BeginTransfer(const std::string& caption) override;
     void ShowProgress(float secondsLeft, float percent) override;
     void ShowStep(const std::string& text) override { Steps.push_back(text); }
+    void ShowFileInfo(const std::string& text) override { FileInfos.push_back(text); }
     void ShowStall(int seconds) override;
     void EndTransfer() override { Showing = false; }
     bool Cancelled() override { return CancelRequested; }

@@ -7,7 +7,9 @@
 #include "tests/transfer/TransferFixture.h"
 
 #include <algorithm>
+#include <cmath>
 #include <fstream>
+#include <optional>
 #include <tuple>
 
 #include "transfer/Upload.h"
@@ -32,11 +34,44 @@ TSamples Wave(std::size_t count, int seed = 1) {
     return samples;
 }
 
+// A file libsndfile writes, of frames given channel by channel as 32-bit
+// integers (ints) or as samples of -1..1 (floats).
+struct TSound {
+    int Format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    int Channels = 1;
+    int Rate = 31250;
+    std::vector<int> Ints;
+    std::vector<float> Floats;
+    std::optional<SF_INSTRUMENT> Instrument;
+};
+
+void WriteSound(const std::string& file, const TSound& sound) {
+    SF_INFO info{};
+    info.samplerate = sound.Rate;
+    info.channels = sound.Channels;
+    info.format = sound.Format;
+    SNDFILE* out = sf_open(file.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(out, nullptr) << sf_strerror(nullptr);
+    if (sound.Instrument) {
+        SF_INSTRUMENT instrument = *sound.Instrument;
+        ASSERT_EQ(sf_command(out, SFC_SET_INSTRUMENT, &instrument, sizeof instrument), SF_TRUE);
+    }
+    if (sound.Floats.empty()) {
+        sf_writef_int(out, sound.Ints.data(),
+                      static_cast<sf_count_t>(sound.Ints.size()) / sound.Channels);
+    } else {
+        sf_writef_float(out, sound.Floats.data(),
+                        static_cast<sf_count_t>(sound.Floats.size()) / sound.Channels);
+    }
+    sf_close(out);
+}
+
 class UploadTest : public TransferTest {
 protected:
-    // A mono 16-bit file of these samples.
+    // A mono 16-bit file of these samples, at a rate period 20 plays: its
+    // words go in as they are.
     std::string MonoFile(const std::string& name, const TSamples& samples,
-                         std::uint32_t rate = 22050) {
+                         std::uint32_t rate = 31250) {
         const std::string file = Path(name);
         WriteWaveFile(file, 1, 16, rate, Pcm16(samples));
         return file;
@@ -62,7 +97,7 @@ TEST_F(UploadTest, SendsTheFileInBlocksAndThenTheParameters) {
     EXPECT_EQ(DataOf(1, 1, 0, 1000), samples);
     const std::optional<TWaveSample> target = WaveSampleAt(1, 1);
     ASSERT_TRUE(target);
-    EXPECT_EQ(target->High(TWaveSample::PeriodWord), 28);
+    EXPECT_EQ(target->High(TWaveSample::PeriodWord), 20);
     EXPECT_EQ(target->Address(TWaveSample::StartWord), 0u);
     EXPECT_EQ(target->Address(TWaveSample::EndWord), 1000u);
     EXPECT_EQ(target->Address(TWaveSample::LoopEndWord), 1000u);
@@ -119,7 +154,7 @@ protected:
         MakeFrames(777, bytes, expected);
         const std::string file = Path("in.wav");
         WriteWaveFile(file, static_cast<std::uint16_t>(channels), static_cast<std::uint16_t>(bits),
-                      44100, bytes);
+                      31250, bytes);
         Eps->SetBlockSize(300);
         return file;
     }
@@ -135,8 +170,8 @@ TEST_P(UploadRoundTripTest, ComesBackAsTheReaderConvertedIt) {
     ASSERT_EQ(Download(0, 3, back).Outcome, toCompleted);
 
     EXPECT_EQ(SamplesOfWaveFile(back), expected);
-    // The period of 14 ticks that 44100 Hz becomes.
-    EXPECT_EQ(RateOfWaveFile(back), 44642u);
+    // Period 20.
+    EXPECT_EQ(RateOfWaveFile(back), 31250u);
     EXPECT_EQ(SamplerLog("CreateWaveSample"),
               std::vector<std::string>{"CreateWaveSample 0/0/1 as 3 -> 0"});
 }
@@ -198,6 +233,145 @@ TEST_F(UploadTest, ACancelledVerificationSaysHowFarItMatched) {
 INSTANTIATE_TEST_SUITE_P(Formats, UploadRoundTripTest,
                          ::testing::Values(TFormatCase{1, 8}, TFormatCase{2, 8}, TFormatCase{1, 16},
                                            TFormatCase{2, 16}));
+
+// Every format libsndfile reads goes in as 16-bit words, its channels mixed
+// into one: 16-bit samples exactly, deeper ones dithered within a step of
+// their value, samples beyond full scale held at it and counted. A
+// verification decodes the same words again.
+TEST_F(UploadTest, EveryFormatBecomesSixteenBitWords) {
+    struct TCase {
+        std::string Name;
+        int Format;
+        int Channels;
+        std::string Info;
+        std::string Note;
+    };
+    const std::vector<TCase> cases = {
+        {"deep.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_24, 1, "WAVE, 31250 Hz, 1 channel, 24-bit",
+         " (rounded from 24-bit)"},
+        {"float.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2,
+         "WAVE, 31250 Hz, 2 channels, 32-bit float", " (rounded from 32-bit float)"},
+        {"wide.wav", SF_FORMAT_WAVEX | SF_FORMAT_PCM_16, 2, "WAVE, 31250 Hz, 2 channels, 16-bit",
+         ""},
+        {"apple.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 2, "AIFF, 31250 Hz, 2 channels, 16-bit",
+         ""},
+        {"free.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 1, "FLAC, 31250 Hz, 1 channel, 24-bit",
+         " (rounded from 24-bit)"},
+        {"loud.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, "WAVE, 31250 Hz, 1 channel, 32-bit float",
+         " (rounded from 32-bit float; 12 samples clipped)"},
+    };
+    constexpr int Frames = 3000;
+    for (const TCase& c : cases) {
+        const bool floats = (c.Format & SF_FORMAT_SUBMASK) == SF_FORMAT_FLOAT;
+        const bool deep = (c.Format & SF_FORMAT_SUBMASK) != SF_FORMAT_PCM_16;
+        TSound sound;
+        sound.Format = c.Format;
+        sound.Channels = c.Channels;
+        // What each word should be, in steps of 16 bits.
+        std::vector<double> exact;
+        for (int i = 0; i < Frames; ++i) {
+            double sum = 0;
+            std::int32_t words = 0;
+            for (int channel = 0; channel < c.Channels; ++channel) {
+                double value = 0.8 * std::sin(i * 0.013 * (channel + 1));
+                // Six frames beyond full scale each way.
+                if (c.Note.find("clipped") != std::string::npos && i % 250 == 0) {
+                    value = i % 500 == 0 ? 1.5 : -1.5;
+                }
+                if (floats) {
+                    sound.Floats.push_back(static_cast<float>(value));
+                    sum += static_cast<float>(value) * 32768.0;
+                } else if (deep) {
+                    const auto sample = static_cast<int>(std::lround(value * (1 << 23)));
+                    sound.Ints.push_back(sample * 256);
+                    sum += sample / 256.0;
+                } else {
+                    const auto sample = static_cast<int>(std::lround(value * 32767));
+                    sound.Ints.push_back(sample * 65536);
+                    words += sample / c.Channels;
+                }
+            }
+            exact.push_back(deep ? sum / c.Channels : words);
+        }
+        const std::string file = Path(c.Name);
+        WriteSound(file, sound);
+
+        const TTransferReport report = Upload(file, 1, 2);
+
+        ASSERT_EQ(report.Outcome, toCompleted) << c.Name << ": " << report.Message;
+        EXPECT_EQ(report.Message, "Sent 3000 samples to instrument 2, wavesample 2" + c.Note + ".");
+        EXPECT_EQ(FrontEnd.FileInfos.back().rfind(
+                      c.Info + ", 0:00.1 \u2192 31250 Hz as it is, 3,000 words, about 0:0", 0),
+                  0u)
+            << FrontEnd.FileInfos.back();
+        const TSamples words = DataOf(1, 2, 0, Frames);
+        ASSERT_EQ(words.size(), static_cast<std::size_t>(Frames));
+        for (int i = 0; i < Frames; ++i) {
+            const long expected =
+                std::clamp(std::lround(exact[static_cast<std::size_t>(i)]), -32768L, 32767L);
+            EXPECT_LE(std::abs(words[static_cast<std::size_t>(i)] - expected), deep ? 1 : 0)
+                << c.Name << " frame " << i;
+        }
+        EXPECT_EQ(WaveSampleAt(1, 2)->High(TWaveSample::PeriodWord), 20);
+        EXPECT_EQ(TVerify(*Eps, FrontEnd, file, Frames).Run().Message, "Verified 3000 samples.")
+            << c.Name;
+    }
+}
+
+// A 44.1 kHz sine goes in at period 14, resampled to 625000 / 14 Hz so that
+// it keeps its pitch and length; the loop of its "smpl" chunk moves with it.
+TEST_F(UploadTest, AFileOfAnotherRateIsResampledToPlayAtItsPitch) {
+    constexpr double Pi = 3.14159265358979323846;
+    TSound sound;
+    sound.Rate = 44100;
+    for (int i = 0; i < 44100; ++i) {
+        sound.Ints.push_back(
+            static_cast<int>(std::lround(20000 * std::sin(2 * Pi * 440 * i / 44100))) * 65536);
+    }
+    SF_INSTRUMENT instrument{};
+    instrument.basenote = 69;
+    instrument.velocity_hi = 127;
+    instrument.key_hi = 127;
+    instrument.loop_count = 1;
+    instrument.loops[0] = {SF_LOOP_FORWARD, 1000, 40001, 0};
+    sound.Instrument = instrument;
+    const std::string file = Path("a440.wav");
+    WriteSound(file, sound);
+    Eps->SetBlockSize(10240);
+
+    const TTransferReport report = Upload(file, 1, 2);
+
+    ASSERT_EQ(report.Outcome, toCompleted) << report.Message;
+    EXPECT_EQ(report.Message,
+              "Sent 44643 samples to instrument 2, wavesample 2 (converted from 44100 Hz).");
+    EXPECT_EQ(FrontEnd.FileInfos,
+              std::vector<std::string>{"WAVE, 44100 Hz, 1 channel, 16-bit, 0:01.0 \u2192 44643 "
+                                       "Hz, 44,643 words, about 0:43 at MIDI speed"});
+    const std::optional<TWaveSample> target = WaveSampleAt(1, 2);
+    ASSERT_TRUE(target);
+    const double rate = 625000.0 / 14;
+    EXPECT_EQ(target->High(TWaveSample::PeriodWord), 14);
+    EXPECT_EQ(target->Address(TWaveSample::EndWord), 44643u);
+    EXPECT_EQ(target->Address(TWaveSample::LoopStartWord),
+              static_cast<std::uint32_t>(std::lround(1000 * rate / 44100)));
+    EXPECT_EQ(target->Address(TWaveSample::LoopEndWord),
+              static_cast<std::uint32_t>(std::lround(40000 * rate / 44100)));
+    // The rising zero crossings, placed between their samples, away from
+    // the converter's edges.
+    const TSamples words = DataOf(1, 2, 0, 44643);
+    std::vector<double> crossings;
+    for (std::size_t i = 500; i + 500 < words.size(); ++i) {
+        if (words[i - 1] < 0 && words[i] >= 0) {
+            crossings.push_back(static_cast<double>(i) - 1 +
+                                words[i - 1] / static_cast<double>(words[i - 1] - words[i]));
+        }
+    }
+    ASSERT_GT(crossings.size(), 400u);
+    const double frequency =
+        static_cast<double>(crossings.size() - 1) * rate / (crossings.back() - crossings.front());
+    EXPECT_LT(std::abs(1200 * std::log2(frequency / 440)), 1.0) << frequency;
+    EXPECT_EQ(TVerify(*Eps, FrontEnd, file, 44643).Run().Outcome, toCompleted);
+}
 
 TEST_F(UploadTest, CreatesAMissingInstrumentItsLayerAndTheWaveSample) {
     const TSamples samples = Wave(300);
@@ -335,12 +509,17 @@ TEST_F(UploadTest, ADownloadedFileBringsBackEveryParameterWord) {
         std::uint32_t NewLoopEnd;
         int RootKey;
         int NewMode;
+        // The wavesample's period: every rate a download writes comes back
+        // at its period, sample for sample.
+        int Period;
     };
     const std::vector<TCase> cases = {
-        {100, 1100, 300, 899, 4, edNone, 1000, 200, 799, 30, 4},
-        {0, 1500, 10, 1499, 3, edNone, 1500, 10, 1499, 30, 3},
-        {100, 1100, 300, 899, 4, edLoop, 1000, 10, 500, 50, 2},
-        {100, 1100, 300, 899, 4, edLength, 900, 0, 900, 30, 4},
+        {100, 1100, 300, 899, 4, edNone, 1000, 200, 799, 30, 4, 17},
+        {0, 1500, 10, 1499, 3, edNone, 1500, 10, 1499, 30, 3, 14},
+        {0, 1500, 10, 1499, 3, edNone, 1500, 10, 1499, 30, 3, 255},
+        {0, 1500, 10, 1499, 3, edNone, 1500, 10, 1499, 30, 3, 1},
+        {100, 1100, 300, 899, 4, edLoop, 1000, 10, 500, 50, 2, 17},
+        {100, 1100, 300, 899, 4, edLength, 900, 0, 900, 30, 4, 17},
     };
     const TSamples data = Wave(2000);
     for (const TCase& c : cases) {
@@ -353,7 +532,7 @@ TEST_F(UploadTest, ADownloadedFileBringsBackEveryParameterWord) {
             waveSample.SetHigh(TWaveSample::RootKeyWord, 30);
             waveSample.SetHigh(TWaveSample::LowKeyWord, 40);
             waveSample.SetHigh(TWaveSample::HighKeyWord, 90);
-            waveSample.SetHigh(TWaveSample::PeriodWord, 17);
+            waveSample.SetHigh(TWaveSample::PeriodWord, c.Period);
             // Filter and envelope words, some with a low byte.
             waveSample.Parameters[20] = 0x1234;
             waveSample.Parameters[47] = 0x00FF;
@@ -449,7 +628,7 @@ TEST_F(UploadTest, ADamagedParameterChunkIsRefusedBeforeAnythingIsSent) {
 // chunk; they are made the upload's own as the chunk's would be, and the
 // instrument keeps its name.
 TEST_F(UploadTest, WordsGivenByTheCallerAreRebasedAndTheNameKept) {
-    const std::string file = MonoFile("plain.wav", Wave(500), 22050);
+    const std::string file = MonoFile("plain.wav", Wave(500));
     // A copy of wavesample 2 at 29762 Hz whose sample and loop lie further on.
     TWaveSampleBlock words = DefaultWaveSampleParameters;
     words[wpCopyOf] = 2 << 8;
@@ -480,8 +659,8 @@ TEST_F(UploadTest, WordsGivenByTheCallerAreRebasedAndTheNameKept) {
     EXPECT_EQ(target->Address(TWaveSample::EndWord), 500u);
     EXPECT_EQ(target->Address(TWaveSample::LoopStartWord), 100u);
     EXPECT_EQ(target->Address(TWaveSample::LoopEndWord), 399u);
-    // The file's 22050 Hz.
-    EXPECT_EQ(target->High(TWaveSample::PeriodWord), 28);
+    // The file's 31250 Hz.
+    EXPECT_EQ(target->High(TWaveSample::PeriodWord), 20);
     for (std::size_t word = 0; word < TWaveSample::ParameterCount; ++word) {
         if (word != TWaveSample::CopyOfWord &&
             (word < TWaveSample::StartWord || word > TWaveSample::PeriodWord)) {
@@ -560,15 +739,63 @@ TEST_F(UploadTest, ASamplerThatFallsSilentStopsTheUpload) {
     EXPECT_NE(Trace.Text().find("State 4\r\nNo answer for 300 ms\r\n"), std::string::npos);
 }
 
+// Every file that cannot be read, or not whole, or that no wavesample
+// holds, is refused with one line before the browser, and nothing is sent.
 TEST_F(UploadTest, FormatsTheReaderCannotConvertStopBeforeTheTransfer) {
-    const std::string file = Path("wide.wav");
-    WriteWaveFile(file, 1, 24, 44100, std::vector<std::uint8_t>(300, 0));
+    // 20000 frames of FLAC, for a file cut short and one whose header claims
+    // ten hours: the 36 bits of the frame count end STREAMINFO's rate word.
+    const std::string flac = Path("whole.flac");
+    TSound sound;
+    sound.Format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+    for (int i = 0; i < 20000; ++i) {
+        sound.Ints.push_back((i * 7919 % 65536 - 32768) * 65536);
+    }
+    WriteSound(flac, sound);
+    const std::vector<std::uint8_t> whole = ReadFileBytes(flac);
+    std::vector<std::uint8_t> tenHours = whole;
+    const std::uint64_t frames = 10ULL * 3600 * 31250;
+    for (int i = 0; i < 4; ++i) {
+        tenHours.at(22 + static_cast<std::size_t>(i)) =
+            static_cast<std::uint8_t>(frames >> (24 - 8 * i));
+    }
+    tenHours.at(21) = static_cast<std::uint8_t>((tenHours.at(21) & 0xF0) | (frames >> 32));
+    struct TCase {
+        std::string Name;
+        std::vector<std::uint8_t> Bytes;
+        std::string Problem;
+    };
+    std::vector<std::uint8_t> noChannels;
+    std::vector<std::uint8_t> noRate;
+    for (auto [bytes, at] : {std::pair{&noChannels, 22}, {&noRate, 24}}) {
+        WriteWaveFile(Path("x.wav"), 1, 16, 31250, std::vector<std::uint8_t>(200, 1));
+        *bytes = ReadFileBytes(Path("x.wav"));
+        SetLittle(*bytes, static_cast<std::size_t>(at), 0, 2);
+    }
+    const std::vector<TCase> cases = {
+        {"empty.wav", {}, " is empty."},
+        {"text.flac",
+         {'h', 'e', 'l', 'l', 'o'},
+         " is not a sound file that can be read (Format not recognised)."},
+        {"cut.flac", std::vector<std::uint8_t>(whole.begin(), whole.begin() + 9000),
+         " ends after "},
+        {"none.wav", noChannels, " has no channels."},
+        {"rate.wav", noRate, " gives no sample rate."},
+        {"long.flac", tenHours,
+         ": at 31250 Hz it would be 1,125,000,000 samples; a wavesample holds at most "
+         "8,388,607 (0:04:28.4)."},
+    };
+    for (const TCase& c : cases) {
+        const std::string file = Path(c.Name);
+        WriteFileBytes(file, c.Bytes);
 
-    const TTransferReport report = Upload(file, 1, 2);
+        const TTransferReport report = Upload(file, 1, 2);
 
-    EXPECT_EQ(report.Outcome, toFailed);
-    EXPECT_NE(report.Message.find("24-bit"), std::string::npos) << report.Message;
-    EXPECT_EQ(FrontEnd.TargetChoices, 0);
+        EXPECT_EQ(report.Outcome, toFailed) << c.Name;
+        EXPECT_EQ(report.Message.rfind(file + c.Problem, 0), 0u) << report.Message;
+        EXPECT_EQ(report.Message.find('\n'), std::string::npos);
+        EXPECT_EQ(FrontEnd.TargetChoices, 0);
+    }
+    EXPECT_TRUE(SamplerLog("SendWaveSample").empty());
     EXPECT_EQ(CountLines(Trace.Text(), "State 1"), 0);
 }
 
@@ -581,7 +808,8 @@ TEST_F(UploadTest, AFileLongerThanAWaveSampleCanBeIsRefusedBeforeTheTransfer) {
     const TTransferReport report = Upload(file, 1, 2);
 
     EXPECT_EQ(report.Outcome, toFailed);
-    EXPECT_EQ(report.Message, file + " holds 8388608 frames; a wavesample holds at most 8388607.");
+    EXPECT_EQ(report.Message, file + ": at 44643 Hz it would be 8,491,869 samples; a wavesample "
+                                     "holds at most 8,388,607 (0:03:07.9).");
     EXPECT_EQ(FrontEnd.TargetChoices, 0);
 }
 
@@ -590,7 +818,8 @@ TEST_F(UploadTest, AFileThatIsNotWaveIsRefused) {
     std::ofstream(file) << "hello";
     const TTransferReport report = Upload(file, 1, 2);
     EXPECT_EQ(report.Outcome, toFailed);
-    EXPECT_EQ(report.Message, file + " is not a PCM WAVE file that can be read.");
+    EXPECT_EQ(report.Message,
+              file + " is not a sound file that can be read (Format not recognised).");
     EXPECT_EQ(CountLines(Trace.Text(), "Not a RIFF file"), 1);
 }
 
