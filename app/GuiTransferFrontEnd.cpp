@@ -1,19 +1,31 @@
 #include "app/GuiTransferFrontEnd.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 
 #include "app/MainForm.h"
 #include "dialogs/OpenWaveForm.h"
 #include "eps/WaveSampleInfo.h"
+#include "transfer/SoundFile.h"
 #include "transfer/WaveFile.h"
 #include "transfer/ui/StatusForm.h"
 
 TGuiTransferFrontEnd::TGuiTransferFrontEnd(TMainForm& mainForm, TOpenWaveForm& browser,
                                            TStatusForm& statusForm)
     : MainForm(mainForm), Browser(browser), StatusForm(statusForm) {}
+
+// Every format the upload reads, and each on its own.
+QStringList TGuiTransferFrontEnd::UploadFilters() {
+    QStringList patterns;
+    for (const std::string& extension : TSoundFile::Extensions()) {
+        patterns << "*." + QString::fromStdString(extension);
+    }
+    return {"Sound files (" + patterns.join(' ') + ")", "Wav/RIFF files (*.wav)", "All files (*)"};
+}
 
 bool TGuiTransferFrontEnd::ChooseTarget(TTransferDirection direction) {
     return Choose(direction, {}, &TGuiTransferFrontEnd::ReplaceConfirmed);
@@ -104,10 +116,22 @@ std::string TGuiTransferFrontEnd::ChooseFile(TTransferDirection direction,
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !upload);
     dialog.setAcceptMode(upload ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(upload ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    dialog.setNameFilters({"Wav/RIFF files (*.wav)", "All files (*.*)"});
+    dialog.setNameFilters(upload ? UploadFilters()
+                                 : QStringList{"Wav/RIFF files (*.wav)", "All files (*.*)"});
     dialog.setDefaultSuffix("wav");
+    // Under the dialog's own controls, for the upload only.
+    QCheckBox* keepRate = nullptr;
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()); KeepRate && grid != nullptr) {
+        keepRate = new QCheckBox("Keep the file's samples as they are (no rate conversion)");
+        keepRate->setChecked(MainForm.KeepUploadRate);
+        grid->addWidget(keepRate, grid->rowCount(), 0, 1, grid->columnCount());
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return {};
+    }
+    if (keepRate != nullptr) {
+        MainForm.KeepUploadRate = keepRate->isChecked();
+        *KeepRate = MainForm.KeepUploadRate;
     }
     return QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
 }
@@ -118,6 +142,10 @@ void TGuiTransferFrontEnd::ClearSelection() {
 
 void TGuiTransferFrontEnd::BeginTransfer(const std::string& caption) {
     StatusForm.BeginTransfer(caption);
+    if (!FileInfo.empty()) {
+        StatusForm.ShowStep(FileInfo);
+        FileInfo.clear();
+    }
 }
 
 void TGuiTransferFrontEnd::ShowProgress(float secondsLeft, float percent) {

@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include <QStringList>
+
 #include "transfer/TransferFrontEnd.h"
 
 class TMainForm;
@@ -21,8 +23,12 @@ public:
     std::string ChooseFile(TTransferDirection direction, const std::string& initialFolder) override;
     void ClearSelection() override;
 
-    // The progress window has no place for the line yet.
-    void ShowFileInfo(const std::string&) override {}
+    // Where the upload's file dialog puts the user's choice to keep the
+    // file's rate; null for the other transfers.
+    bool* KeepRate = nullptr;
+
+    // Shown on the progress window's step line once it is up.
+    void ShowFileInfo(const std::string& text) override { FileInfo = text; }
     void BeginTransfer(const std::string& caption) override;
     void ShowProgress(float secondsLeft, float percent) override;
     void ShowStep(const std::string& text) override;
@@ -42,6 +48,7 @@ public:
     QString ChooseFolder(const QString& caption, const QString& initialFolder);
 
 private:
+    static QStringList UploadFilters();
     // The browser, with caption in place of its own when one is given.
     bool Choose(TTransferDirection direction, const QString& caption,
                 bool (TGuiTransferFrontEnd::*confirmed)());
@@ -51,4 +58,5 @@ private:
     TMainForm& MainForm;
     TOpenWaveForm& Browser;
     TStatusForm& StatusForm;
+    std::string FileInfo;
 };

@@ -118,6 +118,7 @@ void TMainForm::ReadSettings() {
     Eps->SetBlockSize(key.ReadInteger(PreferencesSection, "BlockSize", MinBlockSize));
     Eps->SetDelay(key.ReadInteger(PreferencesSection, "Delay", 0));
     UploadDownloadPath = key.ReadString(PreferencesSection, "UploadDownloadPath", {});
+    KeepUploadRate = key.ReadInteger(PreferencesSection, "KeepUploadRate", 0) != 0;
 }
 
 void TMainForm::showEvent(QShowEvent* event) {
@@ -177,6 +178,7 @@ void TMainForm::WriteSettings() {
         key.WriteInteger(MainFormSection, "Height", geometry().height());
     }
     SavedDevices.Write(key, *Eps);
+    key.WriteInteger(PreferencesSection, "KeepUploadRate", KeepUploadRate ? 1 : 0);
     key.WriteInteger(PreferencesSection, "Channel", Eps->MidiOut->Channel());
     key.WriteInteger(PreferencesSection, "BlockSize", Eps->BlockSize());
     key.WriteInteger(PreferencesSection, "Delay", Eps->Delay());

@@ -67,6 +67,10 @@ public:
     std::unique_ptr<TEps> Eps;
     // The folder last used for WAVE files.
     QString UploadDownloadPath;
+    // The upload's file dialog choice: the file's samples go in as they
+    // are, at the nearest period, rather than converted to play at its
+    // pitch.
+    bool KeepUploadRate = false;
     int BusyCount = 0;
     // The wave area's drawing, mouse, zoom and scroll, and the edit and
     // marker commands on the selection.

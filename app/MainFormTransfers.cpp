@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <string>
+#include <type_traits>
 
 #include "app/GuiTransferFrontEnd.h"
 #include "app/MainForm.h"
@@ -24,14 +25,18 @@ std::string EncodedPath(const QString& path) {
 // The workflow starts its file dialog in folder and leaves there the folder
 // of the file it used, also when a port's failure cuts it short.
 template <typename TWorkflow>
-void RunTransfer(TEps& eps, TTransferFrontEnd& frontEnd, QString& folder) {
+void RunTransfer(TEps& eps, TGuiTransferFrontEnd& frontEnd, QString& folder) {
     std::string path = EncodedPath(folder);
     struct TKeepFolder {
         std::string& Path;
         QString& Folder;
         ~TKeepFolder() { Folder = QFile::decodeName(QByteArray::fromStdString(Path)); }
     } keep{path, folder};
-    TWorkflow(eps, frontEnd, path).Run();
+    TWorkflow workflow(eps, frontEnd, path);
+    if constexpr (std::is_same_v<TWorkflow, TUpload>) {
+        frontEnd.KeepRate = &workflow.KeepRate;
+    }
+    workflow.Run();
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 // in, the progress window and its Cancel, and the word to the user at the
 // end.
 #include <QAction>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -22,6 +23,8 @@
 #include <QWindow>
 
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <vector>
 
 #include "AppFixture.h"
@@ -29,6 +32,7 @@
 #include "app/Application.h"
 #include "dialogs/OpenWaveForm.h"
 #include "emulator/VirtualEpsPeer.h"
+#include "transfer/WaveFile.h"
 #include "transfer/ui/StatusForm.h"
 
 namespace {
@@ -71,6 +75,16 @@ TSamples SamplesOf(const QString& path) {
         samples[i] = static_cast<std::int16_t>(low | high << 8);
     }
     return samples;
+}
+
+// A mono 16-bit file of these samples.
+void WriteMonoFile(const QString& path, const TSamples& samples, std::uint32_t rate) {
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
+        std::fopen(QFile::encodeName(path).constData(), "wb"), &std::fclose);
+    const auto count = static_cast<std::uint32_t>(samples.size());
+    WriteWaveHeader(file.get(), count, rate);
+    const std::vector<std::int32_t> words(samples.begin(), samples.end());
+    WriteWaveBlock(file.get(), words.data(), count);
 }
 
 // What a file dialog was set up with, and the file the test types into it.
@@ -158,7 +172,11 @@ private slots:
         QCOMPARE(open.Title, QString("Upload"));
         QCOMPARE(open.AcceptMode, QFileDialog::AcceptOpen);
         QCOMPARE(open.FileMode, QFileDialog::ExistingFile);
-        QCOMPARE(open.Filters, save.Filters);
+        QVERIFY2(open.Filters.constFirst().startsWith("Sound files (*."),
+                 qPrintable(open.Filters.constFirst()));
+        for (const char* pattern : {"*.wav", "*.aiff", "*.flac"}) {
+            QVERIFY2(open.Filters.constFirst().contains(pattern), pattern);
+        }
         QCOMPARE(open.Suffix, QString("wav"));
         QCOMPARE(open.Folder, Folder.path());
         QCOMPARE(SamplerData(EmptySlot, 1), rimshot);
@@ -302,6 +320,52 @@ private slots:
         QVERIFY(Form->HasSelection);
         QVERIFY(Form->FadeInMenuItem->isEnabled());
         QCOMPARE(Form->UploadDownloadPath, Folder.path() + "/start");
+    }
+
+    // A 44.1 kHz file is converted to the rate of the nearest period, as the
+    // progress window says, unless the file dialog's box keeps its samples;
+    // the box's state is kept for the next start.
+    void AFileOfAnotherRateIsConvertedUnlessTheDialogKeepsIt() {
+        const QString file = Folder.filePath("tone.wav");
+        TSamples tone(4410);
+        for (std::size_t i = 0; i < tone.size(); ++i) {
+            tone[i] = static_cast<std::int16_t>(static_cast<int>(i % 100) * 300 - 15000);
+        }
+        WriteMonoFile(file, tone, 44100);
+        TStatusForm* status = Fixture->Windows->StatusForm.get();
+        for (const bool keep : {false, true}) {
+            TModalScript script;
+            bool offered = false;
+            script
+                .Then<QFileDialog>([&](QFileDialog* dialog) {
+                    auto* box = dialog->findChild<QCheckBox*>();
+                    offered = box != nullptr && box->isChecked() == !keep;
+                    if (box != nullptr) {
+                        box->setChecked(keep);
+                    }
+                    Answer(dialog, file);
+                })
+                .Then<TOpenWaveForm>([](TOpenWaveForm* browser) {
+                    browser->InstrumentListBox->setCurrentRow(EmptySlot);
+                    browser->WaveSampleListBox->setCurrentRow(0);
+                    browser->OkButton->click();
+                })
+                .Then<QMessageBox>([](QMessageBox* box) { Information(box); });
+            Form->UploadMenuItem->trigger();
+            QVERIFY2(script.Finished(), qPrintable(script.Failure));
+            QVERIFY2(offered || !keep, "the box was not kept checked");
+            const QString info = status->StepLabel->text();
+            QVERIFY2(info.startsWith("WAVE, 44100 Hz, 1 channel, 16-bit, 0:00.1 \u2192 44643 Hz"),
+                     qPrintable(info));
+            const TSamples sent = SamplerData(EmptySlot, keep ? 2 : 1);
+            if (keep) {
+                QCOMPARE(sent, tone);
+            } else {
+                QCOMPARE(sent.size(), std::size_t{4464});
+            }
+        }
+        Fixture->Stop();
+        QCOMPARE(Fixture->Stored("Preferences/KeepUploadRate").toInt(), 1);
     }
 
     // The drum kit into a folder of its own inside the one chosen, then back

@@ -18,7 +18,8 @@ namespace {
 
 constexpr int ClientWidth = 441;
 constexpr int ClientHeight = 123;
-constexpr int StepLineHeight = 20;
+// The step line's margins beside and below it.
+constexpr int StepMargin = 12;
 
 // Truncated toward zero, and kept inside the int range so that an estimate
 // gone wild (a stalled transfer) cannot overflow the conversion.
@@ -47,6 +48,8 @@ TStatusForm::TStatusForm(QWidget* mainWindow) : QDialog(mainWindow), MainWindow(
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     StepLabel = new QLabel(this);
     StepLabel->setAlignment(Qt::AlignCenter);
+    // A long line (what an upload makes of its file) takes a second row.
+    StepLabel->setWordWrap(true);
     TimeLabel = new QLabel("Time left : ???", this);
     TimeLabel->setAlignment(Qt::AlignCenter);
     ProgressBar = new QProgressBar(this);
@@ -71,9 +74,11 @@ TStatusForm::TStatusForm(QWidget* mainWindow) : QDialog(mainWindow), MainWindow(
 
 // A job's step line pushes the rest down.
 void TStatusForm::Arrange(bool withStep) {
-    const int top = withStep ? StepLineHeight : 0;
+    const int stepWidth = ClientWidth - 2 * StepMargin;
+    const int stepHeight = StepLabel->heightForWidth(stepWidth);
+    const int top = withStep ? stepHeight + StepMargin / 2 : 0;
     StepLabel->setVisible(withStep);
-    StepLabel->setGeometry(0, 12, ClientWidth, 17);
+    StepLabel->setGeometry(StepMargin, StepMargin, stepWidth, stepHeight);
     TimeLabel->setGeometry(0, top + 16, ClientWidth, 17);
     ProgressBar->setGeometry(16, top + 44, ClientWidth - 32, 20);
     CancelButton->setGeometry((ClientWidth - 75) / 2, top + 84, 75, 25);
@@ -98,8 +103,9 @@ void TStatusForm::ShowProgress(float secondsLeft, float percent) {
 }
 
 void TStatusForm::ShowStep(const std::string& text) {
+    const int shownHeight = StepLabel->height();
     StepLabel->setText(QString::fromStdString(text));
-    if (StepLabel->isHidden()) {
+    if (StepLabel->isHidden() || StepLabel->heightForWidth(StepLabel->width()) != shownHeight) {
         Arrange(true);
     }
 }
