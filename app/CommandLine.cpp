@@ -1,5 +1,10 @@
 #include "app/CommandLine.h"
 
+#include <QTimer>
+
+#include "app/MainForm.h"
+#include "debug/DebugDevice.h"
+
 namespace {
 
 // A whole number within first..last, or nothing.
@@ -25,17 +30,44 @@ TCommandLine::TCommandLine(const QStringList& arguments) : FirstArgument(argumen
             }
             Open = TOpenRequest{*instrument - 1, *waveSample};
             i += 2;
+        } else if (!argument.startsWith('-') && !IsDebugSwitch(i, argument)) {
+            if (!UploadFile.isEmpty()) {
+                Error = "only one FILE can be uploaded at a time";
+                return;
+            }
+            UploadFile = argument;
         }
     }
 }
 
+// A trace switch counts as one in the first place only; anywhere else it is
+// a file name.
+bool TCommandLine::IsDebugSwitch(qsizetype index, const QString& argument) {
+    return index == 0 && ParseDebugSwitch(argument.toStdString()) != dmNull;
+}
+
+void TCommandLine::StartRequests(TMainForm& mainForm) const {
+    QTimer::singleShot(0, &mainForm, [&mainForm, open = Open, file = UploadFile] {
+        if (open) {
+            mainForm.OpenWavesampleAt(open->Instrument, open->WaveSample);
+        }
+        if (!file.isEmpty()) {
+            mainForm.UploadFile(file);
+        }
+    });
+}
+
 QString TCommandLine::Usage() {
-    return "Usage: tavimor [/DF | /DW | /DS] [--open INST WS]\n"
+    return "Usage: tavimor [/DF | /DW | /DS] [--open INST WS] [FILE]\n"
+           "Edits the wavesamples of an Ensoniq EPS, EPS-16 Plus or ASR sampler over MIDI\n"
+           "System Exclusive.\n"
            "\n"
            "  /DF             trace to Debug.txt beside the program (first argument only)\n"
            "  /DW             trace to the monitor window (tavimor-monitor)\n"
            "  /DS             trace to the first serial port\n"
            "  --open INST WS  open wavesample WS (1..127) of instrument INST (1..8)\n"
            "                  at start-up, without the browser\n"
+           "  FILE            upload the sound file FILE (WAVE, AIFF, FLAC, Ogg, MP3...)\n"
+           "                  at start-up; the browser asks for the target wavesample\n"
            "  --help          show this text\n";
 }

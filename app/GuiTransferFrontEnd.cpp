@@ -110,6 +110,12 @@ QString TGuiTransferFrontEnd::ChooseFolder(const QString& caption, const QString
 std::string TGuiTransferFrontEnd::ChooseFile(TTransferDirection direction,
                                              const std::string& initialFolder) {
     const bool upload = direction == tdUpload;
+    if (upload && !UploadFile.isEmpty()) {
+        if (KeepRate != nullptr) {
+            *KeepRate = MainForm.KeepUploadRate;
+        }
+        return QFile::encodeName(UploadFile).toStdString();
+    }
     QFileDialog dialog(&MainForm, upload ? QStringLiteral("Upload") : QString(),
                        QFile::decodeName(QByteArray::fromStdString(initialFolder)));
     dialog.setOption(QFileDialog::DontUseNativeDialog);

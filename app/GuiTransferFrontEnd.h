@@ -26,6 +26,9 @@ public:
     // Where the upload's file dialog puts the user's choice to keep the
     // file's rate; null for the other transfers.
     bool* KeepRate = nullptr;
+    // The upload's file, taken without the file dialog (and with the
+    // dialog's last choice to keep the rate); empty to ask for one.
+    QString UploadFile;
 
     // Shown on the progress window's step line once it is up.
     void ShowFileInfo(const std::string& text) override { FileInfo = text; }

@@ -110,6 +110,9 @@ public:
     void CloseWavesampleClick();
     void DownloadClick();
     void UploadClick();
+    // The Upload command with file taken as the file dialog's answer, which
+    // is not shown; the browser still asks for the target.
+    void UploadFile(const QString& file);
     void BackUpInstrumentClick();
     void RestoreInstrumentClick();
     void ExitClick();

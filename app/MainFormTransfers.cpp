@@ -47,7 +47,12 @@ void TMainForm::DownloadClick() {
 }
 
 void TMainForm::UploadClick() {
+    UploadFile({});
+}
+
+void TMainForm::UploadFile(const QString& file) {
     TGuiTransferFrontEnd frontEnd(*this, *Dialogs.OpenWaveForm, *Dialogs.StatusForm);
+    frontEnd.UploadFile = file;
     RunTransfer<TUpload>(*Eps, frontEnd, UploadDownloadPath);
 }
 

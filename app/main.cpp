@@ -1,6 +1,4 @@
 // The process entry of Tavimor.
-#include <QTimer>
-
 #include <cstdio>
 
 #include "app/Application.h"
@@ -17,25 +15,34 @@ void Run(const TCommandLine& commandLine) {
     TProgramWindows windows(commandLine.FirstArgument);
     TMainForm& mainForm = *windows.MainForm;
     mainForm.show();
-    if (const auto request = commandLine.Open) {
-        QTimer::singleShot(0, &mainForm, [&mainForm, request] {
-            mainForm.OpenWavesampleAt(request->Instrument, request->WaveSample);
-        });
-    }
+    commandLine.StartRequests(mainForm);
     QApplication::exec();
+}
+
+// The arguments as they stand before QApplication takes its own from them.
+QStringList RawArguments(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    return arguments;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    // Before QApplication, which needs a display: the usage text is wanted
+    // where there is none too, as when the manual page is made from it.
+    if (TCommandLine(RawArguments(argc, argv)).HelpWanted) {
+        std::fputs(qPrintable(TCommandLine::Usage()), stdout);
+        return 0;
+    }
     TApplication application(argc, argv);
     const TCommandLine commandLine(QApplication::arguments().mid(1));
-    if (commandLine.HelpWanted || !commandLine.Error.isEmpty()) {
-        if (!commandLine.Error.isEmpty()) {
-            std::fprintf(stderr, "tavimor: %s\n\n", qPrintable(commandLine.Error));
-        }
-        std::fputs(qPrintable(TCommandLine::Usage()), commandLine.HelpWanted ? stdout : stderr);
-        return commandLine.HelpWanted ? 0 : 2;
+    if (!commandLine.Error.isEmpty()) {
+        std::fprintf(stderr, "tavimor: %s\n\n%s", qPrintable(commandLine.Error),
+                     qPrintable(TCommandLine::Usage()));
+        return 2;
     }
     try {
         Run(commandLine);

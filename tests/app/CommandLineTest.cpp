@@ -35,10 +35,44 @@ private slots:
         QVERIFY(!line.Open.has_value());
     }
 
+    void FileToUpload_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("debugSwitch");
+        QTest::newRow("alone") << QStringList{"/tmp/kick.wav"} << "/tmp/kick.wav"
+                               << "/tmp/kick.wav";
+        QTest::newRow("after a trace switch") << QStringList{"/DS", "/tmp/a.flac"} << "/tmp/a.flac"
+                                              << "/DS";
+        QTest::newRow("a trace switch only") << QStringList{"/dw"} << ""
+                                             << "/dw";
+        QTest::newRow("a switch's name later is a file")
+            << QStringList{"--open", "1", "2", "/DF"} << "/DF"
+            << "--open";
+        QTest::newRow("none") << QStringList{"--open", "1", "2"} << ""
+                              << "--open";
+    }
+
+    // The first argument is always offered to the trace, which takes only
+    // its switches.
+    void FileToUpload() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, file);
+        QFETCH(QString, debugSwitch);
+        const TCommandLine line(arguments);
+        QVERIFY(line.Error.isEmpty());
+        QCOMPARE(line.UploadFile, file);
+        QCOMPARE(line.FirstArgument, debugSwitch);
+    }
+
+    void OneFileAtATime() {
+        const TCommandLine line({"a.wav", "b.wav"});
+        QVERIFY(!line.Error.isEmpty());
+    }
+
     void HelpIsOffered() {
         QVERIFY(TCommandLine({"--help"}).HelpWanted);
         QVERIFY(TCommandLine({"/DW", "-h"}).HelpWanted);
-        QVERIFY(TCommandLine::Usage().contains("--open INST WS"));
+        QVERIFY(TCommandLine::Usage().contains("--open INST WS] [FILE]"));
     }
 
     void SettingsNumbers_data() {

@@ -30,6 +30,7 @@
 #include "AppFixture.h"
 #include "ModalScript.h"
 #include "app/Application.h"
+#include "app/CommandLine.h"
 #include "dialogs/OpenWaveForm.h"
 #include "emulator/VirtualEpsPeer.h"
 #include "transfer/WaveFile.h"
@@ -158,13 +159,7 @@ private slots:
         TFileDialogSeen open;
         QString sent;
         script.Then<QFileDialog>([&](QFileDialog* dialog) { open = Answer(dialog, file); })
-            .Then<TOpenWaveForm>([](TOpenWaveForm* browser) {
-                QCOMPARE(browser->windowTitle(), QString("Upload to Wavesample"));
-                browser->InstrumentListBox->setCurrentRow(EmptySlot);
-                QCOMPARE(browser->WaveSampleListBox->item(0)->text(), QString("<new>"));
-                browser->WaveSampleListBox->setCurrentRow(0);
-                browser->OkButton->click();
-            })
+            .Then<TOpenWaveForm>(ChooseNewInEmptySlot)
             .Then<QMessageBox>([&](QMessageBox* box) { sent = Information(box); });
         Form->UploadMenuItem->trigger();
         QVERIFY2(script.Finished(), qPrintable(script.Failure));
@@ -345,11 +340,7 @@ private slots:
                     }
                     Answer(dialog, file);
                 })
-                .Then<TOpenWaveForm>([](TOpenWaveForm* browser) {
-                    browser->InstrumentListBox->setCurrentRow(EmptySlot);
-                    browser->WaveSampleListBox->setCurrentRow(0);
-                    browser->OkButton->click();
-                })
+                .Then<TOpenWaveForm>(ChooseNewInEmptySlot)
                 .Then<QMessageBox>([](QMessageBox* box) { Information(box); });
             Form->UploadMenuItem->trigger();
             QVERIFY2(script.Finished(), qPrintable(script.Failure));
@@ -366,6 +357,30 @@ private slots:
         }
         Fixture->Stop();
         QCOMPARE(Fixture->Stored("Preferences/KeepUploadRate").toInt(), 1);
+    }
+
+    // "tavimor FILE", as a desktop's "Open With" starts the program: once it
+    // runs, the upload takes the file without a file dialog and the browser
+    // asks for the target; the file's folder becomes the dialogs' folder.
+    void AFileOnTheCommandLineIsUploadedAfterTheStart() {
+        QVERIFY(QDir(Folder.path()).mkpath("elsewhere"));
+        const QString file = Folder.filePath("elsewhere/snare.wav");
+        TSamples snare(256);
+        for (std::size_t i = 0; i < snare.size(); ++i) {
+            snare[i] = static_cast<std::int16_t>((i % 2 == 0 ? 1 : -1) * int(i) * 100);
+        }
+        WriteMonoFile(file, snare, 31250);
+        TModalScript script;
+        QString sent;
+        script.Then<TOpenWaveForm>(ChooseNewInEmptySlot).Then<QMessageBox>([&](QMessageBox* box) {
+            sent = Information(box);
+        });
+        TCommandLine({file}).StartRequests(*Form);
+        QTRY_VERIFY2_WITH_TIMEOUT(script.Finished(), qPrintable(script.Failure), 60000);
+        QCOMPARE(sent, QString("Sent 256 samples to instrument 3, wavesample 1 and named the "
+                               "instrument after the file."));
+        QCOMPARE(SamplerData(EmptySlot, 1), snare);
+        QCOMPARE(Form->UploadDownloadPath, Folder.filePath("elsewhere"));
     }
 
     // The drum kit into a folder of its own inside the one chosen, then back
@@ -478,6 +493,15 @@ private:
         }
         static_cast<QDialog*>(dialog)->accept();
         return seen;
+    }
+
+    // An upload's target: a new wavesample in the empty instrument.
+    static void ChooseNewInEmptySlot(TOpenWaveForm* browser) {
+        QCOMPARE(browser->windowTitle(), QString("Upload to Wavesample"));
+        browser->InstrumentListBox->setCurrentRow(EmptySlot);
+        QCOMPARE(browser->WaveSampleListBox->item(0)->text(), QString("<new>"));
+        browser->WaveSampleListBox->setCurrentRow(0);
+        browser->OkButton->click();
     }
 
     // The browser's instrument row (upload mode lists every slot) and its
