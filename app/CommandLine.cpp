@@ -16,6 +16,8 @@ TCommandLine::TCommandLine(const QStringList& arguments) : FirstArgument(argumen
         const QString& argument = arguments.at(i);
         if (argument == "--help" || argument == "-h") {
             HelpWanted = true;
+        } else if (argument == "--version") {
+            VersionWanted = true;
         } else if (argument == "--open") {
             const auto instrument = NumberIn(arguments.value(i + 1), 1, 8);
             const auto waveSample = NumberIn(arguments.value(i + 2), 1, 127);
@@ -32,10 +34,13 @@ TCommandLine::TCommandLine(const QStringList& arguments) : FirstArgument(argumen
 QString TCommandLine::Usage() {
     return "Usage: tavimor [/DF | /DW | /DS] [--open INST WS]\n"
            "\n"
-           "  /DF             trace to Debug.txt beside the program (first argument only)\n"
+           "  /DF             trace to Debug.txt beside the program, or in\n"
+           "                  ~/.local/share/Tavimor where the program's folder cannot\n"
+           "                  be written (first argument only)\n"
            "  /DW             trace to the monitor window (tavimor-monitor)\n"
            "  /DS             trace to the first serial port\n"
            "  --open INST WS  open wavesample WS (1..127) of instrument INST (1..8)\n"
            "                  at start-up, without the browser\n"
-           "  --help          show this text\n";
+           "  --help          show this text\n"
+           "  --version       print the program's name and version\n";
 }

@@ -1,7 +1,8 @@
 // What the program's command line asks for. The first argument may choose the
 // medium of the debug trace ("/DF", "/DW", "/DS"); "--open INST WS" opens a
 // wavesample once the program has started, as File > Open Wavesample does
-// when the user picks it in the browser; "--help" asks for the usage text.
+// when the user picks it in the browser; "--help" asks for the usage text,
+// "--version" for the program's name and version.
 #pragma once
 
 #include <QString>
@@ -22,6 +23,7 @@ public:
     QString FirstArgument;
     std::optional<TOpenRequest> Open;
     bool HelpWanted = false;
+    bool VersionWanted = false;
     // Empty when the command line is usable.
     QString Error;
 

@@ -2,13 +2,33 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <optional>
 
+#include "TavimorVersion.h"
 #include "app/Application.h"
 #include "app/CommandLine.h"
 #include "app/ProgramWindows.h"
 #include "emulator/VirtualEpsPeer.h"
 
 namespace {
+
+// Answers what the command line asks of the terminal alone (the version, the
+// usage text, a mistake) and tells the exit status; nothing when the program
+// is to start. Before the application exists, so that no display is needed.
+std::optional<int> AnswerOnTerminal(const TCommandLine& commandLine) {
+    if (commandLine.VersionWanted) {
+        std::puts("tavimor " TAVIMOR_VERSION);
+        return 0;
+    }
+    if (!commandLine.HelpWanted && commandLine.Error.isEmpty()) {
+        return std::nullopt;
+    }
+    if (!commandLine.Error.isEmpty()) {
+        std::fprintf(stderr, "tavimor: %s\n\n", qPrintable(commandLine.Error));
+    }
+    std::fputs(qPrintable(TCommandLine::Usage()), commandLine.HelpWanted ? stdout : stderr);
+    return commandLine.HelpWanted ? 0 : 2;
+}
 
 void Run(const TCommandLine& commandLine) {
     // Before anything lists the devices, so that the default devices 0 and 0
@@ -28,15 +48,17 @@ void Run(const TCommandLine& commandLine) {
 } // namespace
 
 int main(int argc, char** argv) {
-    TApplication application(argc, argv);
-    const TCommandLine commandLine(QApplication::arguments().mid(1));
-    if (commandLine.HelpWanted || !commandLine.Error.isEmpty()) {
-        if (!commandLine.Error.isEmpty()) {
-            std::fprintf(stderr, "tavimor: %s\n\n", qPrintable(commandLine.Error));
-        }
-        std::fputs(qPrintable(TCommandLine::Usage()), commandLine.HelpWanted ? stdout : stderr);
-        return commandLine.HelpWanted ? 0 : 2;
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        arguments.append(QString::fromLocal8Bit(argv[i]));
     }
+    if (const std::optional<int> status = AnswerOnTerminal(TCommandLine(arguments))) {
+        return *status;
+    }
+    TApplication application(argc, argv);
+    // Read again without the options Qt took for itself, so that the debug
+    // switch is the first of the program's own arguments.
+    const TCommandLine commandLine(QApplication::arguments().mid(1));
     try {
         Run(commandLine);
     } catch (const std::exception& error) {

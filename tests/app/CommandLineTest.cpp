@@ -35,10 +35,13 @@ private slots:
         QVERIFY(!line.Open.has_value());
     }
 
-    void HelpIsOffered() {
+    void HelpAndVersionAreOffered() {
         QVERIFY(TCommandLine({"--help"}).HelpWanted);
         QVERIFY(TCommandLine({"/DW", "-h"}).HelpWanted);
+        QVERIFY(TCommandLine({"/DF", "--version"}).VersionWanted);
+        QVERIFY(!TCommandLine({"--help"}).VersionWanted);
         QVERIFY(TCommandLine::Usage().contains("--open INST WS"));
+        QVERIFY(TCommandLine::Usage().contains("--version"));
     }
 
     void SettingsNumbers_data() {
