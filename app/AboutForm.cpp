@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QLabel>
 
+#include "TavimorVersion.h"
 #include "app/MainForm.h"
 #include "app/ProgramIcon.h"
 

@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 
+#include "TavimorVersion.h"
 #include "app/HelpFile.h"
 #include "app/ProgramIcon.h"
 
@@ -10,7 +11,7 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationDisplayName("Tavimor");
     setApplicationVersion(TAVIMOR_VERSION);
     setWindowIcon(ProgramIcon());
-    THelpFile::SetPath(applicationDirPath() + "/help/index.html");
+    THelpFile::SetPath(THelpFile::FindContents(applicationDirPath()));
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {

@@ -14,7 +14,7 @@ class TApplication : public QApplication {
 
 public:
     // Also gives the application its name, title, version, icon and help
-    // file, the pages in the folder "help" beside the program.
+    // file.
     TApplication(int& argc, char** argv);
 
     bool notify(QObject* receiver, QEvent* event) override;

@@ -21,6 +21,8 @@ TCommandLine::TCommandLine(const QStringList& arguments) : FirstArgument(argumen
         const QString& argument = arguments.at(i);
         if (argument == "--help" || argument == "-h") {
             HelpWanted = true;
+        } else if (argument == "--version") {
+            VersionWanted = true;
         } else if (argument == "--open") {
             const auto instrument = NumberIn(arguments.value(i + 1), 1, 8);
             const auto waveSample = NumberIn(arguments.value(i + 2), 1, 127);
@@ -62,12 +64,15 @@ QString TCommandLine::Usage() {
            "Edits the wavesamples of an Ensoniq EPS, EPS-16 Plus or ASR sampler over MIDI\n"
            "System Exclusive.\n"
            "\n"
-           "  /DF             trace to Debug.txt beside the program (first argument only)\n"
+           "  /DF             trace to Debug.txt beside the program, or in\n"
+           "                  ~/.local/share/Tavimor where the program's folder cannot\n"
+           "                  be written (first argument only)\n"
            "  /DW             trace to the monitor window (tavimor-monitor)\n"
            "  /DS             trace to the first serial port\n"
            "  --open INST WS  open wavesample WS (1..127) of instrument INST (1..8)\n"
            "                  at start-up, without the browser\n"
            "  FILE            upload the sound file FILE (WAVE, AIFF, FLAC, Ogg, MP3...)\n"
            "                  at start-up; the browser asks for the target wavesample\n"
-           "  --help          show this text\n";
+           "  --help          show this text\n"
+           "  --version       print the program's name and version\n";
 }

@@ -3,7 +3,8 @@
 // wavesample once the program has started, as File > Open Wavesample does
 // when the user picks it in the browser; a file name uploads that file, as
 // File > Upload does once the file dialog has been answered (a desktop's
-// "Open With" starts the program so); "--help" asks for the usage text.
+// "Open With" starts the program so); "--help" asks for the usage text,
+// "--version" for the program's name and version.
 #pragma once
 
 #include <QString>
@@ -28,6 +29,7 @@ public:
     // The sound file to upload; empty for none.
     QString UploadFile;
     bool HelpWanted = false;
+    bool VersionWanted = false;
     // Empty when the command line is usable.
     QString Error;
 

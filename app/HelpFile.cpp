@@ -30,6 +30,20 @@ QString THelpFile::Path() {
     return ContentsPage;
 }
 
+QString THelpFile::FindContents(const QString& programFolder) {
+    const QDir folder(programFolder);
+    const QString places[] = {
+        folder.filePath("help/index.html"),
+        QDir::cleanPath(folder.filePath(TAVIMOR_HELPDIR_FROM_BINDIR "/index.html")),
+    };
+    for (const QString& page : places) {
+        if (QFileInfo::exists(page)) {
+            return page;
+        }
+    }
+    return places[0];
+}
+
 QUrl THelpFile::TopicUrl(int context) {
     for (const TTopic& topic : Topics) {
         if (topic.Context == context) {

@@ -1,6 +1,5 @@
-// The program's help: HTML pages in the folder "help" beside the program,
-// shown in the user's web browser. A topic is asked for by its context
-// number, as the dialogs' Help buttons do.
+// The program's help: HTML pages shown in the user's web browser. A topic is asked for by its
+// context number, as the dialogs' Help buttons do.
 #pragma once
 
 #include <QString>
@@ -15,6 +14,12 @@ public:
     // once at start-up.
     static void SetPath(const QString& contentsPage);
     static QString Path();
+
+    // The contents page for the program in programFolder: in the folder
+    // "help" beside it, as in the build tree, else in the documentation
+    // folder of the installed layout. The first place when neither holds
+    // it, so that the user is told where the help was looked for.
+    static QString FindContents(const QString& programFolder);
 
     // The page and anchor of a topic; the contents page for a context the
     // help does not know.

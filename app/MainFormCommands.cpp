@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDesktopServices>
+#include <QDir>
 #include <QMenu>
 #include <QMessageBox>
 #include <QScrollBar>
@@ -241,12 +242,16 @@ void TMainForm::AboutMenuItemClick() {
     Dialogs.AboutForm->exec();
 }
 
-// Starts a trace into the file beside the program without a restart.
+// Starts a trace into the file beside the program without a restart, and
+// says where the file is, since an installed program's folder cannot hold it.
 void TMainForm::DebugMenuItemClick() {
     TDebugDevice::Close();
     TDebugDevice::SetMedia(dmFile);
     TDebugDevice::Open();
     QMessageBox box(QMessageBox::Information, QString(), "Debug session started", QMessageBox::Ok,
                     this);
+    const QString file = QString::fromStdString(TDebugDevice::FilePath());
+    box.setInformativeText(file.isEmpty() ? QString("No file could be written for the trace.")
+                                          : "The trace goes to " + QDir::toNativeSeparators(file));
     box.exec();
 }

@@ -250,6 +250,10 @@ bool TakeOption(const std::vector<std::string>& arguments, std::size_t& i, TCliA
         a.Help = true;
         return true;
     }
+    if (name == "--version" && !value) {
+        a.Version = true;
+        return true;
+    }
     if (name == "--json" && !value) {
         json = true;
         return true;
@@ -340,7 +344,7 @@ std::optional<TCliArguments> TCliArguments::Parse(const std::vector<std::string>
             words.push_back(argument);
         }
     }
-    if (parsed.Help) {
+    if (parsed.Help || parsed.Version) {
         return parsed;
     }
     if (!ApplyCommand(words, json, parsed, error)) {
@@ -395,6 +399,7 @@ std::string TCliArguments::Usage() {
            "  --keep-rate       upload at the nearest period to the file's rate instead of\n"
            "                    converting it to a rate the sampler plays at its pitch\n"
            "  --help            show this text\n"
+           "  --version         print the program's name and version\n"
            "\n"
            "Exit status: 0 success, 1 the sampler refused or fell silent or a file is bad\n"
            "(the reason on stderr), 2 usage error.\n";

@@ -33,6 +33,7 @@ struct TCliArguments {
     std::optional<int> Delay;
     std::string TraceFile;
     bool Help = false;
+    bool Version = false;
 
     TCliCommandKind Command = TCliCommandKind::Devices;
     bool Json = false;

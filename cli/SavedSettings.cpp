@@ -6,19 +6,14 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/UserFolders.h"
+
 TSavedSettings TSavedSettings::Load() {
     return LoadFile(DefaultPath());
 }
 
 std::string TSavedSettings::DefaultPath() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    std::string folder;
-    if (config != nullptr && config[0] == '/') {
-        folder = config;
-    } else if (const char* home = std::getenv("HOME")) {
-        folder = std::string(home) + "/.config";
-    }
-    return folder + "/Tavimor/Tavimor.ini";
+    return TUserFolders::Configuration() + "/Tavimor/Tavimor.ini";
 }
 
 TSavedSettings TSavedSettings::LoadFile(const std::string& path) {

@@ -3,6 +3,7 @@
 // command.
 #include <iostream>
 
+#include "TavimorVersion.h"
 #include "cli/CliArguments.h"
 #include "cli/CliSession.h"
 #include "cli/EditCommands.h"
@@ -51,6 +52,10 @@ int main(int argc, char** argv) {
     }
     if (arguments->Help) {
         std::cout << TCliArguments::Usage();
+        return esSuccess;
+    }
+    if (arguments->Version) {
+        std::cout << "tavimor-cli " TAVIMOR_VERSION "\n";
         return esSuccess;
     }
     // First, as in the desktop program, so that the built-in sampler is

@@ -1,6 +1,7 @@
 #include "debug/DebugDevice.h"
 
 #include "debug/DebugChannel.h"
+#include "platform/UserFolders.h"
 
 #include <algorithm>
 #include <cctype>
@@ -20,6 +21,7 @@ struct TDebugState {
     TDebugMedia Media = dmNull;
     bool IsOpen = false;
     std::ofstream File;
+    std::filesystem::path FilePath;
     // The monitor connection or the serial port, whichever the medium uses.
     TDebugChannel Channel;
     std::string FileFolder;
@@ -46,10 +48,37 @@ std::filesystem::path ExecutableFolder() {
 #endif
 }
 
-std::filesystem::path TraceFilePath(const TDebugState& state) {
-    const std::filesystem::path folder =
+constexpr const char* TraceFileName = "Debug.txt";
+
+// Where the user's own files go (Qt's AppLocalDataLocation for Tavimor), for
+// when the program's folder cannot be written, as when it is installed.
+std::filesystem::path UserTraceFolder() {
+    const std::string data = TUserFolders::Data();
+    return data.empty() ? std::filesystem::path() : std::filesystem::path(data) / "Tavimor";
+}
+
+bool OpenTraceFileIn(TDebugState& state, const std::filesystem::path& folder) {
+    state.FilePath = folder / TraceFileName;
+    // Binary, so that the CR LF line ends reach the file unchanged.
+    state.File.open(state.FilePath, std::ios::out | std::ios::trunc | std::ios::binary);
+    return state.File.is_open();
+}
+
+// Beside the program (or in the folder chosen instead), else in the user's
+// folder.
+bool OpenTraceFile(TDebugState& state) {
+    const std::filesystem::path preferred =
         state.FileFolder.empty() ? ExecutableFolder() : std::filesystem::path(state.FileFolder);
-    return folder / "Debug.txt";
+    if (OpenTraceFileIn(state, preferred)) {
+        return true;
+    }
+    const std::filesystem::path fallback = UserTraceFolder();
+    if (fallback.empty()) {
+        return false;
+    }
+    std::error_code failure;
+    std::filesystem::create_directories(fallback, failure);
+    return !failure && OpenTraceFileIn(state, fallback);
 }
 
 std::string DefaultSerialPort() {
@@ -64,9 +93,7 @@ std::string DefaultSerialPort() {
 bool OpenMedium(TDebugState& state) {
     switch (state.Media) {
     case dmFile:
-        // Binary, so that the CR LF line ends reach the file unchanged.
-        state.File.open(TraceFilePath(state), std::ios::out | std::ios::trunc | std::ios::binary);
-        return state.File.is_open();
+        return OpenTraceFile(state);
     case dmWindow:
         state.Channel = TDebugChannel::ConnectMonitor();
         return true;
@@ -117,6 +144,11 @@ void TDebugDevice::Close() {
     // The monitor connection is released too: the monitor sees the session end.
     state.Channel.Close();
     state.IsOpen = false;
+}
+
+std::string TDebugDevice::FilePath() {
+    const TDebugState& state = State();
+    return state.IsOpen && state.Media == dmFile ? state.FilePath.string() : std::string();
 }
 
 void TDebugDevice::Write(std::string_view text) {

@@ -1,5 +1,6 @@
-// The program-wide debug trace: plain text to a file beside the program, to
-// the trace monitor window or to the first serial port, chosen by medium.
+// The program-wide debug trace: plain text to a file beside the program (in
+// the user's data folder when the program's folder cannot be written), to the
+// trace monitor window or to the first serial port, chosen by medium.
 #pragma once
 
 #include "debug/DebugDeviceError.h"
@@ -22,18 +23,21 @@ public:
     static void SetMedia(TDebugMedia media);
 
     // Opens the medium and writes the start banner; nothing if already open.
-    // A file or serial port that cannot be opened leaves the device closed
-    // and the trace discarded. Throws EDebugDeviceError when the window
-    // medium's monitor cannot be reached; the device then stays closed.
+    // A file that cannot be opened in either folder, or a serial port that
+    // cannot be opened, leaves the device closed and the trace discarded. Throws EDebugDeviceError
+    // when the window medium's monitor cannot be reached; the device then stays closed.
     static void Open();
     // Writes the end banner and closes the medium; nothing if not open.
     static void Close();
+    // The file the trace goes into; empty unless the file medium is open.
+    static std::string FilePath();
     static void Write(std::string_view text);
     static void WriteBool(bool value);
 
     // Tests cannot write beside a shared test executable nor own a real
     // serial port, so they redirect these two; empty restores the default
-    // (the executable's folder, the first serial port).
+    // (the executable's folder, the first serial port). A file folder that
+    // cannot be written falls back to the user's data folder all the same.
     static void SetFileFolder(std::string folder);
     static void SetSerialPort(std::string port);
 };

@@ -109,6 +109,7 @@ bool ParseSwitch(const std::string& name, TServerOptions& options) {
     bool* const flag = name == "--log"            ? &options.Log
                        : name == "--virtual-port" ? &options.VirtualPort
                        : name == "--help"         ? &options.Help
+                       : name == "--version"      ? &options.Version
                                                   : nullptr;
     if (flag != nullptr) {
         *flag = true;
@@ -145,8 +146,8 @@ bool TServerOptions::Parse(const std::vector<std::string>& arguments, TServerOpt
             return false;
         }
     }
-    if (!options.Help && options.ListenPath.empty() && options.RawMidiPath.empty() &&
-        !options.VirtualPort) {
+    if (!options.Help && !options.Version && options.ListenPath.empty() &&
+        options.RawMidiPath.empty() && !options.VirtualPort) {
         error = "--listen unix:PATH, --raw-midi FILE or --virtual-port is required";
         return false;
     }
@@ -179,5 +180,6 @@ std::string TServerOptions::Usage() {
            "                      comes sooner is refused as too fast\n"
            "  --log               print one line per handled request\n"
            "  --virtual-port      also offer an ALSA sequencer port \"Virtual EPS\"\n"
-           "  --help              show this text\n";
+           "  --help              show this text\n"
+           "  --version           print the program's name and version\n";
 }

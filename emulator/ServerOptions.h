@@ -13,6 +13,7 @@ struct TServerOptions {
     std::string StatePath;
     bool Log = false;
     bool Help = false;
+    bool Version = false;
     TSamplerOptions Sampler;
 
     // Reads the arguments after the program name. False with a reason for

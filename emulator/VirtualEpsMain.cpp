@@ -10,6 +10,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include "TavimorVersion.h"
 #include "emulator/DemoBank.h"
 #include "emulator/ServerOptions.h"
 #include "emulator/SocketServer.h"
@@ -119,6 +120,10 @@ int main(int argc, char** argv) {
     }
     if (options.Help) {
         std::cout << TServerOptions::Usage();
+        return 0;
+    }
+    if (options.Version) {
+        std::cout << "tavimor-virtual-eps " TAVIMOR_VERSION "\n";
         return 0;
     }
     TSamplerModel memory(options.Sampler.Kind);

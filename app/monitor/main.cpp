@@ -2,11 +2,20 @@
 // started with "/DW".
 #include <QApplication>
 
+#include <algorithm>
 #include <cstdio>
+#include <string_view>
 
+#include "TavimorVersion.h"
 #include "app/monitor/TraceMonitor.h"
 
 int main(int argc, char** argv) {
+    // Answered before the application exists, so that no display is needed.
+    if (std::any_of(argv + 1, argv + argc,
+                    [](std::string_view argument) { return argument == "--version"; })) {
+        std::puts("tavimor-monitor " TAVIMOR_VERSION);
+        return 0;
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName("tavimor-monitor");
     TTraceMonitor monitor;

@@ -69,10 +69,13 @@ private slots:
         QVERIFY(!line.Error.isEmpty());
     }
 
-    void HelpIsOffered() {
+    void HelpAndVersionAreOffered() {
         QVERIFY(TCommandLine({"--help"}).HelpWanted);
         QVERIFY(TCommandLine({"/DW", "-h"}).HelpWanted);
+        QVERIFY(TCommandLine({"/DF", "--version"}).VersionWanted);
+        QVERIFY(!TCommandLine({"--help"}).VersionWanted);
         QVERIFY(TCommandLine::Usage().contains("--open INST WS] [FILE]"));
+        QVERIFY(TCommandLine::Usage().contains("--version"));
     }
 
     void SettingsNumbers_data() {

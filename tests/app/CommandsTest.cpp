@@ -25,6 +25,7 @@
 
 #include "AppFixture.h"
 #include "ModalScript.h"
+#include "TavimorVersion.h"
 #include "app/Application.h"
 #include "app/StatusPanels.h"
 #include "debug/DebugDevice.h"
@@ -368,15 +369,18 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(Form));
         TModalScript script;
         QString text;
+        QString where;
         QString title = "unset";
         script.Then<QMessageBox>([&](QMessageBox* box) {
             text = box->text();
+            where = box->informativeText();
             title = box->windowTitle();
             box->accept();
         });
         QTest::keyClick(Form, Qt::Key_F1, Qt::ShiftModifier);
         QTRY_VERIFY(script.Finished());
         QCOMPARE(text, QString("Debug session started"));
+        QCOMPARE(where, "The trace goes to " + QDir::cleanPath(folder.filePath("Debug.txt")));
         QVERIFY(title.isEmpty());
         TDebugDevice::Close();
         TDebugDevice::SetFileFolder({});

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -103,9 +104,8 @@ protected:
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
         Folder = pattern;
         TDebugDevice::SetFileFolder(Folder.string());
-        if (const char* saved = std::getenv("TMPDIR")) {
-            SavedTempPath = saved;
-        }
+        // A trace that falls back to the user's folder stays in the test's.
+        SetEnvironment("XDG_DATA_HOME", (Folder / "data").string());
     }
 
     void TearDown() override {
@@ -113,17 +113,28 @@ protected:
         TDebugDevice::SetMedia(dmNull);
         TDebugDevice::SetFileFolder("");
         TDebugDevice::SetSerialPort("");
-        if (SavedTempPath) {
-            ::setenv("TMPDIR", SavedTempPath->c_str(), 1);
-        } else {
-            ::unsetenv("TMPDIR");
+        for (const auto& [name, value] : SavedEnvironment) {
+            if (value) {
+                ::setenv(name.c_str(), value->c_str(), 1);
+            } else {
+                ::unsetenv(name.c_str());
+            }
         }
         fs::remove_all(Folder);
     }
 
+    // Sets the variable for this test; TearDown restores it.
+    void SetEnvironment(const std::string& name, const std::string& value) {
+        if (SavedEnvironment.count(name) == 0) {
+            const char* saved = std::getenv(name.c_str());
+            SavedEnvironment[name] = saved ? std::optional<std::string>(saved) : std::nullopt;
+        }
+        ::setenv(name.c_str(), value.c_str(), 1);
+    }
+
     // Makes this test's folder the temporary folder where the monitor listens.
-    fs::path PrivateMonitorAddress() const {
-        ::setenv("TMPDIR", Folder.c_str(), 1);
+    fs::path PrivateMonitorAddress() {
+        SetEnvironment("TMPDIR", Folder.string());
         return Folder / "Pellomir.Ole";
     }
 
@@ -135,7 +146,7 @@ protected:
     }
 
     fs::path Folder;
-    std::optional<std::string> SavedTempPath;
+    std::map<std::string, std::optional<std::string>> SavedEnvironment;
 };
 
 TEST_F(DebugDeviceTest, FileHoldsBannersAndTextByteForByte) {
@@ -195,9 +206,23 @@ TEST_F(DebugDeviceTest, FileLiesBesideTheExecutableByDefault) {
     TDebugDevice::SetFileFolder("");
     const fs::path path = fs::read_symlink("/proc/self/exe").parent_path() / "Debug.txt";
     OpenOn(dmFile);
+    EXPECT_EQ(TDebugDevice::FilePath(), path.string());
     TDebugDevice::Close();
     EXPECT_EQ(ReadAll(path), TTraceCapture::StartBanner + TTraceCapture::EndBanner);
     fs::remove(path);
+}
+
+// As for an installed program, whose folder the user cannot write.
+TEST_F(DebugDeviceTest, FileFallsBackToTheUserDataFolderWhereItsFolderCannotBeWritten) {
+    TDebugDevice::SetFileFolder((Folder / "missing").string());
+    OpenOn(dmFile);
+    const fs::path path = Folder / "data" / "Tavimor" / "Debug.txt";
+    EXPECT_EQ(TDebugDevice::FilePath(), path.string());
+    DebugWriteLn(DebugDevice, "here");
+    TDebugDevice::Close();
+    EXPECT_EQ(TDebugDevice::FilePath(), "");
+    EXPECT_EQ(ReadAll(path), TTraceCapture::StartBanner + "here\r\n" + TTraceCapture::EndBanner);
+    EXPECT_FALSE(fs::exists(Folder / "missing"));
 }
 
 TEST_F(DebugDeviceTest, SwitchIsMatchedWholeAndRegardlessOfCase) {
@@ -298,10 +323,13 @@ TEST_F(DebugDeviceTest, SerialPortThatCannotBeOpenedLeavesTheDeviceClosed) {
     EXPECT_EQ(TDebugDevice::Media(), dmFile);
 }
 
-TEST_F(DebugDeviceTest, FileSwitchWithUnwritableFolderEndsOnTheSerialPort) {
+TEST_F(DebugDeviceTest, FileSwitchWithNoWritableFolderEndsOnTheSerialPort) {
     TPseudoTerminal port;
     TDebugDevice::SetSerialPort(port.SlaveName);
     TDebugDevice::SetFileFolder((Folder / "missing").string());
+    // A user data folder below a plain file cannot be made, even by root.
+    std::ofstream(Folder / "plain");
+    SetEnvironment("XDG_DATA_HOME", (Folder / "plain" / "data").string());
     EXPECT_EQ(ConfigureDebugDevice("/DF"), std::nullopt);
     // What the data module does when it is created.
     OpenOn(dmSerial);
