@@ -7,9 +7,13 @@
 #include <QGridLayout>
 #include <QMessageBox>
 
+#include <span>
+#include <string>
+
 #include "app/MainForm.h"
 #include "dialogs/OpenWaveForm.h"
-#include "eps/WaveSampleInfo.h"
+#include "eps/Names.h"
+#include "transfer/SafeFileName.h"
 #include "transfer/SoundFile.h"
 #include "transfer/WaveFile.h"
 #include "transfer/ui/StatusForm.h"
@@ -25,6 +29,21 @@ QStringList TGuiTransferFrontEnd::UploadFilters() {
         patterns << "*." + QString::fromStdString(extension);
     }
     return {"Sound files (" + patterns.join(' ') + ")", "Wav/RIFF files (*.wav)", "All files (*)"};
+}
+
+// "Instrument-WaveSample.wav" for the wavesample whose parameters the
+// download has read: the one open for editing, or else the browser's choice;
+// named as the browser names them.
+QString TGuiTransferFrontEnd::DownloadFileName() const {
+    const TEps& eps = *MainForm.Eps;
+    const int instrument = eps.WaveSampleOpen ? eps.OpenInstrument : eps.Instrument;
+    const int number = eps.WaveSampleOpen ? eps.OpenWaveSample : eps.WaveSample;
+    const std::string waveSample = DecodeName(
+        std::span<const std::int32_t, NameWords>(eps.WaveSampleParameters.begin(), NameWords));
+    return QString::fromStdString(
+        SafeFileName(eps.InstrumentName[static_cast<std::size_t>(instrument)],
+                     "Instrument_" + std::to_string(instrument + 1)) +
+        "-" + SafeFileName(waveSample, "WaveSample_" + std::to_string(number)) + ".wav");
 }
 
 bool TGuiTransferFrontEnd::ChooseTarget(TTransferDirection direction) {
@@ -63,7 +82,7 @@ bool TGuiTransferFrontEnd::ReplaceConfirmed() {
     QString held = QString("Wavesample %1 of %2")
                        .arg(waveSample)
                        .arg(QString::fromLatin1(eps.InstrumentName[instrument]));
-    if (const auto info = ReadWaveSampleInfo(eps, instrument, waveSample)) {
+    if (const auto info = Browser.WaveSampleInfo(instrument, waveSample)) {
         if (!info->Name.empty()) {
             held += QString(" (\"%1\")").arg(QString::fromLatin1(info->Name));
         }
@@ -125,6 +144,9 @@ std::string TGuiTransferFrontEnd::ChooseFile(TTransferDirection direction,
     dialog.setNameFilters(upload ? UploadFilters()
                                  : QStringList{"Wav/RIFF files (*.wav)", "All files (*.*)"});
     dialog.setDefaultSuffix("wav");
+    if (!upload) {
+        dialog.selectFile(DownloadFileName());
+    }
     // Under the dialog's own controls, for the upload only.
     QCheckBox* keepRate = nullptr;
     if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()); KeepRate && grid != nullptr) {

@@ -52,6 +52,7 @@ public:
 
 private:
     static QStringList UploadFilters();
+    QString DownloadFileName() const;
     // The browser, with caption in place of its own when one is given.
     bool Choose(TTransferDirection direction, const QString& caption,
                 bool (TGuiTransferFrontEnd::*confirmed)());

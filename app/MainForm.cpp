@@ -70,6 +70,7 @@ TMainForm::TMainForm(const QString& firstArgument) {
     CreateTopPanel();
     CreateWaveArea();
     CreateStatusBar();
+    setAcceptDrops(true);
     UploadDownloadPath.clear();
     Eps = std::make_unique<TEps>(this, this);
     CreateWaveView();

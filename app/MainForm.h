@@ -1,7 +1,8 @@
 // The main window: a menu bar, a tool bar of speed buttons, the wave area and
-// a status bar of five position panels. It owns the protocol engine, answers
-// the engine's calls back (busy indicator, command enabling, redraw, the
-// connection dialog and warnings) and keeps the settings between runs.
+// a status bar of five position panels and the wavesample's figures. It owns
+// the protocol engine, answers the engine's calls back (busy indicator,
+// command enabling, redraw, the connection dialog and warnings), takes sound
+// files dropped on it and keeps the settings between runs.
 #pragma once
 
 #include <QMainWindow>
@@ -16,6 +17,11 @@
 #include "wave/WaveViewState.h"
 
 class QAction;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
+class QMimeData;
+class QLabel;
 class QMenu;
 class QScrollBar;
 class QStatusBar;
@@ -182,6 +188,9 @@ public:
     QScrollBar* ScrollBar = nullptr;
     QStatusBar* StatusBar = nullptr;
     TStatusPanels* StatusPanels = nullptr;
+    // Beside the position panels: the open wavesample's rate, length and
+    // duration, and the selection's length and duration.
+    QLabel* FiguresPanel = nullptr;
     // At the right of the status bar while the window is busy.
     TBusyIndicator* BusyIndicator = nullptr;
 
@@ -189,6 +198,11 @@ protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // A sound file dropped on the window is uploaded; anything else is
+    // refused while it is dragged over.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void CreateMenus();
@@ -215,6 +229,10 @@ private:
     // is a parameters-only copy.
     bool OpenChosenWavesample();
     void ZoomToMarker(std::int32_t sample);
+    QString FiguresText() const;
+    // The one local file a drop carries that the upload reads; empty for
+    // any other drop, and while the window is busy.
+    QString DroppedSoundFile(const QMimeData* data) const;
     // The hint of the menu separator under the mouse, if it is over one.
     static QString SeparatorHintUnderMouse();
 

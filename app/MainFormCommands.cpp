@@ -7,6 +7,7 @@
 #include <QCursor>
 #include <QDesktopServices>
 #include <QDir>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QScrollBar>
@@ -22,8 +23,10 @@
 #include "debug/DebugDevice.h"
 #include "dialogs/GotoPrefForm.h"
 #include "dialogs/OpenWaveForm.h"
+#include "dialogs/SampleFigures.h"
 #include "dialogs/WsIsCopyForm.h"
 #include "midi/PreferencesForm.h"
+#include "transfer/WaveFile.h"
 #include "wave/LoopMode.h"
 #include "wave/WaveView.h"
 
@@ -75,6 +78,29 @@ void TMainForm::UpdateStatusBar() {
     StatusPanels->SetText(3, address("le:", wpLoopEnd, loop));
     StatusPanels->SetText(4, HasSelection ? QString("range:%1 - %2").arg(SelStart).arg(SelEnd)
                                           : QString());
+    if (const QString figures = FiguresText(); FiguresPanel->text() != figures) {
+        FiguresPanel->setText(figures);
+    }
+}
+
+// "31250 Hz, 399 samples, 0.013 s; selected 100 samples, 0.003 s".
+QString TMainForm::FiguresText() const {
+    if (!Eps->WaveSampleOpen) {
+        return {};
+    }
+    const auto rate =
+        PeriodToRate(static_cast<std::uint32_t>(Eps->WaveSampleParameters[wpSamplingPeriod]));
+    const std::int64_t samples =
+        Eps->GetSampleAddress(wpSampleEnd) - Eps->GetSampleAddress(wpSampleStart);
+    QString text = QString("%1 Hz, %2, %3")
+                       .arg(rate)
+                       .arg(SampleCountText(samples), DurationText(samples, rate));
+    if (HasSelection) {
+        const std::int64_t selected = std::int64_t{SelEnd} - SelStart + 1;
+        text += QString("; selected %1, %2")
+                    .arg(SampleCountText(selected), DurationText(selected, rate));
+    }
+    return text;
 }
 
 bool TMainForm::event(QEvent* event) {

@@ -8,6 +8,7 @@
 #include <QButtonGroup>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QMenuBar>
 #include <QScrollBar>
 #include <QShortcut>
@@ -232,6 +233,9 @@ void TMainForm::CreateStatusBar() {
     // the hint is cleared.
     StatusBar->addWidget(StatusPanels, 1);
     connect(StatusPanels, &TStatusPanels::MouseDown, this, &TMainForm::StatusBarMouseDown);
+    FiguresPanel = new QLabel;
+    FiguresPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    StatusBar->addWidget(FiguresPanel);
     // A permanent widget, so that a hint does not hide the Cancel button.
     BusyIndicator = new TBusyIndicator;
     StatusBar->addPermanentWidget(BusyIndicator);

@@ -8,18 +8,23 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStringList>
 
 #include "dialogs/NoInstrForm.h"
 #include "dialogs/RenameInstrForm.h"
+#include "dialogs/SampleFigures.h"
 #include "eps/Eps.h"
 #include "eps/ReplyText.h"
-#include "eps/WaveSampleInfo.h"
 #include "transfer/WaveFile.h"
 
 namespace {
 
 constexpr int ListWidth = 145;
 constexpr int ListHeight = 113;
+// Wide enough for a row with its name and figures.
+constexpr int WaveSampleListWidth = 300;
+// How long the rows' figures wait while another request is under way.
+constexpr int TalkingRetryDelay = 50;
 const QString NewRow = "<new>";
 
 std::optional<int> SelectedRow(const QListWidget* list) {
@@ -49,6 +54,32 @@ QListWidget* MakeList() {
     return list;
 }
 
+// The count of requests under way, for the span of one.
+class TTalk {
+public:
+    explicit TTalk(int& talking) : Talking(talking) { ++Talking; }
+    ~TTalk() { --Talking; }
+    TTalk(const TTalk&) = delete;
+    TTalk& operator=(const TTalk&) = delete;
+
+private:
+    int& Talking;
+};
+
+QString FiguresText(const TWaveSampleInfo& info) {
+    QStringList parts;
+    if (!info.Name.empty()) {
+        parts << QString::fromLatin1(info.Name);
+    }
+    if (info.CopyOf != 0) {
+        parts << QString("copy of %1").arg(info.CopyOf);
+    } else {
+        parts << SampleCountText(info.Samples)
+              << QString("%1 Hz").arg(PeriodToRate(static_cast<std::uint32_t>(info.PeriodWord)));
+    }
+    return parts.join(", ");
+}
+
 } // namespace
 
 TOpenWaveForm::TOpenWaveForm(TEps& eps, TRenameInstrForm& renameForm, TNoInstrForm& noInstrForm,
@@ -57,6 +88,9 @@ TOpenWaveForm::TOpenWaveForm(TEps& eps, TRenameInstrForm& renameForm, TNoInstrFo
     setWindowTitle("Open wavesample");
     InstrumentListBox = MakeList();
     WaveSampleListBox = MakeList();
+    WaveSampleListBox->setFixedWidth(WaveSampleListWidth);
+    InfoTimer.setSingleShot(true);
+    connect(&InfoTimer, &QTimer::timeout, this, &TOpenWaveForm::ReadNextRowInfo);
     InstrumentLabel = new QLabel("&Instrument");
     InstrumentLabel->setBuddy(InstrumentListBox);
     WavesampleLabel = new QLabel("&Wavesample");
@@ -172,6 +206,8 @@ void TOpenWaveForm::Refresh() {
 // A slot the scan could not read must not be offered as free: an upload
 // there would overwrite a loaded instrument.
 bool TOpenWaveForm::ReadDirectory() {
+    const TTalk talk(Talking);
+    Infos.clear();
     while (!Eps.ReadConfiguration()) {
         QString reason =
             QString::fromStdString(UnreadInstrumentText(Eps.UnreadInstrument, Eps.UnreadReply));
@@ -226,7 +262,7 @@ void TOpenWaveForm::FillWaveSampleList() {
             if (inst == Eps.Instrument && j + 1 == Eps.WaveSample) {
                 current = WaveSampleListBox->count();
             }
-            WaveSampleListBox->addItem(QString("WaveSample %1").arg(j + 1));
+            WaveSampleListBox->addItem(WaveSampleRow(inst, j));
             WaveSampleMap.push_back(j);
         }
         if (WaveSampleListBox->count() > 0) {
@@ -234,6 +270,63 @@ void TOpenWaveForm::FillWaveSampleList() {
         }
     }
     WaveSampleSelected();
+    InfoTimer.start(0);
+}
+
+QString TOpenWaveForm::WaveSampleRow(int instrument, int index) const {
+    if (!Eps.WaveSampleUsed[instrument][index]) {
+        return NewRow;
+    }
+    QString row = QString("WaveSample %1").arg(index + 1);
+    const auto known = Infos.find({instrument, index + 1});
+    if (known != Infos.end() && known->second) {
+        row += " \u2014 " + FiguresText(*known->second);
+    }
+    return row;
+}
+
+void TOpenWaveForm::UpdateWaveSampleRows() {
+    const std::optional<int> instrument = SelectedInstrument();
+    if (!instrument) {
+        return;
+    }
+    for (std::size_t row = 0; row < WaveSampleMap.size(); ++row) {
+        WaveSampleListBox->item(static_cast<int>(row))
+            ->setText(WaveSampleRow(*instrument, WaveSampleMap[row]));
+    }
+}
+
+void TOpenWaveForm::ReadNextRowInfo() {
+    const std::optional<int> instrument = SelectedInstrument();
+    if (!isVisible() || !instrument) {
+        return;
+    }
+    if (Talking > 0) {
+        InfoTimer.start(TalkingRetryDelay);
+        return;
+    }
+    for (const int index : WaveSampleMap) {
+        if (Eps.WaveSampleUsed[*instrument][index] && !Infos.contains({*instrument, index + 1})) {
+            WaveSampleInfo(*instrument, index + 1);
+            UpdateWaveSampleRows();
+            InfoTimer.start(0);
+            return;
+        }
+    }
+}
+
+std::optional<TWaveSampleInfo> TOpenWaveForm::WaveSampleInfo(int instrument, int waveSample) {
+    const std::pair key{instrument, waveSample};
+    if (const auto known = Infos.find(key); known != Infos.end()) {
+        return known->second;
+    }
+    if (Talking > 0) {
+        return std::nullopt;
+    }
+    const TTalk talk(Talking);
+    const std::optional<TWaveSampleInfo> info = ReadWaveSampleInfo(Eps, instrument, waveSample);
+    Infos[key] = info;
+    return info;
 }
 
 bool TOpenWaveForm::HasFreeSlot(int instrument) const {
@@ -282,10 +375,11 @@ void TOpenWaveForm::ShowWaveSampleInfo() {
     const std::optional<TChoice> choice = Choice();
     QString text;
     if (choice && Eps.WaveSampleUsed[choice->Instrument][choice->WaveSample - 1]) {
-        if (const auto info = ReadWaveSampleInfo(Eps, choice->Instrument, choice->WaveSample)) {
+        if (const auto info = WaveSampleInfo(choice->Instrument, choice->WaveSample)) {
             text = QString("%1 samples at %2 Hz")
                        .arg(info->Samples)
                        .arg(PeriodToRate(static_cast<std::uint32_t>(info->PeriodWord)));
+            UpdateWaveSampleRows();
         }
     } else if (choice) {
         text = "A new wavesample";
@@ -317,7 +411,10 @@ void TOpenWaveForm::RenameMenuItemClick() {
         return;
     }
     // A failed rename shows itself: the list shows what the sampler holds.
-    Eps.RenameInstrument(*instrument, RenameForm.NewName.toLatin1().toStdString());
+    {
+        const TTalk talk(Talking);
+        Eps.RenameInstrument(*instrument, RenameForm.NewName.toLatin1().toStdString());
+    }
     Refresh();
     // The renamed instrument stays the selected one.
     for (std::size_t row = 0; row < InstrumentMap.size(); ++row) {

@@ -18,7 +18,8 @@ std::optional<TWaveSampleInfo> ReadWaveSampleInfo(TEps& eps, int instrument, int
             TWaveSampleInfo{DecodeName(std::span<const std::int32_t, NameWords>(
                                 eps.WaveSampleParameters.begin(), NameWords)),
                             eps.GetSampleAddress(wpSampleEnd) - eps.GetSampleAddress(wpSampleStart),
-                            eps.WaveSampleParameters[wpSamplingPeriod]};
+                            eps.WaveSampleParameters[wpSamplingPeriod],
+                            HighByte(eps.WaveSampleParameters[wpCopyOf])};
     }
     eps.Instrument = openInstrument;
     eps.WaveSample = openWaveSample;

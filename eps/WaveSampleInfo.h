@@ -13,6 +13,9 @@ struct TWaveSampleInfo {
     std::int32_t Samples = 0;
     // The parameter word of the sampling period, as the sampler keeps it.
     std::int32_t PeriodWord = 0;
+    // The wavesample whose samples this one plays, when it is a
+    // parameters-only copy; 0 otherwise.
+    int CopyOf = 0;
 };
 
 // Reads the parameters of a wavesample; the engine's current instrument,

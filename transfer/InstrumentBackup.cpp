@@ -1,25 +1,15 @@
 #include "transfer/InstrumentBackup.h"
 
-#include <cctype>
 #include <cstdio>
 #include <span>
 
 #include "eps/Names.h"
 #include "eps/ReplyText.h"
 #include "transfer/Download.h"
+#include "transfer/SafeFileName.h"
 #include "transfer/WaveFile.h"
 
 namespace {
-
-// A name with every character a file name had better not hold replaced.
-std::string SafeName(const std::string& name, const char* unnamed) {
-    std::string safe;
-    for (const char c : name) {
-        const bool keep = std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-' || c == '+';
-        safe += keep ? c : '_';
-    }
-    return safe.empty() ? std::string(unnamed) : safe;
-}
 
 template <std::size_t N> std::string NameIn(const std::array<std::int32_t, N>& words) {
     return DecodeName(std::span<const std::int32_t, NameWords>(words.data(), NameWords));
@@ -43,11 +33,11 @@ TInstrumentBackup::TInstrumentBackup(TEps& eps, TTransferFrontEnd& frontEnd,
 std::string TInstrumentBackup::FileName(int waveSample, const std::string& name) {
     char number[8];
     std::snprintf(number, sizeof number, "%02d-", waveSample);
-    return number + SafeName(name, "Unnamed") + ".wav";
+    return number + SafeFileName(name, "Unnamed") + ".wav";
 }
 
 std::string TInstrumentBackup::FolderName(int instrument, const std::string& name) {
-    return std::to_string(instrument + 1) + "-" + SafeName(name, "Unnamed");
+    return std::to_string(instrument + 1) + "-" + SafeFileName(name, "Unnamed");
 }
 
 TTransferReport TInstrumentBackup::Run(const std::vector<TTarget>& targets) {

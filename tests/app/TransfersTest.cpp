@@ -7,6 +7,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -15,11 +17,13 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <QWindow>
 
 #include <cstdint>
@@ -203,6 +207,67 @@ private slots:
 
         Fixture->Stop();
         QCOMPARE(Fixture->Stored("Preferences/UploadDownloadPath").toString(), Folder.path());
+    }
+
+    // The download's file dialog proposes the instrument's and the
+    // wavesample's names in the folder last used; taken as it is, the file
+    // gets that name.
+    void DownloadProposesTheNamesInTheLastFolder() {
+        TModalScript script;
+        QString proposed;
+        QString folder;
+        script
+            .Then<TOpenWaveForm>([](TOpenWaveForm* browser) {
+                browser->InstrumentListBox->setCurrentRow(Drums);
+                browser->WaveSampleListBox->setCurrentRow(Rimshot - 1);
+                browser->OkButton->click();
+            })
+            .Then<QFileDialog>([&](QFileDialog* dialog) {
+                proposed = dialog->findChild<QLineEdit*>("fileNameEdit")->text();
+                folder = dialog->directory().path();
+                static_cast<QDialog*>(dialog)->accept();
+            })
+            .Then<QMessageBox>([](QMessageBox* box) { Information(box); });
+        Form->DownloadMenuItem->trigger();
+        QVERIFY2(script.Finished(), qPrintable(script.Failure));
+        QCOMPARE(proposed, QString("Drum_Kit-Rimshot.wav"));
+        QCOMPARE(folder, Folder.path() + "/start");
+        QCOMPARE(SamplesOf(Folder.filePath("start/Drum_Kit-Rimshot.wav")),
+                 SamplerData(Drums, Rimshot));
+    }
+
+    // A sound file dropped on the window is uploaded: the browser asks for
+    // the target and the file goes there. A file the upload does not read,
+    // or two files at once, are refused while dragged and when dropped.
+    void ADroppedSoundFileIsUploaded() {
+        const QString refused = Folder.filePath("notes.txt");
+        QFile text(refused);
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("not a sound");
+        text.close();
+        const QString file = Folder.filePath("clap.wav");
+        TSamples clap(300);
+        for (std::size_t i = 0; i < clap.size(); ++i) {
+            clap[i] = static_cast<std::int16_t>(int(i) * 90 - 13000);
+        }
+        WriteMonoFile(file, clap, 31250);
+
+        for (const QStringList& files : {QStringList{refused}, QStringList{file, file}}) {
+            QVERIFY2(!Drop(files), qPrintable(files.join(' ')));
+        }
+        QTest::qWait(50);
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+
+        TModalScript script;
+        QString sent;
+        script.Then<TOpenWaveForm>(ChooseNewInEmptySlot).Then<QMessageBox>([&](QMessageBox* box) {
+            sent = Information(box);
+        });
+        QVERIFY(Drop({file}));
+        QTRY_VERIFY2_WITH_TIMEOUT(script.Finished(), qPrintable(script.Failure), 60000);
+        QCOMPARE(sent, QString("Sent 300 samples to instrument 3, wavesample 1 and named the "
+                               "instrument after the file."));
+        QCOMPARE(SamplerData(EmptySlot, 1), clap);
     }
 
     // Cancel in the progress window stops the download of the open piano
@@ -477,6 +542,25 @@ private slots:
     }
 
 private:
+    // Drags the files over the main window and drops them there, as a file
+    // manager does; true when the window took both the drag and the drop.
+    bool Drop(const QStringList& files) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString& file : files) {
+            urls << QUrl::fromLocalFile(file);
+        }
+        data.setUrls(urls);
+        const QPoint centre = Form->rect().center();
+        QDragEnterEvent enter(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        enter.ignore();
+        QApplication::sendEvent(Form, &enter);
+        QDropEvent drop(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        drop.ignore();
+        QApplication::sendEvent(Form, &drop);
+        return enter.isAccepted() && drop.isAccepted();
+    }
+
     // Notes how the dialog was set up and answers it with name.
     static TFileDialogSeen Answer(QFileDialog* dialog, const QString& name) {
         TFileDialogSeen seen{dialog->windowTitle(),

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QColor>
 #include <QImage>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -27,6 +28,8 @@
 namespace {
 
 constexpr int Piano = 0;
+constexpr int Drums = 1;
+constexpr int Rimshot = 2;
 
 bool HasColour(const QImage& picture, int x, const QColor& colour) {
     for (int y = 0; y < picture.height(); ++y) {
@@ -169,6 +172,22 @@ private slots:
         QCOMPARE(Form->VScale, 8);
         ExpectScaleChecked(0);
         QCOMPARE(Form->WaveBox->Picture(), loud);
+    }
+
+    // The status bar's figures follow the open wavesample and the selection;
+    // the position panels keep their texts beside them.
+    void StatusBarShowsRateLengthAndDuration() {
+        QVERIFY(Form->OpenWavesampleAt(Drums, Rimshot));
+        QCOMPARE(Form->FiguresPanel->text(), QString("44642 Hz, 399 samples, 0.009 s"));
+        QVERIFY(Form->FiguresPanel->isVisible());
+        TAppFixture::Select(*Form, 100, 199);
+        QCOMPARE(Form->FiguresPanel->text(),
+                 QString("44642 Hz, 399 samples, 0.009 s; selected 100 samples, 0.002 s"));
+        QCOMPARE(Form->StatusPanels->Text(4), QString("range:100 - 199"));
+        QCOMPARE(Form->StatusPanels->Text(0), QString("ws:0"));
+        Form->CloseWavesampleMenuItem->trigger();
+        QCOMPARE(Form->FiguresPanel->text(), QString());
+        QCOMPARE(Form->StatusPanels->Text(4), QString());
     }
 
     void SpeedButtonsAndShortcutsReachTheView() {

@@ -17,13 +17,26 @@
 #include "dialogs/OpenWaveForm.h"
 #include "dialogs/RenameInstrForm.h"
 #include "emulator/DemoBank.h"
+#include "emulator/SamplerName.h"
 
 namespace {
 
-QStringList Rows(const QListWidget* list) {
+const QString FiguresDash = QStringLiteral(" \u2014 ");
+
+// The rows as they read, figures and all.
+QStringList FullRows(const QListWidget* list) {
     QStringList rows;
     for (int i = 0; i < list->count(); ++i) {
         rows << list->item(i)->text();
+    }
+    return rows;
+}
+
+// The rows without the figures that fill in while the browser waits.
+QStringList Rows(const QListWidget* list) {
+    QStringList rows;
+    for (const QString& row : FullRows(list)) {
+        rows << row.section(FiguresDash, 0, 0);
     }
     return rows;
 }
@@ -376,6 +389,45 @@ private slots:
             Browser.reject();
         });
         QCOMPARE(infos, QStringList({"A new wavesample", "2000 samples at 31250 Hz"}));
+    }
+
+    // Each wavesample row fills in with its name, length and rate while the
+    // browser waits; a parameters-only copy names its original. The figures
+    // are read once per directory read: another instrument and back reads
+    // nothing again.
+    void WavesampleRowsShowTheirFigures() {
+        Reload([](TSamplerModel& model) {
+            PlaceInstrument(model, 0, "ALPHA", {1, 2, 3});
+            TWaveSample& first = *model.Instrument(0)->WaveSample(1);
+            first.SetAddress(TWaveSample::StartWord, 0);
+            first.SetAddress(TWaveSample::EndWord, 43749);
+            first.SetHigh(TWaveSample::PeriodWord, 21);
+            TSamplerName::Encode("PIANO C4", first.Parameters.data());
+            TWaveSample& second = *model.Instrument(0)->WaveSample(2);
+            second.SetAddress(TWaveSample::StartWord, 100);
+            second.SetAddress(TWaveSample::EndWord, 499);
+            second.SetHigh(TWaveSample::PeriodWord, 20);
+            model.Instrument(0)->WaveSample(3)->SetHigh(TWaveSample::CopyOfWord, 1);
+            PlaceInstrument(model, 1, "BETA", {1});
+        });
+        QStringList rows;
+        QStringList again;
+        Browse(owUpload, [&] {
+            QTRY_VERIFY(FullRows(Browser.WaveSampleListBox).filter(FiguresDash).size() == 3);
+            rows = FullRows(Browser.WaveSampleListBox);
+            Click(Browser.InstrumentListBox, 1);
+            QTRY_VERIFY(FullRows(Browser.WaveSampleListBox).filter(FiguresDash).size() == 1);
+            // Back on the first instrument the rows are whole at once.
+            Click(Browser.InstrumentListBox, 0);
+            again = FullRows(Browser.WaveSampleListBox);
+            Browser.reject();
+        });
+        const QStringList expected = {"<new>",
+                                      "WaveSample 1 \u2014 Piano C4, 43,749 samples, 29761 Hz",
+                                      "WaveSample 2 \u2014 Unnamed Ws, 399 samples, 31250 Hz",
+                                      "WaveSample 3 \u2014 Unnamed Ws, copy of 1"};
+        QCOMPARE(rows, expected);
+        QCOMPARE(again, expected);
     }
 
     void RenameRenamesTheInstrumentInTheSampler() {
