@@ -143,6 +143,7 @@ public:
     QAction* NormalizeGainMenuItem = nullptr;
     QAction* FadeInMenuItem = nullptr;
     QAction* FadeOutMenuItem = nullptr;
+    QAction* SelectAllMenuItem = nullptr;
     QAction* SetSampleStartMenuItem = nullptr;
     QAction* SetSampleEndMenuItem = nullptr;
     QAction* SetLoopStartMenuItem = nullptr;
@@ -189,6 +190,7 @@ protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void CreateMenus();
