@@ -149,6 +149,7 @@ public:
     QAction* NormalizeGainMenuItem = nullptr;
     QAction* FadeInMenuItem = nullptr;
     QAction* FadeOutMenuItem = nullptr;
+    QAction* SelectAllMenuItem = nullptr;
     QAction* SetSampleStartMenuItem = nullptr;
     QAction* SetSampleEndMenuItem = nullptr;
     QAction* SetLoopStartMenuItem = nullptr;
@@ -203,6 +204,7 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void CreateMenus();

@@ -54,7 +54,9 @@ bool TMainForm::InLoopMode() const {
 void TMainForm::UpdateCommands() {
     const bool open = Eps->WaveSampleOpen;
     const bool selected = open && HasSelection;
-    Enable({CloseWavesampleMenuItem, NormalizeGainMenuItem, SetPlaybackModeMenuItem}, {}, open);
+    Enable({CloseWavesampleMenuItem, NormalizeGainMenuItem, SetPlaybackModeMenuItem,
+            SelectAllMenuItem},
+           {}, open);
     Enable({ClearDataMenuItem, FadeInMenuItem, FadeOutMenuItem, ReverseDataMenuItem,
             ScaleDataMenuItem, SetSampleStartMenuItem, SetSampleEndMenuItem},
            {FadeInButton, FadeOutButton, ScaleButton, SetWaveStartButton, SetWaveEndButton},
@@ -185,9 +187,7 @@ void TMainForm::SetVerticalScale(int n) {
 }
 
 void TMainForm::ClearSelection() {
-    HasSelection = false;
-    UpdateCommands();
-    UpdateView();
+    WaveView->Selection.Clear();
 }
 
 // The open wavesample stays open until another is chosen: a user who

@@ -96,6 +96,9 @@ void TMainForm::CreateEditMenu() {
     FadeInMenuItem = AddItem(menu, "Fade &In", "Scale volume from 0% to 100%");
     FadeOutMenuItem = AddItem(menu, "Fade &Out", "Scale volume from 100% to 0%");
     AddSeparator(menu);
+    SelectAllMenuItem = AddItem(menu, "Select &All", "Select the whole wavesample");
+    SelectAllMenuItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+    AddSeparator(menu);
     SetSampleStartMenuItem = AddItem(menu, "Set Sample &Start", "Set the sample start point");
     SetSampleEndMenuItem = AddItem(menu, "Set Sample &End", "Set the sample end point");
     AddSeparator(menu);

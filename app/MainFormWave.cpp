@@ -1,7 +1,8 @@
 // The main window's wave area: the wave view that draws and zooms it, and
-// the commands of the Edit and View menus and the tool bar that act on the
-// selection and the view window.
+// the commands of the Edit and View menus, the tool bar and the keys that
+// act on the selection and the view window.
 #include <QAction>
+#include <QKeyEvent>
 #include <QToolButton>
 
 #include "app/MainForm.h"
@@ -11,9 +12,9 @@
 #include "wave/WaveView.h"
 
 void TMainForm::CreateWaveView() {
-    WaveView =
-        std::make_unique<TWaveView>(*Eps, *this, *this, *WaveScrollBox, *WaveBox, *ScrollBar);
     WaveCommands = std::make_unique<TWaveCommands>(*Eps, *this, *this);
+    WaveView = std::make_unique<TWaveView>(*Eps, *this, *this, *WaveScrollBox, *WaveBox, *ScrollBar,
+                                           *WaveCommands);
     // A command's menu item and its speed button, where it has one, run the
     // same handler.
     const auto wire = [this](QAction* item, QToolButton* button, auto handler) {
@@ -39,6 +40,15 @@ void TMainForm::CreateWaveView() {
     wire(ZoomInMenuItem, ZoomInButton, [view] { view->ZoomIn(); });
     wire(ZoomOutMenuItem, ZoomOutButton, [view] { view->ZoomOut(); });
     wire(ShowAllMenuItem, ShowAllButton, [view] { view->ShowAll(); });
+    wire(SelectAllMenuItem, nullptr, [view] { view->Selection.SelectAll(); });
+}
+
+// Escape, Home and End have no menu item: Escape must stay free to cancel a
+// wait, which a shortcut would take from it.
+void TMainForm::keyPressEvent(QKeyEvent* event) {
+    if (!WaveView->KeyPress(event->key(), event->modifiers())) {
+        QMainWindow::keyPressEvent(event);
+    }
 }
 
 void TMainForm::ScaleDataClick() {

@@ -20,6 +20,12 @@ inline int PointColumn(std::int32_t p, int width) {
     return static_cast<int>(std::floor(double(p) * (width - 1) / LastPoint + 0.5));
 }
 
+// A marker at sample m is drawn: both ends of the window included, so that
+// a marker on the sample after the window still shows.
+inline bool MarkerInView(std::int32_t m, const TEps& eps) {
+    return eps.ViewStart <= m && m <= eps.ViewEnd;
+}
+
 // The pixel column of a marker at sample m inside the window. A marker on the
 // window's end would fall one column past the box: it is kept on the last
 // column, so that it shows at the right edge.

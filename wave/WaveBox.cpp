@@ -52,7 +52,7 @@ void TWaveBox::resizeEvent(QResizeEvent* event) {
 
 void TWaveBox::mousePressEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
-    emit MouseDown(event->button(), at.x(), at.y());
+    emit MouseDown(event->button(), at.x(), at.y(), event->modifiers());
 }
 
 void TWaveBox::mouseMoveEvent(QMouseEvent* event) {

@@ -29,7 +29,7 @@ public:
 signals:
     // Draw the whole picture on canvas, the box's size.
     void Paint(TWaveCanvas& canvas);
-    void MouseDown(Qt::MouseButton button, int x, int y);
+    void MouseDown(Qt::MouseButton button, int x, int y, Qt::KeyboardModifiers modifiers);
     void MouseMove(int x, int y);
     void MouseUp(Qt::MouseButton button, int x, int y);
 

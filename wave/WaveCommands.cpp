@@ -59,50 +59,91 @@ std::int32_t TWaveCommands::Address(int first) const {
     return Eps.GetSampleAddress(first);
 }
 
-// The start stays before the end.
 void TWaveCommands::SetSampleStartClick() {
-    const std::int32_t end = Address(wpSampleEnd);
-    SetMarker(wpSampleStart, State.SelStart < end ? State.SelStart : end - 1);
+    MoveMarker(wpSampleStart, State.SelStart);
 }
 
-// The end stays after the start and, in a loop mode, does not cut the loop.
 void TWaveCommands::SetSampleEndClick() {
-    const std::int32_t start = Address(wpSampleStart);
-    std::int32_t end = start < State.SelEnd ? State.SelEnd : start + 1;
-    const std::int32_t loopEnd = Address(wpLoopEnd);
-    if (IsLoopMode(Eps) && end < loopEnd) {
-        end = loopEnd + 1;
-    }
-    SetMarker(wpSampleEnd, end);
+    MoveMarker(wpSampleEnd, State.SelEnd);
 }
 
-// The loop start stays before the loop end and before the end.
 void TWaveCommands::SetLoopStartClick() {
-    const std::int32_t loopEnd = Address(wpLoopEnd);
-    const std::int32_t end = Address(wpSampleEnd);
-    std::int32_t loopStart = State.SelStart < loopEnd ? State.SelStart : loopEnd - 1;
-    if (loopStart >= end) {
-        loopStart = end - 1;
-    }
-    SetMarker(wpLoopStart, loopStart);
+    MoveMarker(wpLoopStart, State.SelStart);
 }
 
-// The loop end stays after the loop start and before the end.
 void TWaveCommands::SetLoopEndClick() {
-    const std::int32_t loopStart = Address(wpLoopStart);
-    const std::int32_t end = Address(wpSampleEnd);
-    std::int32_t loopEnd = loopStart < State.SelEnd ? State.SelEnd : loopStart + 1;
-    if (loopEnd >= end) {
-        loopEnd = end - 1;
-    }
-    SetMarker(wpLoopEnd, loopEnd);
+    MoveMarker(wpLoopEnd, State.SelEnd);
 }
 
 // A marker pushed back in front of the first sample (a wavesample of one
 // sample) stays on the first sample: an address below 0 does not exist.
+std::int32_t TWaveCommands::AllowedAddress(int first, std::int32_t sample) const {
+    std::int32_t address = sample;
+    switch (first) {
+    case wpSampleStart:
+        address = AllowedStart(sample);
+        break;
+    case wpSampleEnd:
+        address = AllowedEnd(sample);
+        break;
+    case wpLoopStart:
+        address = AllowedLoopStart(sample);
+        break;
+    case wpLoopEnd:
+        address = AllowedLoopEnd(sample);
+        break;
+    default:
+        break;
+    }
+    return std::max(address, 0);
+}
+
+void TWaveCommands::MoveMarker(int first, std::int32_t sample) {
+    SetMarker(first, AllowedAddress(first, sample));
+}
+
+// The start stays before the end.
+std::int32_t TWaveCommands::AllowedStart(std::int32_t sample) const {
+    const std::int32_t end = Address(wpSampleEnd);
+    return sample < end ? sample : end - 1;
+}
+
+// The end stays after the start and, in a loop mode, does not cut the loop.
+std::int32_t TWaveCommands::AllowedEnd(std::int32_t sample) const {
+    const std::int32_t start = Address(wpSampleStart);
+    std::int32_t end = start < sample ? sample : start + 1;
+    const std::int32_t loopEnd = Address(wpLoopEnd);
+    if (IsLoopMode(Eps) && end < loopEnd) {
+        end = loopEnd + 1;
+    }
+    return end;
+}
+
+// The loop start stays before the loop end and before the end.
+std::int32_t TWaveCommands::AllowedLoopStart(std::int32_t sample) const {
+    const std::int32_t loopEnd = Address(wpLoopEnd);
+    const std::int32_t end = Address(wpSampleEnd);
+    std::int32_t loopStart = sample < loopEnd ? sample : loopEnd - 1;
+    if (loopStart >= end) {
+        loopStart = end - 1;
+    }
+    return loopStart;
+}
+
+// The loop end stays after the loop start and before the end.
+std::int32_t TWaveCommands::AllowedLoopEnd(std::int32_t sample) const {
+    const std::int32_t loopStart = Address(wpLoopStart);
+    const std::int32_t end = Address(wpSampleEnd);
+    std::int32_t loopEnd = loopStart < sample ? sample : loopStart + 1;
+    if (loopEnd >= end) {
+        loopEnd = end - 1;
+    }
+    return loopEnd;
+}
+
 // The markers are drawn from the block, so nothing is read back.
 void TWaveCommands::SetMarker(int first, std::int32_t sample) {
-    Eps.SetSampleAddress(first, std::max(sample, 0));
+    Eps.SetSampleAddress(first, sample);
     if (Eps.PutWaveSampleParameters() == wrUnanswered) {
         Eps.ReportUnanswered();
     }

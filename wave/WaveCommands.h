@@ -4,7 +4,8 @@
 // what the sampler holds whether it agreed or not; when no answer comes at
 // all it warns instead. The marker commands move
 // one of the four addresses of the parameter block to the selection, kept in
-// order with the others, and write the block back.
+// order with the others, and write the block back; a marker dragged in the
+// wave view follows the same rules.
 #pragma once
 
 #include <cstdint>
@@ -29,9 +30,21 @@ public:
     void SetLoopStartClick();
     void SetLoopEndClick();
 
+    // The address marker first (wpSampleStart, wpSampleEnd, wpLoopStart or
+    // wpLoopEnd) takes when moved to sample: the nearest one that keeps the
+    // markers in order.
+    std::int32_t AllowedAddress(int first, std::int32_t sample) const;
+    // Moves marker first to AllowedAddress(first, sample) and writes the
+    // block, as the marker commands do.
+    void MoveMarker(int first, std::int32_t sample);
+
 private:
     void FinishEdit();
     std::int32_t Address(int first) const;
+    std::int32_t AllowedStart(std::int32_t sample) const;
+    std::int32_t AllowedEnd(std::int32_t sample) const;
+    std::int32_t AllowedLoopStart(std::int32_t sample) const;
+    std::int32_t AllowedLoopEnd(std::int32_t sample) const;
     void SetMarker(int first, std::int32_t sample);
 
     TEps& Eps;

@@ -77,7 +77,7 @@ void TWavePicture::DrawOverview() {
 void TWavePicture::DrawMarkers() {
     const auto draw = [this](int first, int top, int bottom, int direction) {
         const std::int32_t sample = Eps.GetSampleAddress(first);
-        if (InsideView(sample)) {
+        if (MarkerInView(sample, Eps)) {
             DrawBracket(MarkerColumn(sample, Eps, Width), top, bottom, direction);
         }
     };
@@ -96,9 +96,4 @@ void TWavePicture::DrawBracket(int x, int top, int bottom, int direction) {
     Canvas.LineTo(x, top);
     Canvas.LineTo(x, bottom);
     Canvas.LineTo(x + 3 * direction, bottom);
-}
-
-// Both ends included: a marker on the sample after the window still shows.
-bool TWavePicture::InsideView(std::int32_t sample) const {
-    return Eps.ViewStart <= sample && sample <= Eps.ViewEnd;
 }

@@ -40,7 +40,6 @@ private:
     // A bracket at column x whose arms point left (-1, a start) or right
     // (+1, an end).
     void DrawBracket(int x, int top, int bottom, int direction);
-    bool InsideView(std::int32_t sample) const;
 
     TWaveCanvas& Canvas;
     const TEps& Eps;

@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include <cmath>
 #include <optional>
@@ -37,20 +38,24 @@ std::optional<TScrollCode> ScrollCodeOf(int action) {
 } // namespace
 
 TWaveView::TWaveView(TEps& eps, TEpsOwner& owner, TWaveViewState& state, QWidget& scrollBox,
-                     TWaveBox& box, QScrollBar& scrollBar)
-    : Selection(eps, owner, state, box), Eps(eps), State(state), ScrollBox(scrollBox), Box(box),
-      ScrollBar(scrollBar) {
+                     TWaveBox& box, QScrollBar& scrollBar, TWaveCommands& commands)
+    : Selection(eps, owner, state, box), Markers(eps, commands, box), Eps(eps), State(state),
+      ScrollBox(scrollBox), Box(box), ScrollBar(scrollBar), Navigator(eps, box) {
     connect(&Box, &TWaveBox::Paint, this, &TWaveView::WaveBoxPaint);
-    connect(&Box, &TWaveBox::MouseDown, this, [this](Qt::MouseButton button, int x, int y) {
-        Selection.WaveBoxMouseDown(button, x, y);
+    connect(&Box, &TWaveBox::MouseDown, this, &TWaveView::MouseDown);
+    connect(&Box, &TWaveBox::MouseMove, this, [this](int x, int y) {
+        if (!Markers.Follow(x, y)) {
+            Selection.WaveBoxMouseMove(x, y);
+        }
     });
-    connect(&Box, &TWaveBox::MouseMove, this,
-            [this](int x, int y) { Selection.WaveBoxMouseMove(x, y); });
     connect(&Box, &TWaveBox::MouseUp, this, [this](Qt::MouseButton button, int x, int y) {
-        Selection.WaveBoxMouseUp(button, x, y);
+        if (button != Qt::LeftButton || !Markers.Drop(x)) {
+            Selection.WaveBoxMouseUp(button, x, y);
+        }
     });
     connect(&ScrollBar, &QScrollBar::actionTriggered, this, &TWaveView::ScrollBarAction);
     ScrollBar.installEventFilter(this);
+    Box.installEventFilter(this);
     connect(&ScrollBar, &QScrollBar::sliderReleased, this, [this] {
         ScrollBar.setValue(ScrollBarScroll(scPosition, ScrollBar.sliderPosition()));
     });
@@ -111,14 +116,77 @@ void TWaveView::ShowAll() {
     UpdateView();
 }
 
+// A press on a marker takes it rather than starting a selection; with
+// Shift it extends the selection even there.
+void TWaveView::MouseDown(Qt::MouseButton button, int x, int y, Qt::KeyboardModifiers modifiers) {
+    const bool onMarker = button == Qt::LeftButton && !modifiers.testFlag(Qt::ShiftModifier) &&
+                          !Selection.Playing() && Markers.Grab(x, y);
+    if (!onMarker) {
+        Selection.WaveBoxMouseDown(button, x, y, modifiers);
+    }
+}
+
 // A wheel turned over the scroll bar would move its thumb as if dragged, yet
 // no release follows to move the window there: the thumb would stand where
-// the window is not. The window moves by the bar's arrows, track and thumb.
+// the window is not. There, as over the box, the wheel moves the window
+// itself.
 bool TWaveView::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == &ScrollBar && event->type() == QEvent::Wheel) {
+    if ((watched == &ScrollBar || watched == &Box) && event->type() == QEvent::Wheel) {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        WheelTurned(*wheel, Box.mapFromGlobal(wheel->globalPosition()).toPoint().x());
         return true;
     }
     return QObject::eventFilter(watched, event);
+}
+
+// A selection being dragged was made in points of the window as it is, and
+// the note held must not be joined by a read: the wheel waits for the
+// button.
+void TWaveView::WheelTurned(const QWheelEvent& event, int x) {
+    if (!MouseBusy()) {
+        Navigator.Wheel(event.angleDelta(), event.modifiers(), x);
+    }
+}
+
+bool TWaveView::MouseBusy() const {
+    return State.Dragging || Markers.Held() || Selection.Playing();
+}
+
+bool TWaveView::KeyPress(int key, Qt::KeyboardModifiers modifiers) {
+    if (!Eps.WaveSampleOpen) {
+        return false;
+    }
+    switch (key) {
+    case Qt::Key_Escape:
+        if (Markers.Cancel()) {
+            return true;
+        }
+        if (!State.HasSelection) {
+            return false;
+        }
+        Selection.Clear();
+        return true;
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        if (!MouseBusy()) {
+            EndKey(key == Qt::Key_Home, modifiers);
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TWaveView::EndKey(bool home, Qt::KeyboardModifiers modifiers) {
+    if (home) {
+        Navigator.Home();
+    } else {
+        Navigator.End();
+    }
+    if (modifiers.testFlag(Qt::ShiftModifier)) {
+        const std::int32_t sample = home ? 0 : Eps.LastSample;
+        Selection.ExtendTo(sample, sample);
+    }
 }
 
 // The scroll bar reports before it moves its thumb; the thumb is then put

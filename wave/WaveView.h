@@ -1,19 +1,25 @@
 // The wave area of the main window: draws the open wavesample's view in the
 // wave box, keeps the scroll bar and the background in step with the engine's
-// view window, and moves that window for Zoom In, Zoom Out, Show All and the
-// scroll bar. The display points themselves stay in the engine; every change
-// of the window has the engine read the points for it.
+// view window, and moves that window for Zoom In, Zoom Out, Show All, the
+// scroll bar, the wheel and the Home and End keys. The display points
+// themselves stay in the engine; every change of the window has the engine
+// read the points for it. The mouse in the box selects, or drags a marker
+// when pressed on one.
 #pragma once
 
 #include <QObject>
 
+#include "wave/MarkerDrag.h"
+#include "wave/WaveNavigator.h"
 #include "wave/WaveSelection.h"
 
 class QScrollBar;
+class QWheelEvent;
 class TEps;
 class TEpsOwner;
 class TWaveBox;
 class TWaveCanvas;
+class TWaveCommands;
 struct TWaveViewState;
 
 // The scroll bar's events, as the window reacts to them.
@@ -36,7 +42,7 @@ public:
 
     // The widgets are the main window's; the view answers their events.
     TWaveView(TEps& eps, TEpsOwner& owner, TWaveViewState& state, QWidget& scrollBox, TWaveBox& box,
-              QScrollBar& scrollBar);
+              QScrollBar& scrollBar, TWaveCommands& commands);
 
     // Background, scroll bar and repaint after the window or the points
     // changed.
@@ -52,13 +58,25 @@ public:
     // Where the thumb stands for the window as it is.
     int ScrollPosition() const;
 
+    // The keys of the wave area: Escape lets go of a dragged marker or else
+    // clears the selection; Home and End move the window to the
+    // wavesample's ends and, with Shift, the selection with it. True when
+    // the key was used.
+    bool KeyPress(int key, Qt::KeyboardModifiers modifiers);
+
     TWaveSelection Selection;
+    TMarkerDrag Markers;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void ScrollBarAction(int action);
+    void MouseDown(Qt::MouseButton button, int x, int y, Qt::KeyboardModifiers modifiers);
+    // The wheel over the box or the scroll bar, at column x of the box.
+    void WheelTurned(const QWheelEvent& event, int x);
+    bool MouseBusy() const;
+    void EndKey(bool home, Qt::KeyboardModifiers modifiers);
     void MoveWindow(TScrollCode code, int position);
 
     TEps& Eps;
@@ -66,4 +84,5 @@ private:
     QWidget& ScrollBox;
     TWaveBox& Box;
     QScrollBar& ScrollBar;
+    TWaveNavigator Navigator;
 };

@@ -1,5 +1,5 @@
-// The mouse in the wave box against the virtual sampler: what clicks and
-// drags select, how the selection is inverted on the picture and undone,
+// The mouse in the wave box against the virtual sampler: what drags select,
+// what clicks clear and extend, how the selection is inverted on the picture and undone,
 // when it is dropped or kept, and the note that sounds while the right
 // button is held.
 #include <gtest/gtest.h>
@@ -62,17 +62,32 @@ protected:
 };
 
 // A selection is whole points of the window it was made in: at 8 samples
-// per point from sample 4096, point 10 is samples 4176..4183.
-TEST_F(WaveSelectionTest, ClicksAndDragsSelectWholePoints) {
+// per point from sample 4096, point 10 is samples 4176..4183. A click that
+// does not drag clears it; one with Shift moves its nearer end to the point.
+TEST_F(WaveSelectionTest, DragsSelectWholePointsAndClicksClearOrExtend) {
     Open(Saw(100000));
     ShowWindow(4096, 8192);
     ASSERT_EQ(Eps->SamplesPerPoint, 8);
     const int updates = ViewOwner.CommandUpdates;
-    Click(10);
+    SelectPoint(10);
     EXPECT_TRUE(State.HasSelection);
     EXPECT_EQ(State.SelStart, 4176);
     EXPECT_EQ(State.SelEnd, 4183);
     EXPECT_GT(ViewOwner.CommandUpdates, updates);
+
+    const int row = Box->height() / 2;
+    QTest::mouseClick(Box, Qt::LeftButton, Qt::ShiftModifier, QPoint(20, row));
+    EXPECT_EQ(State.SelStart, 4176);
+    EXPECT_EQ(State.SelEnd, 4096 + 21 * 8 - 1);
+    QTest::mouseClick(Box, Qt::LeftButton, Qt::ShiftModifier, QPoint(5, row));
+    EXPECT_EQ(State.SelStart, 4096 + 5 * 8);
+    EXPECT_EQ(State.SelEnd, 4096 + 21 * 8 - 1);
+    // A click that strays less than a drag's worth is still a click.
+    QTest::mousePress(Box, Qt::LeftButton, {}, QPoint(40, row));
+    QTest::mouseMove(Box, QPoint(41, row));
+    QTest::mouseRelease(Box, Qt::LeftButton, {}, QPoint(41, row));
+    EXPECT_FALSE(State.HasSelection);
+    EXPECT_FALSE(State.Dragging);
 
     // Backwards from point 300 to point 100: points 100..300.
     Drag(300, 100);
@@ -144,12 +159,12 @@ TEST_F(WaveSelectionTest, RightButtonPlaysTheNoteWhileHeld) {
     EXPECT_EQ(played.Velocity, 121);
 
     // While the note sounds the left button selects nothing.
-    Click(30);
+    SelectPoint(30);
     EXPECT_FALSE(State.HasSelection);
 
     Release(Qt::RightButton, 50);
     EXPECT_TRUE(Eventually([this] { return !Sampler().Performance().Sounding; }));
-    Click(30);
+    SelectPoint(30);
     EXPECT_TRUE(State.HasSelection);
 }
 

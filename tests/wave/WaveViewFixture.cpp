@@ -46,8 +46,9 @@ void WaveViewTest::AttachView() {
     column->setSpacing(0);
     column->addWidget(Box, 1);
     column->addWidget(ScrollBar);
-    View = std::make_unique<TWaveView>(*Eps, ViewOwner, State, *ScrollBox, *Box, *ScrollBar);
     Commands = std::make_unique<TWaveCommands>(*Eps, ViewOwner, State);
+    View = std::make_unique<TWaveView>(*Eps, ViewOwner, State, *ScrollBox, *Box, *ScrollBar,
+                                       *Commands);
     ViewOwner.View = View.get();
     View->UpdateView();
     ScrollBox->show();
@@ -56,8 +57,8 @@ void WaveViewTest::AttachView() {
 
 void WaveViewTest::DetachView() {
     ViewOwner.View = nullptr;
-    Commands.reset();
     View.reset();
+    Commands.reset();
     ScrollBox.reset();
 }
 
@@ -98,6 +99,15 @@ void WaveViewTest::Drag(int from, int to) {
         QTest::mouseMove(Box, QPoint(to, row));
     }
     QTest::mouseRelease(Box, Qt::LeftButton, {}, QPoint(to, row));
+}
+
+void WaveViewTest::SelectPoint(int column) {
+    const int row = Box->height() / 2;
+    const int away = column < BoxWidth / 2 ? column + 10 : column - 10;
+    QTest::mousePress(Box, Qt::LeftButton, {}, QPoint(column, row));
+    QTest::mouseMove(Box, QPoint(away, row));
+    QTest::mouseMove(Box, QPoint(column, row));
+    QTest::mouseRelease(Box, Qt::LeftButton, {}, QPoint(column, row));
 }
 
 std::vector<std::int16_t> Saw(std::size_t count) {

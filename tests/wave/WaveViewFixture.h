@@ -58,7 +58,11 @@ protected:
     int BoxHeight() { return Picture().height(); }
     // Drags with the left button from column from to column to and lets go.
     void Drag(int from, int to);
+    // Presses and releases the left button at column without moving.
     void Click(int column) { Drag(column, column); }
+    // Selects the point under column: a drag that strays from it and comes
+    // back, as a click alone clears the selection.
+    void SelectPoint(int column);
 
     TViewOwner ViewOwner;
     TWaveViewState State;

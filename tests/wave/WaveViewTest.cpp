@@ -206,7 +206,7 @@ TEST_F(WaveViewTest, ZoomInOnOnePointGivesTheExactView) {
     Open(Saw(100000));
     ShowWindow(4000, 5024);
     ASSERT_EQ(Eps->SamplesPerPoint, 2);
-    Click(500);
+    SelectPoint(500);
     ASSERT_EQ(State.SelStart, 5000);
     ASSERT_EQ(State.SelEnd, 5001);
     View->ZoomIn();
@@ -220,7 +220,7 @@ TEST_F(WaveViewTest, ZoomInOnOnePointGivesTheExactView) {
 TEST_F(WaveViewTest, ZoomOutDoublesAboutTheCentreInsideTheWavesample) {
     Open(Saw(100000));
     ShowWindow(1000, 1512);
-    Click(100);
+    SelectPoint(100);
     View->ZoomOut();
     EXPECT_EQ(Eps->ViewStart, 744);
     EXPECT_EQ(Eps->ViewEnd, 1768);
@@ -242,7 +242,7 @@ TEST_F(WaveViewTest, ShowAllReturnsToTheCachedWholeView) {
     Open(Saw(100000));
     const TEps::TViewPoints whole = Eps->ViewPoints;
     ShowWindow(1000, 1512);
-    Click(7);
+    SelectPoint(7);
     NewMessages();
     View->ShowAll();
     EXPECT_TRUE(NewMessages().empty());
@@ -269,7 +269,7 @@ TEST_F(WaveViewTest, ScrollBarStepsMoveTheWindowAndTheThumb) {
     Open(Saw(100000));
     ShowWindow(1000, 1512);
     const auto step = [&](QAbstractSlider::SliderAction action, std::int32_t start) {
-        Click(3);
+        SelectPoint(3);
         ScrollBar->triggerAction(action);
         EXPECT_EQ(Eps->ViewStart, start) << action;
         EXPECT_EQ(Eps->ViewEnd, start + 512) << action;
@@ -282,7 +282,7 @@ TEST_F(WaveViewTest, ScrollBarStepsMoveTheWindowAndTheThumb) {
     step(QAbstractSlider::SliderPageStepSub, 1000);
 
     // Neither the ends of the bar nor dragging the thumb move the window.
-    Click(3);
+    SelectPoint(3);
     for (auto action : {QAbstractSlider::SliderToMaximum, QAbstractSlider::SliderToMinimum}) {
         ScrollBar->triggerAction(action);
         EXPECT_EQ(Eps->ViewStart, 1000);
@@ -301,19 +301,21 @@ TEST_F(WaveViewTest, ScrollBarStepsMoveTheWindowAndTheThumb) {
     EXPECT_FALSE(State.HasSelection);
 }
 
-// A wheel turned over the bar moves no window, so the thumb stays where the
-// window is.
+// A wheel turned over the bar moves the window an eighth of its width a
+// notch, as over the box, and the thumb shows where the window is.
 TEST_F(WaveViewTest, WheelOverTheScrollBarLeavesTheThumbOnTheWindow) {
     Open(Saw(100000));
     ShowWindow(1000, 1512);
     ASSERT_EQ(ScrollBar->value(), 10);
-    for (const int delta : {-120, 120, 120}) {
+    for (const auto& [delta, start] :
+         {std::pair(-120, 1064), std::pair(120, 1000), std::pair(240, 872)}) {
         QWheelEvent wheel(QPointF(5, 5), ScrollBar->mapToGlobal(QPointF(5, 5)), {},
                           QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(ScrollBar, &wheel);
-        EXPECT_EQ(Eps->ViewStart, 1000) << delta;
-        EXPECT_EQ(ScrollBar->value(), 10) << delta;
-        EXPECT_EQ(ScrollBar->sliderPosition(), 10) << delta;
+        EXPECT_EQ(Eps->ViewStart, start) << delta;
+        const int thumb = start * 1000 / (100000 - 512);
+        EXPECT_EQ(ScrollBar->value(), thumb) << delta;
+        EXPECT_EQ(ScrollBar->sliderPosition(), thumb) << delta;
     }
 }
 
