@@ -18,41 +18,56 @@ TWaveCommands::TWaveCommands(TEps& eps, TEpsOwner& owner, const TWaveViewState& 
 
 // The requests take an exclusive end; the selection's end is inclusive.
 void TWaveCommands::ClearDataClick() {
-    Eps.ClearData(State.SelStart, State.SelEnd + 1);
-    FinishEdit();
+    Edit("Clear Data", [start = State.SelStart, end = State.SelEnd + 1](TEps& eps) {
+        eps.ClearData(start, end);
+    });
 }
 
 void TWaveCommands::ReverseDataClick() {
-    Eps.ReverseData(State.SelStart, State.SelEnd + 1);
-    FinishEdit();
+    Edit("Reverse Data", [start = State.SelStart, end = State.SelEnd + 1](TEps& eps) {
+        eps.ReverseData(start, end);
+    });
 }
 
 // The fade in ends at the last selected sample itself: the sampler reaches
 // full gain there rather than one sample later.
 void TWaveCommands::FadeInClick() {
-    Eps.FadeIn(State.SelStart, State.SelEnd, FadeShape);
-    FinishEdit();
+    Edit("Fade In", [start = State.SelStart, end = State.SelEnd](TEps& eps) {
+        eps.FadeIn(start, end, FadeShape);
+    });
 }
 
 void TWaveCommands::FadeOutClick() {
-    Eps.FadeOut(State.SelStart, State.SelEnd + 1, FadeShape);
-    FinishEdit();
+    Edit("Fade Out", [start = State.SelStart, end = State.SelEnd + 1](TEps& eps) {
+        eps.FadeOut(start, end, FadeShape);
+    });
 }
 
+// The sampler normalizes up to the end address, which a marker command may
+// have moved past the data the wavesample opened with.
 void TWaveCommands::NormalizeGainClick() {
-    Eps.NormalizeGain();
-    FinishEdit();
+    const std::int32_t end = std::max(Address(wpSampleEnd), Eps.LastSample) + 1;
+    Eps.History.Edit("Normalize Gain", 0, end, [](TEps& eps) {
+        eps.NormalizeGain();
+        return eps.WaitForReply();
+    });
 }
 
-// A refusal is not reported here: it shows in the points read back. Without
-// any answer the view is left as it was; reading it back would only meet the
-// same silence.
-void TWaveCommands::FinishEdit() {
-    if (IsUnanswered(Eps.WaitForReply())) {
-        Eps.ReportUnanswered();
-        return;
-    }
-    Eps.RefreshView();
+void TWaveCommands::UndoClick() {
+    Eps.History.Undo();
+}
+
+void TWaveCommands::RedoClick() {
+    Eps.History.Redo();
+}
+
+// The undo copy covers the whole selection, also where a fade in stops one
+// sample short of it.
+void TWaveCommands::Edit(const char* name, std::function<void(TEps&)> request) {
+    Eps.History.Edit(name, State.SelStart, State.SelEnd + 1, [request](TEps& eps) {
+        request(eps);
+        return eps.WaitForReply();
+    });
 }
 
 std::int32_t TWaveCommands::Address(int first) const {
@@ -62,7 +77,7 @@ std::int32_t TWaveCommands::Address(int first) const {
 // The start stays before the end.
 void TWaveCommands::SetSampleStartClick() {
     const std::int32_t end = Address(wpSampleEnd);
-    SetMarker(wpSampleStart, State.SelStart < end ? State.SelStart : end - 1);
+    SetMarker("Set Sample Start", wpSampleStart, State.SelStart < end ? State.SelStart : end - 1);
 }
 
 // The end stays after the start and, in a loop mode, does not cut the loop.
@@ -73,7 +88,7 @@ void TWaveCommands::SetSampleEndClick() {
     if (IsLoopMode(Eps) && end < loopEnd) {
         end = loopEnd + 1;
     }
-    SetMarker(wpSampleEnd, end);
+    SetMarker("Set Sample End", wpSampleEnd, end);
 }
 
 // The loop start stays before the loop end and before the end.
@@ -84,7 +99,7 @@ void TWaveCommands::SetLoopStartClick() {
     if (loopStart >= end) {
         loopStart = end - 1;
     }
-    SetMarker(wpLoopStart, loopStart);
+    SetMarker("Set Loop Start", wpLoopStart, loopStart);
 }
 
 // The loop end stays after the loop start and before the end.
@@ -95,16 +110,16 @@ void TWaveCommands::SetLoopEndClick() {
     if (loopEnd >= end) {
         loopEnd = end - 1;
     }
-    SetMarker(wpLoopEnd, loopEnd);
+    SetMarker("Set Loop End", wpLoopEnd, loopEnd);
 }
 
 // A marker pushed back in front of the first sample (a wavesample of one
 // sample) stays on the first sample: an address below 0 does not exist.
 // The markers are drawn from the block, so nothing is read back.
-void TWaveCommands::SetMarker(int first, std::int32_t sample) {
-    Eps.SetSampleAddress(first, std::max(sample, 0));
-    if (Eps.PutWaveSampleParameters() == wrUnanswered) {
-        Eps.ReportUnanswered();
-    }
+void TWaveCommands::SetMarker(const char* name, int first, std::int32_t sample) {
+    TWaveSampleBlock changed = Eps.WaveSampleParameters;
+    SetSampleAddressOf(changed, first, std::max(sample, 0));
+    Eps.History.ChangeParameters(name, changed);
+    Owner.UpdateCommands();
     Owner.UpdateView();
 }
