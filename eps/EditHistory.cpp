@@ -34,7 +34,10 @@ bool TEditHistory::Edit(std::string name, std::int32_t start, std::int32_t end,
     const std::int32_t place = FreePlace(Done == MaxSteps ? 1 : 0, end - start);
     const TReplyResult kept = KeepCopy(start, end, place);
     if (IsUnanswered(kept)) {
+        // The copy may have landed all the same, over a step to redo.
+        Steps.resize(Done);
         Eps.ReportUnanswered();
+        Eps.UpdateCommands();
         return false;
     }
     if (kept == rrAck) {

@@ -56,11 +56,9 @@ void ParameterEdit(TEps& eps, const std::function<void(TWaveSampleBlock&)>& chan
 
 const TEdit Edits[] = {
     {"clear", [](TEps& e) { RangeEdit(e, 100, 200, [](TEps& s) { s.ClearData(100, 200); }); }},
-    {"reverse",
-     [](TEps& e) { RangeEdit(e, 100, 900, [](TEps& s) { s.ReverseData(100, 900); }); }},
+    {"reverse", [](TEps& e) { RangeEdit(e, 100, 900, [](TEps& s) { s.ReverseData(100, 900); }); }},
     {"fade in", [](TEps& e) { RangeEdit(e, 100, 200, [](TEps& s) { s.FadeIn(100, 199, 0); }); }},
-    {"fade out",
-     [](TEps& e) { RangeEdit(e, 300, 700, [](TEps& s) { s.FadeOut(300, 700, 0); }); }},
+    {"fade out", [](TEps& e) { RangeEdit(e, 300, 700, [](TEps& s) { s.FadeOut(300, 700, 0); }); }},
     {"scale",
      [](TEps& e) {
          e.History.Edit("edit", 1000, 2000, [](TEps& s) {
