@@ -53,6 +53,25 @@ void PaintGlass(QPainter& painter, TGlyph glyph) {
     }
 }
 
+// A hooked arrow turning back to the left (undo) or on to the right (redo).
+void PaintTurn(QPainter& painter, bool back) {
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (!back) {
+        painter.translate(GlyphSize, 0);
+        painter.scale(-1, 1);
+    }
+    QPainterPath hook;
+    hook.moveTo(5, 6);
+    hook.lineTo(10, 6);
+    hook.cubicTo(15, 6, 15, 14, 10, 14);
+    hook.lineTo(7, 14);
+    painter.setPen(QPen(LoopTeal, 2, Qt::SolidLine, Qt::FlatCap));
+    painter.drawPath(hook);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(LoopTeal);
+    painter.drawPolygon(QPolygonF({{1, 6}, {6, 1.5}, {6, 10.5}}));
+}
+
 void PaintGlyph(QPainter& painter, TGlyph glyph) {
     switch (glyph) {
     case glWaveStart:
@@ -71,6 +90,10 @@ void PaintGlyph(QPainter& painter, TGlyph glyph) {
         break;
     case glFadeOut:
         PaintPolygon(painter, QPolygonF({{1, 1}, {15, 15}, {1, 15}}));
+        break;
+    case glUndo:
+    case glRedo:
+        PaintTurn(painter, glyph == glUndo);
         break;
     case glZoomIn:
     case glZoomOut:

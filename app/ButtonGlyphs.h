@@ -14,6 +14,8 @@ enum TGlyph {
     glFadeIn,
     glScale,
     glFadeOut,
+    glUndo,
+    glRedo,
     glZoomIn,
     glZoomOut,
     glShowAll,

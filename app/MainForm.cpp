@@ -148,7 +148,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     // A disabled window still takes its close box. Closing the wavesample
     // in the middle of a transfer would cut into its conversation with the
     // sampler; the progress window's Cancel ends the transfer first.
-    if (Eps->DownloadState != 0 || Eps->UploadState != 0) {
+    if (TransferRunning()) {
         event->ignore();
         return;
     }
@@ -219,6 +219,16 @@ bool TMainForm::ContinueWaiting() {
 TModalResult TMainForm::ShowConnectionFailure(NoEpsReason reason) {
     TDialogCursor cursor(BusyCount > 0, *BusyIndicator);
     return Dialogs.NoEpsForm->Execute(reason);
+}
+
+// No is the default: a key pressed by habit keeps the data.
+bool TMainForm::AskEditWithoutUndo() {
+    TDialogCursor cursor(BusyCount > 0, *BusyIndicator);
+    return QMessageBox::question(this, QApplication::applicationDisplayName(),
+                                 "There is no room in the sampler to keep a copy for undo: this "
+                                 "edit cannot be undone, nor the edits before it.\n\nEdit anyway?",
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
 }
 
 void TMainForm::ShowWarning(std::string_view text, TMessageCaption caption) {

@@ -93,13 +93,17 @@ public:
     void UpdateView() override;
     TModalResult ShowConnectionFailure(NoEpsReason reason) override;
     void ShowWarning(std::string_view text, TMessageCaption caption) override;
+    bool AskEditWithoutUndo() override;
 
     void UpdateStatusBar();
+    void UpdateUndoCommands();
     // n is the exponent 0..8 of the scales "1:1" .. "1:256".
     void SetVerticalScale(int n);
     void ClearSelection();
     // The open wavesample's playback mode plays a loop.
     bool InLoopMode() const;
+    // A download or upload is talking to the sampler.
+    bool TransferRunning() const;
     // Opens wavesample waveSample (1..127) of instrument (0..7) as the Open
     // command does once the browser has been answered. True when it opened.
     bool OpenWavesampleAt(int instrument, int waveSample);
@@ -143,6 +147,8 @@ public:
     QAction* RestoreInstrumentMenuItem = nullptr;
     QAction* ExitMenuItem = nullptr;
     // Edit menu.
+    QAction* UndoMenuItem = nullptr;
+    QAction* RedoMenuItem = nullptr;
     QAction* ClearDataMenuItem = nullptr;
     QAction* ReverseDataMenuItem = nullptr;
     QAction* ScaleDataMenuItem = nullptr;
@@ -179,6 +185,8 @@ public:
     QToolButton* FadeInButton = nullptr;
     QToolButton* ScaleButton = nullptr;
     QToolButton* FadeOutButton = nullptr;
+    QToolButton* UndoButton = nullptr;
+    QToolButton* RedoButton = nullptr;
     QToolButton* ZoomInButton = nullptr;
     QToolButton* ZoomOutButton = nullptr;
     QToolButton* ShowAllButton = nullptr;

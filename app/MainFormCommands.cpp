@@ -51,6 +51,10 @@ bool TMainForm::InLoopMode() const {
     return IsLoopMode(*Eps);
 }
 
+bool TMainForm::TransferRunning() const {
+    return Eps->DownloadState != 0 || Eps->UploadState != 0;
+}
+
 void TMainForm::UpdateCommands() {
     const bool open = Eps->WaveSampleOpen;
     const bool selected = open && HasSelection;
@@ -65,7 +69,21 @@ void TMainForm::UpdateCommands() {
            selected && InLoopMode());
     Enable({ZoomInMenuItem}, {ZoomInButton}, selected && Eps->SamplesPerPoint > 1);
     Enable({ZoomOutMenuItem, ShowAllMenuItem}, {ZoomOutButton, ShowAllButton}, open && Eps->Zoomed);
+    UpdateUndoCommands();
     UpdateStatusBar();
+}
+
+// The items name what they would undo or redo.
+void TMainForm::UpdateUndoCommands() {
+    const TEditHistory& history = Eps->History;
+    const bool idle = Eps->WaveSampleOpen && !TransferRunning();
+    const auto caption = [](const char* command, const std::string& step) {
+        return step.empty() ? QString(command) : command + (" " + QString::fromStdString(step));
+    };
+    UndoMenuItem->setText(caption("&Undo", history.UndoName()));
+    RedoMenuItem->setText(caption("&Redo", history.RedoName()));
+    Enable({UndoMenuItem}, {UndoButton}, idle && history.CanUndo());
+    Enable({RedoMenuItem}, {RedoButton}, idle && history.CanRedo());
 }
 
 void TMainForm::UpdateStatusBar() {

@@ -88,6 +88,11 @@ void TMainForm::CreateFileMenu() {
 
 void TMainForm::CreateEditMenu() {
     QMenu* menu = AddMenu("&Edit", "Perform editing commands");
+    UndoMenuItem = AddItem(menu, "&Undo", "Take back the last edit");
+    UndoMenuItem->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Backspace));
+    RedoMenuItem = AddItem(menu, "&Redo", "Make the edit taken back again");
+    RedoMenuItem->setShortcut(QKeySequence(Qt::SHIFT | Qt::ALT | Qt::Key_Backspace));
+    AddSeparator(menu);
     ClearDataMenuItem = AddItem(menu, "&Clear Data", "Clear selected range");
     ReverseDataMenuItem = AddItem(menu, "&Reverse Data", "Turn selected wavedata around backwards");
     ScaleDataMenuItem = AddItem(menu, "Sca&le Data...", "Scale volume of selected range");
@@ -193,6 +198,9 @@ void TMainForm::CreateTopPanel() {
     FadeInButton = glyphButton("Fade In|", glFadeIn);
     ScaleButton = glyphButton("Scale|", glScale);
     FadeOutButton = glyphButton("Fade Out|", glFadeOut);
+    row->addSpacing(ButtonGap);
+    UndoButton = glyphButton("Undo|Take back the last edit", glUndo);
+    RedoButton = glyphButton("Redo|Make the edit taken back again", glRedo);
     row->addSpacing(ButtonGap);
     ZoomInButton = glyphButton("Zoom In|", glZoomIn);
     ZoomOutButton = glyphButton("Zoom Out|", glZoomOut);

@@ -24,6 +24,8 @@ void TMainForm::CreateWaveView() {
         }
     };
     TWaveCommands* commands = WaveCommands.get();
+    wire(UndoMenuItem, UndoButton, [commands] { commands->UndoClick(); });
+    wire(RedoMenuItem, RedoButton, [commands] { commands->RedoClick(); });
     wire(ClearDataMenuItem, nullptr, [commands] { commands->ClearDataClick(); });
     wire(ReverseDataMenuItem, nullptr, [commands] { commands->ReverseDataClick(); });
     wire(NormalizeGainMenuItem, nullptr, [commands] { commands->NormalizeGainClick(); });

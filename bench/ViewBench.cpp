@@ -1,7 +1,9 @@
 // What the view costs on the cable: opening a 2,000,000-sample wavesample of
-// an ASR, zooming in three times and showing all again. Each step is the
-// System Exclusive messages the editor sent (acknowledgements included) and
-// the bytes both ways.
+// an ASR, zooming in three times and showing all again; then what a fade
+// over a quarter of it, its undo and its redo cost, and the same for a
+// marker move. Each step is the System Exclusive messages the editor sent
+// (acknowledgements included), the bytes both ways and the time it took.
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -15,17 +17,19 @@ constexpr int SampleCount = 2000000;
 
 void Step(TBenchRig& rig, const char* what, const std::function<bool()>& action) {
     const TCountingSampler::TCounts before = rig.Peer->Counts();
+    const auto start = std::chrono::steady_clock::now();
     if (!action()) {
         std::fprintf(stderr, "bench_view: %s failed\n", what);
         std::exit(1);
     }
+    const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
     const TCountingSampler::TCounts after = rig.Peer->Counts();
     const TEps& eps = *rig.Eps;
-    std::printf("%-14s %9llu %10llu %10llu %9d %9d %7d\n", what,
+    std::printf("%-14s %9llu %10llu %10llu %9d %9d %7d %8.1f\n", what,
                 static_cast<unsigned long long>(after.Messages - before.Messages),
                 static_cast<unsigned long long>(after.ToSampler - before.ToSampler),
                 static_cast<unsigned long long>(after.FromSampler - before.FromSampler),
-                eps.ViewStart, eps.ViewEnd, eps.SamplesPerPoint);
+                eps.ViewStart, eps.ViewEnd, eps.SamplesPerPoint, took.count());
 }
 
 // The middle quarter of the view, as a selection the user zooms into.
@@ -40,6 +44,33 @@ bool ShowAll(TEps& eps) {
     eps.SetViewStart(0);
     eps.SetViewEnd(eps.LastSample + 1);
     return eps.RefreshView();
+}
+
+// The second quarter faded out, as the Fade Out command does it.
+bool FadeOut(TEps& eps) {
+    const std::int32_t start = SampleCount / 4;
+    const std::int32_t end = SampleCount / 2;
+    return eps.History.Edit("Fade Out", start, end, [start, end](TEps& engine) {
+        engine.FadeOut(start, end, 0);
+        return engine.WaitForReply();
+    });
+}
+
+bool MoveLoopStart(TEps& eps) {
+    TWaveSampleBlock changed = eps.WaveSampleParameters;
+    SetSampleAddressOf(changed, wpLoopStart, SampleCount / 2);
+    eps.History.ChangeParameters("Set Loop Start", changed);
+    return true;
+}
+
+bool Undo(TEps& eps) {
+    eps.History.Undo();
+    return eps.History.CanRedo();
+}
+
+bool Redo(TEps& eps) {
+    eps.History.Redo();
+    return eps.History.CanUndo();
 }
 
 } // namespace
@@ -63,12 +94,18 @@ int main() {
     eps.Instrument = 0;
     eps.WaveSample = 1;
     std::printf("view of a %d-sample wavesample (ASR)\n", SampleCount);
-    std::printf("%-14s %9s %10s %10s %9s %9s %7s\n", "step", "messages", "bytes out", "bytes in",
-                "view from", "view to", "per pt");
+    std::printf("%-14s %9s %10s %10s %9s %9s %7s %8s\n", "step", "messages", "bytes out",
+                "bytes in", "view from", "view to", "per pt", "ms");
     Step(rig, "open", [&] { return eps.OpenWavesample(true) == orOpened; });
     Step(rig, "zoom in 1", [&] { return ZoomIn(eps); });
     Step(rig, "zoom in 2", [&] { return ZoomIn(eps); });
     Step(rig, "zoom in 3", [&] { return ZoomIn(eps); });
     Step(rig, "show all", [&] { return ShowAll(eps); });
+    Step(rig, "fade out", [&] { return FadeOut(eps); });
+    Step(rig, "undo fade", [&] { return Undo(eps); });
+    Step(rig, "redo fade", [&] { return Redo(eps); });
+    Step(rig, "move marker", [&] { return MoveLoopStart(eps); });
+    Step(rig, "undo marker", [&] { return Undo(eps); });
+    Step(rig, "redo marker", [&] { return Redo(eps); });
     return 0;
 }

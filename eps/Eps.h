@@ -20,6 +20,7 @@
 #include <string>
 #include <string_view>
 
+#include "eps/EditHistory.h"
 #include "eps/EpsDialogs.h"
 #include "eps/EpsOwner.h"
 #include "eps/ParameterBlocks.h"
@@ -66,6 +67,8 @@ public:
     TWaveSampleBlock WaveSampleParameters{};
     // Index of the last sample of the open wavesample.
     std::int32_t LastSample = 0;
+    // The undo and redo steps of the open wavesample.
+    TEditHistory History{*this};
     TInstrumentBlock InstrumentParameters{};
 
     // The directory, rebuilt by ReadConfiguration.
@@ -178,6 +181,9 @@ public:
     // After an edit that got no answer: one warning says so and what to
     // check, unless the user gave the edit up himself.
     void ReportUnanswered();
+    // The sampler has no room for the copy that would undo an edit: whether
+    // the user wants the edit all the same. No without dialogs.
+    bool AskEditWithoutUndo();
     bool ExpectHeader();
     bool ReadWord12(std::int32_t& value);
     bool ReadWord16(std::int32_t& value);
@@ -201,6 +207,10 @@ public:
     void SaveFullView();
     void RestoreFullView();
     bool RefreshView();
+    // The owner's command states and redraw, after a change the engine made
+    // outside an exchange that calls them.
+    void UpdateCommands();
+    void UpdateView();
 
     // Directory and names. Only the sampler's own "no such instrument" makes
     // an instrument absent; any other answer stops the scan with false, since
@@ -289,9 +299,6 @@ private:
     // A parameter block written: its header, then its data once the header
     // is acknowledged.
     TWriteResult SendParameterBlock(void (TEps::*header)(), void (TEps::*data)());
-
-    void UpdateCommands();
-    void UpdateView();
 
     bool OwnerWantsWaiting();
     void EndCancelledExchange();

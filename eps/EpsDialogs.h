@@ -1,5 +1,6 @@
-// What the engine shows the user: the connection failure dialog and the two
-// refusals the sampler explains.
+// What the engine shows the user: the connection failure dialog, the two
+// refusals the sampler explains, and the question before an edit that
+// cannot be undone.
 #pragma once
 
 #include <string_view>
@@ -26,4 +27,8 @@ public:
     virtual TModalResult ShowConnectionFailure(NoEpsReason reason) = 0;
     // A modal warning box with an OK button.
     virtual void ShowWarning(std::string_view text, TMessageCaption caption) = 0;
+    // The sampler has no room to keep a copy for undo: true when the user
+    // wants the edit all the same. A front end that never edits need not
+    // ask.
+    virtual bool AskEditWithoutUndo() { return false; }
 };

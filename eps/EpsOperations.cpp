@@ -137,6 +137,7 @@ bool TEps::PrepareWorkArea() {
     }
     ViewStart = 0;
     ViewEnd = LastSample + 1;
+    History.Start(target + 1);
     return true;
 }
 
@@ -157,6 +158,7 @@ void TEps::CloseWavesample() {
         Instrument = OpenInstrument;
         WaveSample = OpenWaveSample;
         DebugWriteLn(DebugDevice, "## CLOSE WS ##");
+        History.End();
         // A failed write is sent again whole by the next one. A sampler that
         // did not answer it is told to close all the same, but not waited
         // for a second time.

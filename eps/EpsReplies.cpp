@@ -316,6 +316,10 @@ void TEps::ReportUnanswered() {
     }
 }
 
+bool TEps::AskEditWithoutUndo() {
+    return Dialogs != nullptr && Dialogs->AskEditWithoutUndo();
+}
+
 void TEps::ShowWarning(std::string_view text, TMessageCaption caption) {
     if (Dialogs != nullptr) {
         Dialogs->ShowWarning(text, caption);

@@ -7,12 +7,9 @@ bool ChangePlaybackMode(TEps& eps, TEpsOwner& owner, TPBModeForm& form) {
     if (form.Execute(eps.WaveSampleParameters[wpPlaybackMode]) != mrOk) {
         return false;
     }
-    eps.WaveSampleParameters[wpPlaybackMode] = form.Mode;
-    // A refusal leaves the sampler's block as it was; the next write sends
-    // the whole block again.
-    if (eps.PutWaveSampleParameters() == wrUnanswered) {
-        eps.ReportUnanswered();
-    }
+    TWaveSampleBlock changed = eps.WaveSampleParameters;
+    changed[wpPlaybackMode] = form.Mode;
+    eps.History.ChangeParameters("Set Playback Mode", changed);
     owner.UpdateCommands();
     owner.UpdateView();
     return true;

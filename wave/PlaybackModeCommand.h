@@ -7,7 +7,8 @@ class TEpsOwner;
 class TPBModeForm;
 
 // Shows the dialog with the wavesample's mode. On OK, stores the chosen mode
-// and sends the whole parameter block (also when the mode did not change),
+// and sends the whole parameter block (also when the mode did not change) as
+// a step of the engine's undo history,
 // then has the owner recompute its commands and redraw, since the loop
 // markers and loop commands follow the mode. False when the user cancelled
 // and nothing was sent.

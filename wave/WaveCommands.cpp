@@ -18,45 +18,74 @@ TWaveCommands::TWaveCommands(TEps& eps, TEpsOwner& owner, const TWaveViewState& 
 
 // The requests take an exclusive end; the selection's end is inclusive.
 void TWaveCommands::ClearDataClick() {
-    Eps.ClearData(State.SelStart, State.SelEnd + 1);
-    FinishEdit();
+    Edit("Clear Data", [start = State.SelStart, end = State.SelEnd + 1](TEps& eps) {
+        eps.ClearData(start, end);
+    });
 }
 
 void TWaveCommands::ReverseDataClick() {
-    Eps.ReverseData(State.SelStart, State.SelEnd + 1);
-    FinishEdit();
+    Edit("Reverse Data", [start = State.SelStart, end = State.SelEnd + 1](TEps& eps) {
+        eps.ReverseData(start, end);
+    });
 }
 
 // The fade in ends at the last selected sample itself: the sampler reaches
 // full gain there rather than one sample later.
 void TWaveCommands::FadeInClick() {
-    Eps.FadeIn(State.SelStart, State.SelEnd, FadeShape);
-    FinishEdit();
+    Edit("Fade In", [start = State.SelStart, end = State.SelEnd](TEps& eps) {
+        eps.FadeIn(start, end, FadeShape);
+    });
 }
 
 void TWaveCommands::FadeOutClick() {
-    Eps.FadeOut(State.SelStart, State.SelEnd + 1, FadeShape);
-    FinishEdit();
+    Edit("Fade Out", [start = State.SelStart, end = State.SelEnd + 1](TEps& eps) {
+        eps.FadeOut(start, end, FadeShape);
+    });
 }
 
+// The sampler normalizes up to the end address, which a marker command may
+// have moved past the data the wavesample opened with.
 void TWaveCommands::NormalizeGainClick() {
-    Eps.NormalizeGain();
-    FinishEdit();
+    const std::int32_t end = std::max(Address(wpSampleEnd), Eps.LastSample) + 1;
+    Eps.History.Edit("Normalize Gain", 0, end, [](TEps& eps) {
+        eps.NormalizeGain();
+        return eps.WaitForReply();
+    });
 }
 
-// A refusal is not reported here: it shows in the points read back. Without
-// any answer the view is left as it was; reading it back would only meet the
-// same silence.
-void TWaveCommands::FinishEdit() {
-    if (IsUnanswered(Eps.WaitForReply())) {
-        Eps.ReportUnanswered();
-        return;
-    }
-    Eps.RefreshView();
+void TWaveCommands::UndoClick() {
+    Eps.History.Undo();
+}
+
+void TWaveCommands::RedoClick() {
+    Eps.History.Redo();
+}
+
+// The undo copy covers the whole selection, also where a fade in stops one
+// sample short of it.
+void TWaveCommands::Edit(const char* name, std::function<void(TEps&)> request) {
+    Eps.History.Edit(name, State.SelStart, State.SelEnd + 1, [request](TEps& eps) {
+        request(eps);
+        return eps.WaitForReply();
+    });
 }
 
 std::int32_t TWaveCommands::Address(int first) const {
     return Eps.GetSampleAddress(first);
+}
+
+// The name of a marker's step in the undo history.
+const char* TWaveCommands::MarkerName(int first) {
+    switch (first) {
+    case wpSampleStart:
+        return "Set Sample Start";
+    case wpSampleEnd:
+        return "Set Sample End";
+    case wpLoopStart:
+        return "Set Loop Start";
+    default:
+        return "Set Loop End";
+    }
 }
 
 void TWaveCommands::SetSampleStartClick() {
@@ -143,9 +172,9 @@ std::int32_t TWaveCommands::AllowedLoopEnd(std::int32_t sample) const {
 
 // The markers are drawn from the block, so nothing is read back.
 void TWaveCommands::SetMarker(int first, std::int32_t sample) {
-    Eps.SetSampleAddress(first, sample);
-    if (Eps.PutWaveSampleParameters() == wrUnanswered) {
-        Eps.ReportUnanswered();
-    }
+    TWaveSampleBlock changed = Eps.WaveSampleParameters;
+    SetSampleAddressOf(changed, first, sample);
+    Eps.History.ChangeParameters(MarkerName(first), changed);
+    Owner.UpdateCommands();
     Owner.UpdateView();
 }

@@ -1,8 +1,8 @@
 // The main window's wave area on the built-in virtual sampler and its demo
 // bank: the demo piano drawn, a selection dragged with the mouse and faded
 // through the Edit menu, an envelope and a playback mode chosen through the
-// Edit menu, the vertical scales, and the speed buttons and shortcuts that
-// reach the view and the marker commands.
+// Edit menu, the vertical scales, the speed buttons and shortcuts that reach
+// the view and the marker commands, and Undo and Redo.
 #include <QAction>
 #include <QColor>
 #include <QImage>
@@ -206,12 +206,61 @@ private slots:
         QVERIFY(!Form->ScrollBar->isVisibleTo(Form));
     }
 
+    // Undo and Redo through their shortcuts and speed buttons take an edit
+    // and a marker move back and make them again; the items' captions and
+    // state follow what there is to undo or redo, and closing ends it all.
+    void UndoAndRedoFollowTheHistory() {
+        const TWaveSample original = Piano1();
+        ExpectUndoState("&Undo", false, "&Redo", false);
+
+        TAppFixture::Select(*Form, 1000, 1999);
+        Form->FadeOutMenuItem->trigger();
+        const TWaveSample faded = Piano1();
+        QVERIFY(faded.Data != original.Data);
+        ExpectUndoState("&Undo Fade Out", true, "&Redo", false);
+
+        QTest::keyClick(Form, Qt::Key_Backspace, Qt::AltModifier);
+        QVERIFY(Piano1() == original);
+        ExpectUndoState("&Undo", false, "&Redo Fade Out", true);
+
+        QTest::keyClick(Form, Qt::Key_Backspace, Qt::AltModifier | Qt::ShiftModifier);
+        QVERIFY(Piano1() == faded);
+        ExpectUndoState("&Undo Fade Out", true, "&Redo", false);
+
+        Form->SetSampleStartMenuItem->trigger();
+        QCOMPARE(Piano1().Address(TWaveSample::StartWord), 1000u);
+        ExpectUndoState("&Undo Set Sample Start", true, "&Redo", false);
+        Form->UndoButton->click();
+        QVERIFY(Piano1() == faded);
+        ExpectUndoState("&Undo Fade Out", true, "&Redo Set Sample Start", true);
+        Form->RedoButton->click();
+        QCOMPARE(Piano1().Address(TWaveSample::StartWord), 1000u);
+
+        Form->CloseWavesampleMenuItem->trigger();
+        ExpectUndoState("&Undo", false, "&Redo", false);
+    }
+
 private:
-    std::vector<std::int16_t> PianoData() {
-        std::vector<std::int16_t> data;
+    // Up to its end: behind it the sampler keeps the work area and the
+    // copies for undo.
+    std::vector<std::int16_t> PianoData() { return Piano1().Data; }
+
+    // The piano's parameters, and its data up to its end.
+    TWaveSample Piano1() {
+        TWaveSample piano;
         Fixture->Sampler->Sampler().Inspect(
-            [&](TSamplerModel& memory) { data = memory.Instrument(Piano)->WaveSample(1)->Data; });
-        return data;
+            [&](TSamplerModel& memory) { piano = *memory.Instrument(Piano)->WaveSample(1); });
+        piano.Data.resize(piano.Address(TWaveSample::EndWord) + 1);
+        return piano;
+    }
+
+    void ExpectUndoState(const QString& undo, bool canUndo, const QString& redo, bool canRedo) {
+        QCOMPARE(Form->UndoMenuItem->text(), undo);
+        QCOMPARE(Form->UndoMenuItem->isEnabled(), canUndo);
+        QCOMPARE(Form->UndoButton->isEnabled(), canUndo);
+        QCOMPARE(Form->RedoMenuItem->text(), redo);
+        QCOMPARE(Form->RedoMenuItem->isEnabled(), canRedo);
+        QCOMPARE(Form->RedoButton->isEnabled(), canRedo);
     }
 
     int SamplerPlaybackMode() {

@@ -60,6 +60,10 @@ public:
     void ShowWarning(std::string_view text, TMessageCaption caption) override {
         Warnings.emplace_back(std::string(text), caption);
     }
+    bool AskEditWithoutUndo() override {
+        ++UndoQuestions;
+        return EditWithoutUndo;
+    }
 
     std::vector<NoEpsReason> Reasons;
     // What the user answers the connection dialog, in order; OK when empty.
@@ -67,4 +71,7 @@ public:
     // What the user does about the failure before answering.
     std::function<void(NoEpsReason)> OnConnectionFailure;
     std::vector<std::pair<std::string, TMessageCaption>> Warnings;
+    int UndoQuestions = 0;
+    // The answer to whether to edit without an undo step.
+    bool EditWithoutUndo = true;
 };

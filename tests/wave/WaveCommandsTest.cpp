@@ -15,6 +15,7 @@ namespace {
 using TData = std::vector<std::int16_t>;
 
 constexpr std::uint8_t ClearCode = 0x1F;
+constexpr std::uint8_t CopyCode = 0x20;
 constexpr std::uint8_t ReverseCode = 0x24;
 constexpr std::uint8_t FadeInCode = 0x27;
 constexpr std::uint8_t FadeOutCode = 0x28;
@@ -82,7 +83,8 @@ protected:
 };
 
 // Selection 100..199: Clear, Reverse and Fade Out send the range 100 to 200,
-// Fade In 100 to 199; every edit is followed by a new read of the view.
+// Fade In 100 to 199, each after the copy kept for undo; every edit is
+// followed by a new read of the view.
 TEST_F(WaveCommandsTest, EditsSendTheSelectionAndTheViewIsReadBack) {
     struct TCase {
         const char* Name;
@@ -134,8 +136,9 @@ TEST_F(WaveCommandsTest, EditsSendTheSelectionAndTheViewIsReadBack) {
         Select(100, 199);
         (Commands.get()->*edit.Command)();
         const std::vector<TBytes> sent = NewMessages();
-        ASSERT_FALSE(sent.empty());
-        EXPECT_EQ(sent.front(), edit.Request);
+        ASSERT_GE(sent.size(), 2u);
+        EXPECT_EQ(CodeOf(sent[0]), CopyCode);
+        EXPECT_EQ(sent[1], edit.Request);
         EXPECT_TRUE(Sends(sent, OverviewCode));
         edit.Check(before, Data());
         EXPECT_TRUE(State.HasSelection);
@@ -165,7 +168,7 @@ TEST_F(WaveCommandsTest, SelectionPastTheEndOfAShortWavesampleIsSentUnchanged) {
     NewMessages();
     Drag(450, 500);
     Commands->ClearDataClick();
-    EXPECT_EQ(NewMessages().front(), RangeRequest(ClearCode, Instrument, Number, 450, 501));
+    EXPECT_EQ(NewMessages().at(1), RangeRequest(ClearCode, Instrument, Number, 450, 501));
 }
 
 TEST_F(WaveCommandsTest, SampleStartStaysBeforeTheEnd) {

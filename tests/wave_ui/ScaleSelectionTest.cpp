@@ -18,6 +18,7 @@
 namespace {
 
 constexpr std::uint8_t ScaleCode = 0x22;
+constexpr std::uint8_t CopyCode = 0x20;
 constexpr std::uint8_t OverviewCode = 0x0A;
 constexpr std::uint8_t DataCode = 0x06;
 constexpr int Slot = 2;
@@ -123,13 +124,15 @@ TEST_F(ScaleSelectionTest, TwoSegmentsJoinAfterTheMiddleNode) {
         Form.DepthScrollBar->setValue(4);
     }));
     const std::vector<TBytes> sent = NewMessages();
-    ASSERT_GE(sent.size(), 3u);
-    EXPECT_EQ(sent[0], ScaleRequest(0, 155, 258, 512, 4));
-    EXPECT_EQ(sent[1], ScaleRequest(155, 311, 512, 258, 4));
+    ASSERT_GE(sent.size(), 4u);
+    // The selection's copy for undo comes first.
+    EXPECT_EQ(CodeOf(sent[0]), CopyCode);
+    EXPECT_EQ(sent[1], ScaleRequest(0, 155, 258, 512, 4));
+    EXPECT_EQ(sent[2], ScaleRequest(155, 311, 512, 258, 4));
     EXPECT_EQ(WithCode(sent, ScaleCode).size(), 2u);
     // Then the view is read again, sample by sample for a wavesample this
     // short.
-    EXPECT_EQ(CodeOf(sent[2]), DataCode);
+    EXPECT_EQ(CodeOf(sent[3]), DataCode);
     EXPECT_EQ(Owner.ViewUpdates, viewsBefore + 1);
     std::vector<std::int16_t> expected = Original;
     ExpectScaled(expected, 0, 155, 258, 512);
@@ -164,9 +167,10 @@ TEST_F(ScaleSelectionTest, CancelSendsNothing) {
     EXPECT_EQ(SamplerData(), Original);
 }
 
-// Over a selection far longer than the sampler's memory, the second segment
-// would grow the wavesample past it and is refused; the third is sent all
-// the same, and the view is still read back.
+// Over a selection far longer than the sampler's memory, there is no room
+// for the undo copy and the user edits all the same; the second segment
+// would grow the wavesample past the memory and is refused; the third is
+// sent all the same, and the view is still read back.
 TEST_F(ScaleSelectionTest, RefusedSegmentDoesNotStopTheOthers) {
     std::int32_t memory = 0;
     Sampler().Inspect(
@@ -179,7 +183,8 @@ TEST_F(ScaleSelectionTest, RefusedSegmentDoesNotStopTheOthers) {
     const std::vector<TBytes> scaled = WithCode(sent, ScaleCode);
     ASSERT_EQ(scaled.size(), 3u);
     EXPECT_EQ(scaled[2], ScaleRequest(Form.GetNode(2)->Position + 1, 20 * memory, 258, 258, 0));
-    EXPECT_EQ(CodeOf(sent[3]), OverviewCode);
+    EXPECT_EQ(CodeOf(sent[0]), CopyCode);
+    EXPECT_EQ(CodeOf(sent[4]), OverviewCode);
     EXPECT_EQ(WaveSampleAt(Slot, Number).Data.size(),
               static_cast<std::size_t>(Form.GetNode(1)->Position + 1));
 }

@@ -1,0 +1,176 @@
+#include "eps/EditHistory.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "eps/Eps.h"
+
+void TEditHistory::Start(std::int32_t spareStart) {
+    Forget();
+    SpareStart = spareStart;
+    SpareUsed = spareStart;
+}
+
+// The wavesample's end address does not reach the spare area, so the
+// sampler has nothing there that a listener or a later edit would meet;
+// cleared, it is the silence the work area behind the data already is.
+void TEditHistory::End() {
+    if (SpareUsed > SpareStart) {
+        Eps.ClearData(SpareStart, SpareUsed);
+        Eps.WaitForReply();
+    }
+    Start(SpareStart);
+}
+
+void TEditHistory::Forget() {
+    Steps.clear();
+    Done = 0;
+}
+
+// At the limit the oldest step goes with this edit, so its copy's place
+// counts as free.
+bool TEditHistory::Edit(std::string name, std::int32_t start, std::int32_t end,
+                        TRequests requests) {
+    const std::int32_t place = FreePlace(Done == MaxSteps ? 1 : 0, end - start);
+    const TReplyResult kept = KeepCopy(start, end, place);
+    if (IsUnanswered(kept)) {
+        // The copy may have landed all the same, over a step to redo.
+        Steps.resize(Done);
+        Eps.ReportUnanswered();
+        Eps.UpdateCommands();
+        return false;
+    }
+    if (kept == rrAck) {
+        TStep step;
+        step.Name = std::move(name);
+        step.Start = start;
+        step.End = end;
+        step.Copy = place;
+        step.Requests = requests;
+        Push(std::move(step));
+    } else if (Eps.AskEditWithoutUndo()) {
+        Forget();
+    } else {
+        return false;
+    }
+    FinishData(requests(Eps));
+    return true;
+}
+
+void TEditHistory::ChangeParameters(std::string name, const TWaveSampleBlock& changed) {
+    if (changed != Eps.WaveSampleParameters) {
+        TStep step;
+        step.Name = std::move(name);
+        step.Before = Eps.WaveSampleParameters;
+        step.After = changed;
+        Push(std::move(step));
+    }
+    WriteParameters(changed);
+}
+
+std::string TEditHistory::UndoName() const {
+    return CanUndo() ? Steps[Done - 1].Name : std::string();
+}
+
+std::string TEditHistory::RedoName() const {
+    return CanRedo() ? Steps[Done].Name : std::string();
+}
+
+// A copy the sampler refuses leaves the step to undo another time.
+void TEditHistory::Undo() {
+    if (!CanUndo()) {
+        return;
+    }
+    const TStep& step = Steps[Done - 1];
+    if (!step.IsData()) {
+        --Done;
+        ShowParameters(step.Before);
+        return;
+    }
+    Eps.CopyData(step.Copy, step.Copy + step.Length() - 1, step.Start);
+    Eps.FullViewStale = true;
+    const TReplyResult reply = Eps.WaitForReply();
+    if (reply == rrAck) {
+        --Done;
+    }
+    FinishData(reply);
+}
+
+// The data is as it was before the edit, so the copy still holds it for
+// the next undo.
+void TEditHistory::Redo() {
+    if (!CanRedo()) {
+        return;
+    }
+    const TStep& step = Steps[Done++];
+    if (step.IsData()) {
+        FinishData(step.Requests(Eps));
+    } else {
+        ShowParameters(step.After);
+    }
+}
+
+// The lowest place from the spare area's start that overlaps none of the
+// copies still needed.
+std::int32_t TEditHistory::FreePlace(std::size_t first, std::int32_t length) const {
+    std::vector<std::pair<std::int32_t, std::int32_t>> taken;
+    for (std::size_t i = first; i < Done; ++i) {
+        if (Steps[i].IsData()) {
+            taken.emplace_back(Steps[i].Copy, Steps[i].Copy + Steps[i].Length());
+        }
+    }
+    std::sort(taken.begin(), taken.end());
+    std::int32_t place = SpareStart;
+    for (const auto& [from, to] : taken) {
+        if (from - place >= length) {
+            break;
+        }
+        place = std::max(place, to);
+    }
+    return place;
+}
+
+TReplyResult TEditHistory::KeepCopy(std::int32_t start, std::int32_t end, std::int32_t place) {
+    Eps.CopyData(start, end - 1, place);
+    const TReplyResult reply = Eps.WaitForReply();
+    if (reply == rrAck) {
+        SpareUsed = std::max(SpareUsed, place + (end - start));
+    }
+    return reply;
+}
+
+void TEditHistory::Push(TStep step) {
+    Steps.resize(Done);
+    if (Steps.size() == MaxSteps) {
+        Steps.erase(Steps.begin());
+    }
+    Steps.push_back(std::move(step));
+    Done = Steps.size();
+}
+
+// As after any edit: without an answer the view is left as it was, since
+// reading it back would only meet the same silence.
+void TEditHistory::FinishData(TReplyResult reply) {
+    if (IsUnanswered(reply)) {
+        Eps.ReportUnanswered();
+        Eps.UpdateCommands();
+        return;
+    }
+    Eps.RefreshView();
+}
+
+// A refusal leaves the sampler's block as it was; the next write sends the
+// whole block again.
+void TEditHistory::WriteParameters(const TWaveSampleBlock& block) {
+    Eps.WaveSampleParameters = block;
+    if (Eps.PutWaveSampleParameters() == wrUnanswered) {
+        Eps.ReportUnanswered();
+    }
+}
+
+// The loop markers and loop commands follow the mode.
+void TEditHistory::ShowParameters(const TWaveSampleBlock& block) {
+    WriteParameters(block);
+    Eps.UpdateCommands();
+    Eps.UpdateView();
+}
