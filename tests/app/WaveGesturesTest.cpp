@@ -191,6 +191,14 @@ private slots:
         QVERIFY(Form->HasSelection);
         QCOMPARE(Form->SelStart, 1000);
         QCOMPARE(Form->SelEnd, 1999);
+
+        // Each drop is a step of the undo history: the start goes back
+        // before the end does.
+        QCOMPARE(Form->UndoMenuItem->text(), QString("&Undo Set Sample Start"));
+        Form->UndoMenuItem->trigger();
+        Form->UndoMenuItem->trigger();
+        QCOMPARE(SamplerAddress(TWaveSample::StartWord), 0);
+        QCOMPARE(SamplerAddress(TWaveSample::EndWord), end);
     }
 
 private:
