@@ -157,6 +157,9 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::FormClose() {
+    // A marker on its way holds a position the user has not let go of; the
+    // wavesample's parameters go back without it.
+    WaveView->Markers.Cancel();
     // A port failing while the wavesample closes must not cost the user the
     // settings nor keep the program from ending.
     try {

@@ -201,6 +201,17 @@ private slots:
         QCOMPARE(SamplerAddress(TWaveSample::EndWord), end);
     }
 
+    // The window closed in the middle of a drag: the wavesample is closed
+    // with its markers where they were, not where the mouse had them.
+    void ClosingDuringADragKeepsTheMarker() {
+        const std::int32_t end = SamplerAddress(TWaveSample::EndWord);
+        const int endColumn = MarkerColumn(end, *Form->Eps, Width);
+        QTest::mousePress(Form->WaveBox, Qt::LeftButton, {}, {endColumn - 1, 2});
+        QTest::mouseMove(Form->WaveBox, {Width / 2, 2});
+        Form->close();
+        QCOMPARE(SamplerAddress(TWaveSample::EndWord), end);
+    }
+
 private:
     void Wheel(int x, QPoint delta, Qt::KeyboardModifiers modifiers = {}) {
         const QPointF at(x, Height / 2);
