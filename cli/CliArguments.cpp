@@ -1,5 +1,6 @@
 #include "cli/CliArguments.h"
 
+#include <algorithm>
 #include <charconv>
 #include <functional>
 #include <map>
@@ -156,8 +157,6 @@ struct TCommandSyntax {
     std::size_t Most;
     std::string Operands;
     TOperandParser Parse;
-    bool TakesJson = false;
-    bool TakesVerify = false;
 };
 
 bool NoOperands(const std::vector<std::string>&, TCliArguments&, std::string&) {
@@ -170,13 +169,12 @@ const std::map<std::string, TCommandSyntax>& Commands() {
     static const std::map<std::string, TCommandSyntax> commands = {
         {"devices", {K::Devices, 0, 0, "", NoOperands}},
         {"probe", {K::Probe, 0, 0, "", NoOperands}},
-        {"list", {K::List, 0, 0, "[--json]", NoOperands, true}},
+        {"list", {K::List, 0, 0, "[--json]", NoOperands}},
         {"params",
          {K::Params, 2, 2, "INST WS [--json]",
           [](const V& o, TCliArguments& a, std::string& e) {
               return Instrument(o[0], a, e) && WaveSample(o[1], a, e);
-          },
-          true}},
+          }}},
         {"download",
          {K::Download, 3, 3, "INST WS FILE.wav",
           [](const V& o, TCliArguments& a, std::string& e) {
@@ -184,9 +182,8 @@ const std::map<std::string, TCommandSyntax>& Commands() {
               return Instrument(o[0], a, e) && WaveSample(o[1], a, e);
           }}},
         {"backup", {K::Backup, 2, 2, "(INST|all) DIR", BackupOperands}},
-        {"restore",
-         {K::Restore, 1, 2, "DIR [INST] | restore all DIR", RestoreOperands, false, true}},
-        {"upload", {K::Upload, 3, 3, "FILE INST (WS|new)", UploadOperands, false, true}},
+        {"restore", {K::Restore, 1, 2, "DIR [INST] | restore all DIR", RestoreOperands}},
+        {"upload", {K::Upload, 3, 3, "FILE INST (WS|new)", UploadOperands}},
         {"rename", {K::Rename, 2, 2, "INST NAME", RenameOperands}},
         {"edit", {K::Edit, 3, 5, "INST WS OP [FIRST LAST]", EditOperands}},
     };
@@ -237,37 +234,39 @@ const std::map<std::string, TOptionSetter>& ValueOptions() {
     return options;
 }
 
+// Options without a value: the field each sets, and the commands it goes
+// with (none listed: any) as the message names them.
+struct TFlag {
+    bool TCliArguments::*Field;
+    std::vector<TCliCommandKind> Commands;
+    std::string With;
+};
+
+const std::map<std::string, TFlag>& Flags() {
+    using K = TCliCommandKind;
+    static const std::map<std::string, TFlag> flags = {
+        {"--help", {&TCliArguments::Help, {}, {}}},
+        {"-h", {&TCliArguments::Help, {}, {}}},
+        {"--version", {&TCliArguments::Version, {}, {}}},
+        {"--json", {&TCliArguments::Json, {K::List, K::Params}, "list and params"}},
+        {"--replace", {&TCliArguments::Replace, {K::Restore}, "restore"}},
+        {"--keep-rate", {&TCliArguments::KeepRate, {K::Upload}, "upload"}},
+        {"--verify", {&TCliArguments::Verify, {K::Upload, K::Restore}, "upload and restore"}},
+    };
+    return flags;
+}
+
 // One option at arguments[i]; moves i past a separate value.
 bool TakeOption(const std::vector<std::string>& arguments, std::size_t& i, TCliArguments& a,
-                bool& json, std::string& error) {
+                std::string& error) {
     std::string name = arguments[i];
     std::optional<std::string> value;
     if (const std::size_t equals = name.find('='); equals != std::string::npos) {
         value = name.substr(equals + 1);
         name.resize(equals);
     }
-    if ((name == "--help" || name == "-h") && !value) {
-        a.Help = true;
-        return true;
-    }
-    if (name == "--version" && !value) {
-        a.Version = true;
-        return true;
-    }
-    if (name == "--json" && !value) {
-        json = true;
-        return true;
-    }
-    if (name == "--replace" && !value) {
-        a.Replace = true;
-        return true;
-    }
-    if (name == "--verify" && !value) {
-        a.Verify = true;
-        return true;
-    }
-    if (name == "--keep-rate" && !value) {
-        a.KeepRate = true;
+    if (const auto flag = Flags().find(name); flag != Flags().end() && !value) {
+        a.*flag->second.Field = true;
         return true;
     }
     const auto option = ValueOptions().find(name);
@@ -285,8 +284,7 @@ bool TakeOption(const std::vector<std::string>& arguments, std::size_t& i, TCliA
     return option->second(a, *value, error);
 }
 
-bool ApplyCommand(const std::vector<std::string>& words, bool json, TCliArguments& a,
-                  std::string& error) {
+bool ApplyCommand(const std::vector<std::string>& words, TCliArguments& a, std::string& error) {
     if (words.empty()) {
         error = "no command given";
         return false;
@@ -303,24 +301,15 @@ bool ApplyCommand(const std::vector<std::string>& words, bool json, TCliArgument
                 (syntax.Operands.empty() ? "" : " " + syntax.Operands);
         return false;
     }
-    if (json && !syntax.TakesJson) {
-        error = "--json goes with list and params only";
-        return false;
-    }
-    if (a.Replace && syntax.Kind != TCliCommandKind::Restore) {
-        error = "--replace goes with restore only";
-        return false;
-    }
-    if (a.KeepRate && syntax.Kind != TCliCommandKind::Upload) {
-        error = "--keep-rate goes with upload only";
-        return false;
-    }
-    if (a.Verify && !syntax.TakesVerify) {
-        error = "--verify goes with upload and restore only";
-        return false;
+    for (const auto& [name, flag] : Flags()) {
+        const auto& kinds = flag.Commands;
+        if (a.*flag.Field && !kinds.empty() &&
+            std::find(kinds.begin(), kinds.end(), syntax.Kind) == kinds.end()) {
+            error = name + " goes with " + flag.With + " only";
+            return false;
+        }
     }
     a.Command = syntax.Kind;
-    a.Json = json;
     return syntax.Parse(operands, a, error);
 }
 
@@ -330,14 +319,13 @@ std::optional<TCliArguments> TCliArguments::Parse(const std::vector<std::string>
                                                   std::string& error) {
     TCliArguments parsed;
     std::vector<std::string> words;
-    bool json = false;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         if (!optionsEnded && argument == "--") {
             optionsEnded = true;
         } else if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
-            if (!TakeOption(arguments, i, parsed, json, error)) {
+            if (!TakeOption(arguments, i, parsed, error)) {
                 return std::nullopt;
             }
         } else {
@@ -347,7 +335,7 @@ std::optional<TCliArguments> TCliArguments::Parse(const std::vector<std::string>
     if (parsed.Help || parsed.Version) {
         return parsed;
     }
-    if (!ApplyCommand(words, json, parsed, error)) {
+    if (!ApplyCommand(words, parsed, error)) {
         return std::nullopt;
     }
     return parsed;
