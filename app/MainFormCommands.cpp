@@ -110,8 +110,7 @@ QString TMainForm::FiguresText() const {
     }
     const auto rate =
         PeriodToRate(static_cast<std::uint32_t>(Eps->WaveSampleParameters[wpSamplingPeriod]));
-    const std::int64_t samples =
-        Eps->GetSampleAddress(wpSampleEnd) - Eps->GetSampleAddress(wpSampleStart);
+    const std::int64_t samples = SampleCountOf(Eps->WaveSampleParameters);
     QString text = QString("%1 Hz, %2, %3")
                        .arg(rate)
                        .arg(SampleCountText(samples), DurationText(samples, rate));

@@ -10,6 +10,7 @@
 #include "cli/SamplerTexts.h"
 #include "eps/Names.h"
 #include "midi/MidiDeviceNames.h"
+#include "transfer/JoinedText.h"
 #include "transfer/WaveFile.h"
 
 namespace {
@@ -36,14 +37,6 @@ std::vector<int> UsedWaveSamples(const TEps& eps, int instrument) {
         }
     }
     return numbers;
-}
-
-std::string Joined(const std::vector<int>& numbers, const char* separator) {
-    std::string text;
-    for (std::size_t i = 0; i < numbers.size(); ++i) {
-        text += (i == 0 ? "" : separator) + std::to_string(numbers[i]);
-    }
-    return text;
 }
 
 void PrintDirectoryJson(const TEps& eps) {

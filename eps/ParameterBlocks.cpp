@@ -40,6 +40,10 @@ void SetSampleAddressOf(TWaveSampleBlock& words, int first, std::int32_t sample)
     words[first + 3] = 0;
 }
 
+std::int32_t SampleCountOf(const TWaveSampleBlock& words) {
+    return std::max(SampleAddressOf(words, wpSampleEnd) - SampleAddressOf(words, wpSampleStart), 0);
+}
+
 int PlayKeyOf(const TWaveSampleBlock& words) {
     const int key = std::min<int>(HighByte(words[wpRootKey]), HighByte(words[wpHighKey]));
     return std::max<int>(key, HighByte(words[wpLowKey]));

@@ -41,6 +41,9 @@ constexpr std::uint8_t HighByte(std::int32_t word) {
 // (wpSampleStart, wpSampleEnd, wpLoopStart or wpLoopEnd).
 std::int32_t SampleAddressOf(const TWaveSampleBlock& words, int first);
 void SetSampleAddressOf(TWaveSampleBlock& words, int first, std::int32_t sample);
+// The samples from a block's start up to its end, as transfers count them;
+// 0 when the end lies before the start.
+std::int32_t SampleCountOf(const TWaveSampleBlock& words);
 // The key that plays a block's samples at their own pitch: its root key,
 // kept inside its key range.
 int PlayKeyOf(const TWaveSampleBlock& words);

@@ -14,12 +14,11 @@ std::optional<TWaveSampleInfo> ReadWaveSampleInfo(TEps& eps, int instrument, int
     eps.GetWaveSampleParameters();
     std::optional<TWaveSampleInfo> info;
     if (eps.ProcessInput() == rrAck && eps.ProcessInput() == rrWaveSampleParameters) {
-        info =
-            TWaveSampleInfo{DecodeName(std::span<const std::int32_t, NameWords>(
-                                eps.WaveSampleParameters.begin(), NameWords)),
-                            eps.GetSampleAddress(wpSampleEnd) - eps.GetSampleAddress(wpSampleStart),
-                            eps.WaveSampleParameters[wpSamplingPeriod],
-                            HighByte(eps.WaveSampleParameters[wpCopyOf])};
+        info = TWaveSampleInfo{DecodeName(std::span<const std::int32_t, NameWords>(
+                                   eps.WaveSampleParameters.begin(), NameWords)),
+                               SampleCountOf(eps.WaveSampleParameters),
+                               eps.WaveSampleParameters[wpSamplingPeriod],
+                               HighByte(eps.WaveSampleParameters[wpCopyOf])};
     }
     eps.Instrument = openInstrument;
     eps.WaveSample = openWaveSample;

@@ -6,6 +6,7 @@
 #include "eps/Names.h"
 #include "eps/ReplyText.h"
 #include "transfer/Download.h"
+#include "transfer/JoinedText.h"
 #include "transfer/SafeFileName.h"
 #include "transfer/WaveFile.h"
 
@@ -17,11 +18,9 @@ template <std::size_t N> std::string NameIn(const std::array<std::int32_t, N>& w
 
 // The samples a download of these words would save, 0 when there is
 // nothing it could save.
-std::uint32_t SamplesOf(const TEps& eps) {
-    const std::int32_t start = eps.GetSampleAddress(wpSampleStart);
-    const std::int32_t end = eps.GetSampleAddress(wpSampleEnd);
-    const auto period = static_cast<std::uint32_t>(eps.WaveSampleParameters[wpSamplingPeriod]);
-    return end > start && PeriodToRate(period) != 0 ? static_cast<std::uint32_t>(end - start) : 0;
+std::uint32_t SamplesOf(const TWaveSampleBlock& words) {
+    const auto period = static_cast<std::uint32_t>(words[wpSamplingPeriod]);
+    return PeriodToRate(period) != 0 ? static_cast<std::uint32_t>(SampleCountOf(words)) : 0;
 }
 
 } // namespace
@@ -94,7 +93,7 @@ bool TInstrumentBackup::ReadParameters(const TTarget& target, TInstrumentManifes
         TManifestWaveSample waveSample;
         waveSample.Number = n;
         waveSample.Words = Eps.WaveSampleParameters;
-        waveSample.Samples = waveSample.CopyOf() == 0 ? SamplesOf(Eps) : 0;
+        waveSample.Samples = waveSample.CopyOf() == 0 ? SamplesOf(waveSample.Words) : 0;
         if (waveSample.Samples > 0) {
             waveSample.File = FileName(n, NameIn(waveSample.Words));
         }
@@ -149,9 +148,5 @@ std::string TInstrumentBackup::DoneText() const {
     if (Finished.empty()) {
         return "no instrument";
     }
-    std::string text;
-    for (const std::string& done : Finished) {
-        text += (text.empty() ? "" : "; ") + done;
-    }
-    return text;
+    return Joined(Finished, "; ");
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "eps/ReplyText.h"
+#include "transfer/JoinedText.h"
 #include "transfer/Upload.h"
 #include "transfer/Verify.h"
 
@@ -11,14 +12,6 @@ namespace {
 // The sample memory of the family's largest sampler, in words: a backup
 // beyond it cannot go into any of them.
 constexpr std::uint64_t LargestMemoryWords = 8 * 1024 * 1024;
-
-std::string NumbersText(const std::vector<int>& numbers) {
-    std::string text;
-    for (const int n : numbers) {
-        text += (text.empty() ? "" : ", ") + std::to_string(n);
-    }
-    return text;
-}
 
 std::string InstrumentText(int instrument) {
     return "instrument " + std::to_string(instrument + 1);
@@ -137,7 +130,7 @@ bool TInstrumentRestore::Restore(const TPlan& plan) {
     }
     std::string done = plan.Manifest.Name() + " into " + InstrumentText(plan.Instrument);
     if (!Fillers.empty()) {
-        done += " (slots " + NumbersText(Fillers) +
+        done += " (slots " + Joined(Fillers, ", ") +
                 " were free in the backup and now hold empty wavesamples: the sampler numbers "
                 "new wavesamples in order)";
     }
@@ -246,11 +239,8 @@ bool TInstrumentRestore::WriteWaveSampleWords(const TPlan& plan,
     Eps.WaveSampleParameters = waveSample.Words;
     const TWriteResult result = Eps.PutWaveSampleParameters();
     if (result != wrWritten) {
-        return Stop(plan,
-                    "The sampler " +
-                        std::string(result == wrUnanswered ? "did not answer" : "refused") +
-                        " the parameters of wavesample " + std::to_string(waveSample.Number),
-                    result == wrUnanswered ? toNoAnswer : toRefused);
+        return StopUnwritten(plan, result,
+                             "the parameters of wavesample " + std::to_string(waveSample.Number));
     }
     Restored.push_back(waveSample.Number);
     return true;
@@ -276,11 +266,7 @@ bool TInstrumentRestore::WriteInstrumentWords(const TPlan& plan) {
     Eps.InstrumentParameters = words;
     const TWriteResult result = Eps.WriteInstrument(plan.Instrument);
     if (result != wrWritten) {
-        return Stop(plan,
-                    "The sampler " +
-                        std::string(result == wrUnanswered ? "did not answer" : "refused") +
-                        " the instrument's parameters",
-                    result == wrUnanswered ? toNoAnswer : toRefused);
+        return StopUnwritten(plan, result, "the instrument's parameters");
     }
     return true;
 }
@@ -298,9 +284,9 @@ bool TInstrumentRestore::Stop(const TPlan& plan, const std::string& message,
         text.pop_back();
     }
     text += ". Of " + plan.Manifest.Name() + ", restored into " + InstrumentText(plan.Instrument) +
-            ": " + (Restored.empty() ? "no wavesample" : "wavesamples " + NumbersText(Restored)) +
+            ": " + (Restored.empty() ? "no wavesample" : "wavesamples " + Joined(Restored, ", ")) +
             "; not restored: " +
-            (missing.empty() ? std::string() : "wavesamples " + NumbersText(missing) + " and ") +
+            (missing.empty() ? std::string() : "wavesamples " + Joined(missing, ", ") + " and ") +
             "the instrument's own parameters.";
     if (Changed) {
         // A sampler that stopped answering is not asked for more. After a
@@ -318,6 +304,14 @@ bool TInstrumentRestore::Stop(const TPlan& plan, const std::string& message,
     return false;
 }
 
+bool TInstrumentRestore::StopUnwritten(const TPlan& plan, TWriteResult result,
+                                       const std::string& what) {
+    const bool silent = result == wrUnanswered;
+    return Stop(plan,
+                std::string("The sampler ") + (silent ? "did not answer" : "refused") + " " + what,
+                silent ? toNoAnswer : toRefused);
+}
+
 bool TInstrumentRestore::Fail(const std::string& message) {
     Report.Outcome = toFailed;
     Report.Message = message;
@@ -325,9 +319,5 @@ bool TInstrumentRestore::Fail(const std::string& message) {
 }
 
 std::string TInstrumentRestore::DoneText() const {
-    std::string text;
-    for (const std::string& done : Finished) {
-        text += (text.empty() ? "" : "; ") + done;
-    }
-    return text;
+    return Joined(Finished, "; ");
 }

@@ -63,6 +63,8 @@ private:
     bool WriteInstrumentWords(const TPlan& plan);
     // Ends the job with message, telling what of the plan was restored.
     bool Stop(const TPlan& plan, const std::string& message, TTransferOutcome outcome);
+    // Stop after a parameter block (what) was not written.
+    bool StopUnwritten(const TPlan& plan, TWriteResult result, const std::string& what);
     bool Fail(const std::string& message);
     std::string DoneText() const;
 

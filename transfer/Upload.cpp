@@ -24,10 +24,9 @@ std::string NameOf(const std::string& file) {
     return name.substr(0, name.find('.'));
 }
 
-// The frames a block's sample spans; 0 when its end lies before its start.
+// The frames a block's sample spans.
 std::uint32_t FramesOf(const TWaveSampleBlock& words) {
-    const std::int32_t start = SampleAddressOf(words, wpSampleStart);
-    return static_cast<std::uint32_t>(std::max(SampleAddressOf(words, wpSampleEnd) - start, 0));
+    return static_cast<std::uint32_t>(SampleCountOf(words));
 }
 
 // The uploaded frames become the sample from address 0, and the loop stays
