@@ -40,8 +40,26 @@ void SetSampleAddressOf(TWaveSampleBlock& words, int first, std::int32_t sample)
     words[first + 3] = 0;
 }
 
+TSampleRange SampleRangeOf(const TWaveSampleBlock& words) {
+    return {SampleAddressOf(words, wpSampleStart), SampleAddressOf(words, wpSampleEnd)};
+}
+
+void SetSampleRangeOf(TWaveSampleBlock& words, const TSampleRange& range) {
+    SetSampleAddressOf(words, wpSampleStart, range.First);
+    SetSampleAddressOf(words, wpSampleEnd, range.Last);
+}
+
+TSampleRange LoopRangeOf(const TWaveSampleBlock& words) {
+    return {SampleAddressOf(words, wpLoopStart), SampleAddressOf(words, wpLoopEnd)};
+}
+
+void SetLoopRangeOf(TWaveSampleBlock& words, const TSampleRange& range) {
+    SetSampleAddressOf(words, wpLoopStart, range.First);
+    SetSampleAddressOf(words, wpLoopEnd, range.Last);
+}
+
 std::int32_t SampleCountOf(const TWaveSampleBlock& words) {
-    return std::max(SampleAddressOf(words, wpSampleEnd) - SampleAddressOf(words, wpSampleStart), 0);
+    return SampleRangeOf(words).Count();
 }
 
 int PlayKeyOf(const TWaveSampleBlock& words) {

@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 
+#include "eps/SampleRange.h"
+
 constexpr int WaveSampleWords = 139;
 constexpr int InstrumentWords = 323;
 constexpr int NameWords = 12;
@@ -41,8 +43,13 @@ constexpr std::uint8_t HighByte(std::int32_t word) {
 // (wpSampleStart, wpSampleEnd, wpLoopStart or wpLoopEnd).
 std::int32_t SampleAddressOf(const TWaveSampleBlock& words, int first);
 void SetSampleAddressOf(TWaveSampleBlock& words, int first, std::int32_t sample);
-// The samples from a block's start up to its end, as transfers count them;
-// 0 when the end lies before the start.
+// The samples a block plays, from its start through its end address.
+TSampleRange SampleRangeOf(const TWaveSampleBlock& words);
+void SetSampleRangeOf(TWaveSampleBlock& words, const TSampleRange& range);
+// The samples of a block's loop, from its loop start through its loop end.
+TSampleRange LoopRangeOf(const TWaveSampleBlock& words);
+void SetLoopRangeOf(TWaveSampleBlock& words, const TSampleRange& range);
+// How many samples a block plays; 0 when the end lies before the start.
 std::int32_t SampleCountOf(const TWaveSampleBlock& words);
 // The key that plays a block's samples at their own pitch: its root key,
 // kept inside its key range.
