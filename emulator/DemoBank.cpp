@@ -98,7 +98,17 @@ TWaveSample TDemoBank::Kick() {
         signal[i] =
             std::exp(-t / 0.25) * std::sin(phase) + 0.3 * std::exp(-t / 0.01) * noise.Next();
     }
-    return Make({"KICK", HighPeriod, 36, 21, 47}, signal);
+    // A take begins before the hit: the start marker skips the room noise.
+    constexpr std::size_t PreRoll = 240;
+    std::vector<double> take(PreRoll + signal.size());
+    for (std::size_t i = 0; i < PreRoll; ++i) {
+        take[i] = 0.01 * noise.Next();
+    }
+    std::copy(signal.begin(), signal.end(), take.begin() + PreRoll);
+    TWaveSample kick = Make({"KICK", HighPeriod, 36, 21, 47}, take);
+    kick.SetAddress(TWaveSample::StartWord, PreRoll);
+    kick.SetAddress(TWaveSample::LoopStartWord, PreRoll);
+    return kick;
 }
 
 TWaveSample TDemoBank::Rimshot() {
@@ -114,12 +124,13 @@ TWaveSample TDemoBank::Rimshot() {
 }
 
 // Every partial and the tremolo are whole numbers of hertz, so the sound
-// repeats exactly after one second: that second is the loop.
+// repeats exactly after one second: that second is the loop, and it runs to
+// the last sample.
 TWaveSample TDemoBank::Pad() {
     const double rate = Rate(LowPeriod);
     const std::size_t loopStart = static_cast<std::size_t>(rate / 2);
     const std::size_t loopLength = static_cast<std::size_t>(rate);
-    std::vector<double> signal(2 * loopLength);
+    std::vector<double> signal(loopStart + loopLength);
     const int chord[] = {220, 277, 330, 440};
     for (std::size_t i = 0; i < signal.size(); ++i) {
         const double t = static_cast<double>(i) / rate;
@@ -131,17 +142,11 @@ TWaveSample TDemoBank::Pad() {
             }
         }
         const double swell = std::min(1.0, t / 0.4);
-        const double release = i < loopStart + loopLength
-                                   ? 1.0
-                                   : 1.0 - static_cast<double>(i - loopStart - loopLength) /
-                                               static_cast<double>(loopStart);
-        signal[i] = swell * release * (1 + 0.15 * std::sin(TwoPi * 2 * t)) * v;
+        signal[i] = swell * (1 + 0.15 * std::sin(TwoPi * 2 * t)) * v;
     }
     TWaveSample pad = Make({"PAD LOOP", LowPeriod, 57, 21, 108}, signal);
     pad.SetHigh(TWaveSample::PlaybackModeWord, LoopForward);
     pad.SetAddress(TWaveSample::LoopStartWord, static_cast<std::uint32_t>(loopStart));
-    pad.SetAddress(TWaveSample::LoopEndWord,
-                   static_cast<std::uint32_t>(loopStart + loopLength - 1));
     return pad;
 }
 

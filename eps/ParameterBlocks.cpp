@@ -58,6 +58,10 @@ void SetLoopRangeOf(TWaveSampleBlock& words, const TSampleRange& range) {
     SetSampleAddressOf(words, wpLoopEnd, range.Last);
 }
 
+TSampleRange MemoryRangeOf(const TWaveSampleBlock& words) {
+    return {0, std::max(SampleAddressOf(words, wpSampleEnd), SampleAddressOf(words, wpLoopEnd))};
+}
+
 std::int32_t SampleCountOf(const TWaveSampleBlock& words) {
     return SampleRangeOf(words).Count();
 }

@@ -49,6 +49,10 @@ void SetSampleRangeOf(TWaveSampleBlock& words, const TSampleRange& range);
 // The samples of a block's loop, from its loop start through its loop end.
 TSampleRange LoopRangeOf(const TWaveSampleBlock& words);
 void SetLoopRangeOf(TWaveSampleBlock& words, const TSampleRange& range);
+// The memory a block's addresses reach: from address 0 through the later of
+// its end and loop end. What lies before the start marker or behind the end
+// is still the wavesample's own and comes back when a marker moves out.
+TSampleRange MemoryRangeOf(const TWaveSampleBlock& words);
 // How many samples a block plays; 0 when the end lies before the start.
 std::int32_t SampleCountOf(const TWaveSampleBlock& words);
 // The key that plays a block's samples at their own pitch: its root key,

@@ -1,8 +1,9 @@
 #include "transfer/BlockReader.h"
 
-bool TBlockReader::ReadBlocks(std::int32_t first, std::int32_t end) {
-    First = first;
-    End = end;
+bool TBlockReader::ReadBlocks(const TSampleRange& range) {
+    First = range.First;
+    // The requests name the sample after the last.
+    End = range.End();
     Completed = false;
     Eps.DownloadState = 1;
     RunLoop(Eps.DownloadState, "State :");

@@ -17,9 +17,9 @@ class TBlockReader : public TTransfer {
 protected:
     using TTransfer::TTransfer;
 
-    // Fetches the samples from first up to end (exclusive), showing the
-    // progress; true when every block was taken.
-    bool ReadBlocks(std::int32_t first, std::int32_t end);
+    // Fetches the samples of range, showing the progress; true when every
+    // block was taken.
+    bool ReadBlocks(const TSampleRange& range);
     // Each block's words in turn, the first block first; false stops the
     // reading.
     virtual bool TakeBlock(std::span<const std::int32_t> words) = 0;

@@ -22,8 +22,8 @@ bool TDownload::Prepare() {
     if (!Eps.WaveSampleOpen && !ChooseWaveSample()) {
         return false;
     }
-    SampleStart = Eps.GetSampleAddress(wpSampleStart);
-    SampleEnd = Eps.GetSampleAddress(wpSampleEnd);
+    const TWaveSampleBlock& words = Eps.WaveSampleParameters;
+    Saved = WholeMemory ? MemoryRangeOf(words) : SampleRangeOf(words);
     // Checked before the file is asked for, so that nothing is written.
     if (const std::optional<std::string> problem = NothingToSave()) {
         return Fail(*problem);
@@ -45,9 +45,9 @@ bool TDownload::ChooseWaveSample() {
 }
 
 std::optional<std::string> TDownload::NothingToSave() const {
-    if (SampleEnd <= SampleStart) {
+    if (Saved.Empty()) {
         return "Nothing to download: " + TargetText() + " holds no samples (start " +
-               std::to_string(SampleStart) + ", end " + std::to_string(SampleEnd) + ").";
+               std::to_string(Saved.First) + ", end " + std::to_string(Saved.Last) + ").";
     }
     if (PeriodToRate(static_cast<std::uint32_t>(Eps.WaveSampleParameters[wpSamplingPeriod])) == 0) {
         return "Cannot download " + TargetText() + ": it has no sample rate (its period is 0).";
@@ -59,7 +59,7 @@ bool TDownload::CreateFile() {
     if (!ChooseAndOpen(tdDownload, "wb", "Unable to write download file ", "Cannot create ")) {
         return false;
     }
-    Report.Total = static_cast<std::uint32_t>(SampleEnd - SampleStart);
+    Report.Total = static_cast<std::uint32_t>(Saved.Count());
     Rate = PeriodToRate(static_cast<std::uint32_t>(Eps.WaveSampleParameters[wpSamplingPeriod]));
     Trace("Size :" + std::to_string(Report.Total));
     WriteWaveHeader(File.get(), Report.Total, Rate);
@@ -68,7 +68,7 @@ bool TDownload::CreateFile() {
 
 void TDownload::Transfer() {
     FrontEnd.BeginTransfer("Downloading...");
-    Completed = ReadBlocks(SampleStart, SampleEnd);
+    Completed = ReadBlocks(Saved);
     Trace("End of Download");
     DumpMidiIn(*Eps.MidiIn);
     FrontEnd.EndTransfer();
@@ -83,7 +83,8 @@ bool TDownload::TakeBlock(std::span<const std::int32_t> words) {
 
 bool TDownload::CloseFile() {
     if (Completed) {
-        WriteWaveLoop(File.get(), WaveLoopOf(Eps.WaveSampleParameters, Report.Total, Rate));
+        WriteWaveLoop(File.get(),
+                      WaveLoopOf(Eps.WaveSampleParameters, Saved.First, Report.Total, Rate));
         WriteWaveParameters(File.get(), Eps.WaveSampleParameters);
     } else {
         // Not rewind: it would clear the error of a write that failed.

@@ -18,6 +18,12 @@ public:
     // The whole command; the report also goes to the front end.
     TTransferReport Run();
 
+    // Saves all the memory the wavesample's addresses reach, from address 0
+    // (MemoryRangeOf), in place of the samples it plays; the loop in the
+    // file's "smpl" chunk is then counted from address 0 too. A backup
+    // keeps so what lies before the start marker and after the end.
+    void SaveWholeMemory() { WholeMemory = true; }
+
 private:
     bool Prepare();
     // The browser until a wavesample's parameters could be read.
@@ -35,8 +41,9 @@ private:
     bool CloseFile();
     void Settle(bool completed, bool written);
 
-    std::int32_t SampleStart = 0;
-    std::int32_t SampleEnd = 0;
+    bool WholeMemory = false;
+    // The addresses saved.
+    TSampleRange Saved;
     std::uint32_t Rate = 0;
     bool Completed = false;
 };

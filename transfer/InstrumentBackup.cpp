@@ -5,6 +5,7 @@
 
 #include "eps/Names.h"
 #include "eps/ReplyText.h"
+#include "transfer/BackupFolder.h"
 #include "transfer/Download.h"
 #include "transfer/JoinedText.h"
 #include "transfer/SafeFileName.h"
@@ -16,11 +17,11 @@ template <std::size_t N> std::string NameIn(const std::array<std::int32_t, N>& w
     return DecodeName(std::span<const std::int32_t, NameWords>(words.data(), NameWords));
 }
 
-// The samples a download of these words would save, 0 when there is
-// nothing it could save.
-std::uint32_t SamplesOf(const TWaveSampleBlock& words) {
+// What a backup saves of a wavesample with data of its own: all the memory
+// its addresses reach; nothing when it has no rate a file could say.
+TSampleRange HeldOf(const TWaveSampleBlock& words) {
     const auto period = static_cast<std::uint32_t>(words[wpSamplingPeriod]);
-    return PeriodToRate(period) != 0 ? static_cast<std::uint32_t>(SampleCountOf(words)) : 0;
+    return PeriodToRate(period) != 0 ? MemoryRangeOf(words) : TSampleRange{};
 }
 
 } // namespace
@@ -54,7 +55,7 @@ TTransferReport TInstrumentBackup::Run(const std::vector<TTarget>& targets) {
     for (const TInstrumentManifest& manifest : manifests) {
         for (const TManifestWaveSample& waveSample : manifest.WaveSamples) {
             Report.Total += waveSample.File.empty() ? 0 : 1;
-            words += waveSample.Samples;
+            words += waveSample.Samples();
         }
     }
     Job.Begin("Backing up...", static_cast<int>(Report.Total), words);
@@ -93,8 +94,10 @@ bool TInstrumentBackup::ReadParameters(const TTarget& target, TInstrumentManifes
         TManifestWaveSample waveSample;
         waveSample.Number = n;
         waveSample.Words = Eps.WaveSampleParameters;
-        waveSample.Samples = waveSample.CopyOf() == 0 ? SamplesOf(waveSample.Words) : 0;
-        if (waveSample.Samples > 0) {
+        if (waveSample.CopyOf() == 0) {
+            waveSample.Held = HeldOf(waveSample.Words);
+        }
+        if (!waveSample.Held.Empty()) {
             waveSample.File = FileName(n, NameIn(waveSample.Words));
         }
         manifest.WaveSamples.push_back(waveSample);
@@ -103,30 +106,29 @@ bool TInstrumentBackup::ReadParameters(const TTarget& target, TInstrumentManifes
 }
 
 bool TInstrumentBackup::BackUp(const TTarget& target, const TInstrumentManifest& manifest) {
-    std::error_code error;
-    std::filesystem::create_directories(target.Folder, error);
-    if (error) {
-        return Stop("Cannot make the folder " + target.Folder.string() + ": " + error.message() +
-                    ".");
+    TBackupFolder folder(target.Folder);
+    std::string problem;
+    if (!folder.Prepare(problem)) {
+        return Stop(problem);
     }
     for (const TManifestWaveSample& waveSample : manifest.WaveSamples) {
-        if (!waveSample.File.empty() && !Download(target, manifest, waveSample)) {
+        if (!waveSample.File.empty() && !Download(folder, manifest, waveSample)) {
             return false;
         }
     }
-    std::string problem;
-    if (!manifest.Write(target.Folder, problem)) {
+    if (!manifest.Write(folder.Staging(), problem) || !folder.PutInPlace(problem)) {
         return Stop("The backup stopped: " + problem + ".");
     }
     Finished.push_back(manifest.Name() + " in " + target.Folder.string());
     return true;
 }
 
-bool TInstrumentBackup::Download(const TTarget& target, const TInstrumentManifest& manifest,
+bool TInstrumentBackup::Download(const TBackupFolder& folder, const TInstrumentManifest& manifest,
                                  const TManifestWaveSample& waveSample) {
-    Job.Next(target.Instrument, waveSample.Number, (target.Folder / waveSample.File).string(),
-             waveSample.Samples);
+    Job.Next(manifest.Instrument, waveSample.Number, (folder.Staging() / waveSample.File).string(),
+             waveSample.Samples());
     TDownload download(Eps, Job, UploadDownloadPath);
+    download.SaveWholeMemory();
     const TTransferReport report = download.Run();
     if (report.Outcome == toCompleted) {
         ++Report.Done;
@@ -135,7 +137,13 @@ bool TInstrumentBackup::Download(const TTarget& target, const TInstrumentManifes
     const std::string where =
         "wavesample " + std::to_string(waveSample.Number) + " of " + manifest.Name();
     const std::string why = report.Message.empty() ? "it could not be read." : report.Message;
-    return Stop("The backup stopped at " + where + ": " + why, report.Outcome);
+    const std::string kept =
+        folder.TargetHoldsBackup()
+            ? " The earlier backup in " + folder.Target().string() + " is as it was."
+            : "";
+    return Stop("The backup stopped at " + where + ": " + why + " What it saved is in " +
+                    folder.Staging().string() + ", which no restore reads." + kept,
+                report.Outcome);
 }
 
 bool TInstrumentBackup::Stop(const std::string& message, TTransferOutcome outcome) {

@@ -3,8 +3,9 @@
 // parameter word beside them. One job for all the instruments asked for: the
 // parameters of every wavesample are read first, so that the progress can
 // show the whole job, then the samples come. A folder gets its manifest only
-// once all its files are complete, so a backup that stopped is never taken
-// for a whole one.
+// once all its files are complete, and is put in place of an older backup
+// only then (TBackupFolder), so a backup that stopped is never taken for a
+// whole one and leaves the older one as it was.
 #pragma once
 
 #include <filesystem>
@@ -15,6 +16,8 @@
 #include "transfer/InstrumentManifest.h"
 #include "transfer/JobFrontEnd.h"
 #include "transfer/TransferFrontEnd.h"
+
+class TBackupFolder;
 
 class TInstrumentBackup {
 public:
@@ -43,7 +46,7 @@ private:
     bool ReadParameters(const TTarget& target, TInstrumentManifest& manifest);
     // The target's files, then its manifest.
     bool BackUp(const TTarget& target, const TInstrumentManifest& manifest);
-    bool Download(const TTarget& target, const TInstrumentManifest& manifest,
+    bool Download(const TBackupFolder& folder, const TInstrumentManifest& manifest,
                   const TManifestWaveSample& waveSample);
     bool Stop(const std::string& message, TTransferOutcome outcome = toFailed);
     std::string DoneText() const;

@@ -14,7 +14,9 @@ namespace {
 using json = nlohmann::ordered_json;
 
 constexpr const char* FormatName = "tavimor instrument backup";
-constexpr int FormatVersion = 1;
+// Version 1 files held the samples from the start marker up to the end,
+// without the end's own; version 2 files hold the range they name.
+constexpr int FormatVersion = 2;
 
 // What makes a manifest unusable, thrown from deep in the reading and
 // caught once, where the file's name is put before it.
@@ -78,17 +80,28 @@ std::string FileName(const json& entry, const std::filesystem::path& folder,
     return name;
 }
 
-TManifestWaveSample WaveSampleOf(const json& entry, const std::filesystem::path& folder) {
+TManifestWaveSample WaveSampleOf(const json& entry, const std::filesystem::path& folder,
+                                 int version) {
     TManifestWaveSample waveSample;
     waveSample.Number =
         Integer(Member(entry, "number", "a wavesample"), 1, InstrumentSlots, "a wavesample number");
     const std::string where = "wavesample " + std::to_string(waveSample.Number);
     waveSample.Words = Words<WaveSampleWords>(entry, where);
-    if (waveSample.CopyOf() == 0) {
-        waveSample.Samples = static_cast<std::uint32_t>(
-            Integer(Member(entry, "samples", where), 0, INT32_MAX, where + ", its samples"));
+    if (waveSample.CopyOf() != 0) {
+        return waveSample;
     }
-    if (waveSample.Samples > 0) {
+    if (version == 1) {
+        const int samples =
+            Integer(Member(entry, "samples", where), 0, INT32_MAX, where + ", its samples");
+        waveSample.Held =
+            TSampleRange::Counted(SampleAddressOf(waveSample.Words, wpSampleStart), samples);
+    } else if (entry.contains("file")) {
+        const int first =
+            Integer(Member(entry, "first", where), 0, INT32_MAX, where + ", its first");
+        waveSample.Held = {
+            first, Integer(Member(entry, "last", where), first, INT32_MAX, where + ", its last")};
+    }
+    if (!waveSample.Held.Empty()) {
         waveSample.File = FileName(entry, folder, where);
     }
     return waveSample;
@@ -111,8 +124,9 @@ TInstrumentManifest ManifestOf(const json& document, const std::filesystem::path
     if (format != FormatName) {
         throw TManifestProblem{"it is not a Tavimor instrument backup"};
     }
-    if (Integer(Member(document, "version", "the manifest"), 1, 1000, "its version") !=
-        FormatVersion) {
+    const int version =
+        Integer(Member(document, "version", "the manifest"), 1, 1000, "its version");
+    if (version > FormatVersion) {
         throw TManifestProblem{"it has a version this program does not read"};
     }
     TInstrumentManifest manifest;
@@ -125,7 +139,7 @@ TInstrumentManifest ManifestOf(const json& document, const std::filesystem::path
         throw TManifestProblem{"it lists no wavesamples"};
     }
     for (const json& entry : list) {
-        TManifestWaveSample waveSample = WaveSampleOf(entry, folder);
+        TManifestWaveSample waveSample = WaveSampleOf(entry, folder, version);
         if (!manifest.WaveSamples.empty() &&
             waveSample.Number <= manifest.WaveSamples.back().Number) {
             throw TManifestProblem{"wavesample " + std::to_string(waveSample.Number) +
@@ -163,11 +177,12 @@ bool TInstrumentManifest::Write(const std::filesystem::path& folder, std::string
         json entry = {{"number", waveSample.Number}, {"name", NameOf(waveSample.Words)}};
         if (waveSample.CopyOf() != 0) {
             entry["copyOf"] = waveSample.CopyOf();
-        } else {
-            entry["samples"] = waveSample.Samples;
         }
         if (!waveSample.File.empty()) {
             entry["file"] = waveSample.File;
+            entry["first"] = waveSample.Held.First;
+            entry["last"] = waveSample.Held.Last;
+            entry["samples"] = waveSample.Samples();
         }
         entry["words"] = WordsJson(waveSample.Words);
         list.push_back(std::move(entry));

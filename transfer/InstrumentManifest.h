@@ -17,11 +17,13 @@ struct TManifestWaveSample {
     // 1..127.
     int Number = 1;
     TWaveSampleBlock Words{};
-    // How many samples it has, and the file in the backup's folder that
-    // holds them; none for a parameters-only copy or a wavesample without
-    // samples.
-    std::uint32_t Samples = 0;
+    // The addresses whose samples the file in the backup's folder holds,
+    // and that file; none for a parameters-only copy or a wavesample that
+    // cannot be saved (it has no rate).
+    TSampleRange Held;
     std::string File;
+
+    std::uint32_t Samples() const { return static_cast<std::uint32_t>(Held.Count()); }
 
     // The wavesample this one copies (word 12), 0 when it has data.
     int CopyOf() const { return HighByte(Words[wpCopyOf]); }

@@ -35,7 +35,7 @@ TTransferReport TInstrumentRestore::Run(const std::vector<TTarget>& targets) {
     for (const TPlan& plan : Plans) {
         for (const TManifestWaveSample& waveSample : plan.Manifest.WaveSamples) {
             Report.Total += waveSample.File.empty() ? 0 : 1;
-            words += waveSample.Samples;
+            words += waveSample.Samples();
         }
     }
     // Reading back moves as many words again.
@@ -70,12 +70,19 @@ bool TInstrumentRestore::CheckBackups(const std::vector<TTarget>& targets) {
             if (waveSample.File.empty()) {
                 continue;
             }
-            // The file's own length counts: it may have been edited since.
+            // A file edited since would put other samples under the
+            // backup's addresses.
             const std::string file = (target.Folder / waveSample.File).string();
-            if (const auto problem = TUpload::Inspect(file, waveSample.Samples)) {
+            std::uint32_t frames = 0;
+            if (const auto problem = TUpload::Inspect(file, frames)) {
                 return Fail(*problem);
             }
-            words += waveSample.Samples;
+            if (frames != waveSample.Samples()) {
+                return Fail(file + ": it holds " + std::to_string(frames) +
+                            " samples; the backup's manifest says " +
+                            std::to_string(waveSample.Samples()) + ".");
+            }
+            words += frames;
         }
         const auto same = [&](const TPlan& p) { return p.Instrument == plan.Instrument; };
         if (std::any_of(Plans.begin(), Plans.end(), same)) {
@@ -201,10 +208,11 @@ bool TInstrumentRestore::Create(const TPlan& plan, void (TEps::*request)(),
 
 bool TInstrumentRestore::Upload(const TPlan& plan, const TManifestWaveSample& waveSample) {
     const std::string file = (plan.Folder / waveSample.File).string();
-    Job.Next(plan.Instrument, waveSample.Number, file, waveSample.Samples);
+    Job.Next(plan.Instrument, waveSample.Number, file, waveSample.Samples());
     TUpload upload(Eps, Job, UploadDownloadPath);
     upload.UseWords(waveSample.Words);
     upload.KeepInstrumentName();
+    upload.KeepTarget();
     const TTransferReport report = upload.Run();
     Changed = Changed || report.Done > 0;
     if (report.Outcome != toCompleted) {
@@ -223,8 +231,8 @@ bool TInstrumentRestore::Upload(const TPlan& plan, const TManifestWaveSample& wa
 
 bool TInstrumentRestore::CheckUpload(const TPlan& plan, const TManifestWaveSample& waveSample) {
     const std::string file = (plan.Folder / waveSample.File).string();
-    Job.Again(waveSample.Samples);
-    TVerify verify(Eps, Job, file, waveSample.Samples);
+    Job.Again(waveSample.Samples());
+    TVerify verify(Eps, Job, file, waveSample.Samples());
     const TTransferReport report = verify.Run();
     return report.Outcome == toCompleted || Stop(plan, report.Message, report.Outcome);
 }

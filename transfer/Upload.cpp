@@ -24,26 +24,46 @@ std::string NameOf(const std::string& file) {
     return name.substr(0, name.find('.'));
 }
 
-// The frames a block's sample spans.
-std::uint32_t FramesOf(const TWaveSampleBlock& words) {
-    return static_cast<std::uint32_t>(SampleCountOf(words));
+// Where the first frame of a file saved with these words lies among their
+// addresses: a download saves the samples from the start marker through the
+// end, a backup all the memory from address 0, and the first releases saved
+// the samples from the start up to the end without the end's own. None when
+// the file holds other frames than any of these: another program changed it.
+std::optional<std::int32_t> OriginOf(const TWaveSampleBlock& words, std::uint32_t frames) {
+    const TSampleRange played = SampleRangeOf(words);
+    const auto count = static_cast<std::int64_t>(frames);
+    if (played.Count() == count || (!played.Empty() && played.Count() - 1 == count)) {
+        return played.First;
+    }
+    if (MemoryRangeOf(words).Count() == count) {
+        return 0;
+    }
+    return std::nullopt;
 }
 
-// The uploaded frames become the sample from address 0, and the loop stays
-// on the same frames. When the words describe other frames than the file's
-// (another tool changed its length), the data wins: the loop becomes the
-// whole data, never one clamped onto other frames than the words meant.
+TSampleRange Moved(const TSampleRange& range, std::int32_t origin) {
+    return {range.First - origin, range.Last - origin};
+}
+
+// The addresses become the file's frames, so that the sample and the loop
+// stay on the same samples. When the words describe other frames than the
+// file's, the data wins: the whole data plays and loops, never a loop
+// clamped onto other frames than the words meant.
 void Rebase(TWaveSampleBlock& words, std::uint32_t frames) {
-    const std::int64_t first = SampleAddressOf(words, wpSampleStart);
-    const std::int64_t loopStart = SampleAddressOf(words, wpLoopStart) - first;
-    const std::int64_t loopEnd = SampleAddressOf(words, wpLoopEnd) - first;
-    const auto within = [frames](std::int64_t frame) { return frame >= 0 && frame <= frames; };
-    const bool kept = FramesOf(words) == frames && within(loopStart) && within(loopEnd);
-    const auto last = static_cast<std::int32_t>(frames);
-    SetSampleAddressOf(words, wpSampleStart, 0);
-    SetSampleAddressOf(words, wpSampleEnd, last);
-    SetSampleAddressOf(words, wpLoopStart, kept ? static_cast<std::int32_t>(loopStart) : 0);
-    SetSampleAddressOf(words, wpLoopEnd, kept ? static_cast<std::int32_t>(loopEnd) : last);
+    const TSampleRange file = TSampleRange::Counted(0, static_cast<std::int32_t>(frames));
+    const std::optional<std::int32_t> origin = OriginOf(words, frames);
+    TSampleRange played = file;
+    TSampleRange loop = file;
+    if (origin) {
+        const TSampleRange saved = Moved(SampleRangeOf(words), *origin);
+        played = {saved.First, std::min(saved.Last, file.Last)};
+        const TSampleRange savedLoop = Moved(LoopRangeOf(words), *origin);
+        if (!savedLoop.Empty() && file.Contains(savedLoop)) {
+            loop = savedLoop;
+        }
+    }
+    SetSampleRangeOf(words, played);
+    SetLoopRangeOf(words, loop);
 }
 
 } // namespace
@@ -268,7 +288,13 @@ void TUpload::TakeBlock() {
 // outside the key range). The chunk's rate is not compared: the words'
 // period says it.
 bool TUpload::LoopEdited() const {
-    return !Words || *Loop != WaveLoopOf(*Words, FramesOf(*Words), Loop->SampleRate);
+    if (!Words) {
+        return true;
+    }
+    const auto frames = static_cast<std::uint32_t>(Sound->Source().Frames);
+    const std::int32_t origin =
+        OriginOf(*Words, frames).value_or(SampleAddressOf(*Words, wpSampleStart));
+    return *Loop != WaveLoopOf(*Words, origin, frames, Loop->SampleRate);
 }
 
 // Parameter words keep their value in the high byte.
@@ -279,17 +305,21 @@ void TUpload::SetLoop(const TWaveLoop& loop) {
     Eps.WaveSampleParameters[wpRootKey] =
         static_cast<std::int32_t>(std::min(loop.UnityNote, HighestKey) << 8);
     if (loop.Loops) {
-        Eps.SetSampleAddress(wpLoopStart, static_cast<std::int32_t>(Scaled(loop.Start)));
-        Eps.SetSampleAddress(wpLoopEnd, static_cast<std::int32_t>(Scaled(loop.End)));
+        // The end is mapped as the frame after the loop, so that a short
+        // loop keeps its length in time; its last word is the one before.
+        const std::int32_t first =
+            std::min(Scaled(loop.Start), static_cast<std::int32_t>(Report.Total) - 1);
+        const std::int32_t last = std::max(Scaled(loop.End + 1) - 1, first);
+        SetLoopRangeOf(Eps.WaveSampleParameters, {first, last});
         Eps.WaveSampleParameters[wpPlaybackMode] =
             (loop.Alternating ? LoopBidirectional : LoopForward) << 8;
     }
 }
 
-// Rounded, and never past the last word.
-std::uint32_t TUpload::Scaled(std::uint32_t frame) const {
+// Rounded, and never past the word after the last.
+std::int32_t TUpload::Scaled(std::uint32_t frame) const {
     const auto word = static_cast<std::uint32_t>(std::lround(frame * Sound->Ratio()));
-    return std::min(word, Report.Total - 1);
+    return static_cast<std::int32_t>(std::min(word, Report.Total));
 }
 
 // The pause before each header is not spent serving the window: the
@@ -333,6 +363,11 @@ const char* TUpload::RepairText(unsigned kind) {
 }
 
 int TUpload::Repair(TReplyResult reply, unsigned kind, int step) {
+    if (FixedTarget) {
+        Trace("No repair: the target is fixed");
+        Missing = kind;
+        return Stop(reply);
+    }
     if ((Repairs & kind) == 0) {
         Repairs |= kind;
         Created |= kind;
@@ -414,6 +449,9 @@ void TUpload::Settle() {
     if (RepairInVain != 0 && Report.Outcome == toRefused) {
         ending = "The sampler took the new " + std::string(RepairText(RepairInVain)) +
                  " but refused the block again; the upload was stopped";
+    } else if (Missing != 0 && Report.Outcome == toRefused) {
+        ending = "The sampler has no such " + std::string(RepairText(Missing)) +
+                 "; the upload writes only into the wavesample chosen and was stopped";
     }
     const std::string counts =
         std::to_string(Report.Done) + " of " + std::to_string(Report.Total) + " samples";

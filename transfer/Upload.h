@@ -36,6 +36,10 @@ public:
     void UseWords(const TWaveSampleBlock& words);
     // Before Run: an upload into wavesample 1 leaves the instrument's name.
     void KeepInstrumentName();
+    // Before Run: the upload writes into the wavesample chosen or not at
+    // all. A refusal it would repair stops it instead, since what it would
+    // create may be another slot (the sampler fills the lowest free one).
+    void KeepTarget() { FixedTarget = true; }
     // The words the file becomes, known once the file is decoded: from the
     // front end's ChooseTarget on.
     std::uint32_t Frames() const { return Report.Total; }
@@ -78,7 +82,7 @@ private:
     // The loop moved with the conversion's ratio onto the words.
     void SetLoop(const TWaveLoop& loop);
     // The file's frame as a word.
-    std::uint32_t Scaled(std::uint32_t frame) const;
+    std::int32_t Scaled(std::uint32_t frame) const;
     void SendBlockHeader();
     int AnswerBlockHeader();
     void SendBlock();
@@ -105,10 +109,13 @@ private:
     // for the default block.
     std::optional<TWaveSampleBlock> Words;
     bool KeepName = false;
+    bool FixedTarget = false;
     // The repairs made for the block on its way, and the one the sampler
     // refused the block after.
     unsigned Repairs = 0;
     unsigned RepairInVain = 0;
+    // What the sampler lacked when the target was fixed.
+    unsigned Missing = 0;
     // Every repair made: what the upload created.
     unsigned Created = 0;
     std::uint32_t FirstFrame = 0;

@@ -48,7 +48,8 @@ bool TVerify::Prepare() {
 
 void TVerify::Transfer() {
     FrontEnd.BeginTransfer("Verifying...");
-    const bool completed = ReadBlocks(0, static_cast<std::int32_t>(Report.Total));
+    const bool completed =
+        ReadBlocks(TSampleRange::Counted(0, static_cast<std::int32_t>(Report.Total)));
     Trace("End of Verify");
     DumpMidiIn(*Eps.MidiIn);
     File.reset();

@@ -342,20 +342,20 @@ std::optional<TWaveLoop> ReadWaveLoop(std::FILE* stream) {
     return ReadChunk(stream, "smpl", [stream](std::uint32_t) { return ReadLoopChunk(stream); });
 }
 
-TWaveLoop WaveLoopOf(const TWaveSampleBlock& words, std::uint32_t frames, std::uint32_t rate) {
+TWaveLoop WaveLoopOf(const TWaveSampleBlock& words, std::int32_t origin, std::uint32_t frames,
+                     std::uint32_t rate) {
     constexpr int Bidirectional = 3;
     TWaveLoop loop;
     loop.SampleRate = rate;
     loop.UnityNote = static_cast<std::uint32_t>(PlayKeyOf(words));
     const int mode = HighByte(words[wpPlaybackMode]);
-    const std::int64_t first = SampleAddressOf(words, wpSampleStart);
-    const std::int64_t start = SampleAddressOf(words, wpLoopStart) - first;
-    const std::int64_t end = SampleAddressOf(words, wpLoopEnd) - first;
-    loop.Loops = mode > 1 && start >= 0 && start <= end && end < std::int64_t{frames};
+    const TSampleRange range = LoopRangeOf(words);
+    const TSampleRange file = TSampleRange::Counted(origin, static_cast<std::int32_t>(frames));
+    loop.Loops = mode > 1 && !range.Empty() && file.Contains(range);
     if (loop.Loops) {
         loop.Alternating = mode == Bidirectional;
-        loop.Start = static_cast<std::uint32_t>(start);
-        loop.End = static_cast<std::uint32_t>(end);
+        loop.Start = static_cast<std::uint32_t>(range.First - origin);
+        loop.End = static_cast<std::uint32_t>(range.Last - origin);
     }
     return loop;
 }

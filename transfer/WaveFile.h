@@ -56,11 +56,13 @@ struct TWaveLoop {
 };
 
 // The root key (kept inside the key range) and, in a loop mode, the loop of
-// a wavesample's words as frames of a file that holds its `frames` samples
-// from its sample start at `rate` Hz. A loop that does not lie within those
-// frames is left out. The download writes this; the upload compares a
-// file's "smpl" chunk with it to tell whether another tool changed the loop.
-TWaveLoop WaveLoopOf(const TWaveSampleBlock& words, std::uint32_t frames, std::uint32_t rate);
+// a wavesample's words as frames of a file whose first frame holds the
+// sample at address origin and that holds `frames` samples at `rate` Hz. A
+// loop that does not lie within those frames is left out. The download
+// writes this; the upload compares a file's "smpl" chunk with it to tell
+// whether another tool changed the loop.
+TWaveLoop WaveLoopOf(const TWaveSampleBlock& words, std::int32_t origin, std::uint32_t frames,
+                     std::uint32_t rate);
 
 // Appends a "smpl" chunk after the data of a file WriteWaveHeader began and
 // makes the RIFF size count it.

@@ -315,8 +315,7 @@ private slots:
         QVERIFY(Form->menuBar()->isEnabled());
         QCOMPARE(icon, QMessageBox::Warning);
         const TSamples written = SamplesOf(file);
-        const auto total = static_cast<std::uint32_t>(Form->Eps->GetSampleAddress(wpSampleEnd) -
-                                                      Form->Eps->GetSampleAddress(wpSampleStart));
+        const std::size_t total = SamplerData(Piano, 1).size();
         QVERIFY(!written.empty());
         QVERIFY(written.size() < total);
         // A valid WAVE file of the samples that came: its header counts what
@@ -609,7 +608,7 @@ private:
             const TWaveSample* found = memory.Instrument(instrument)->WaveSample(waveSample);
             const auto start = static_cast<std::ptrdiff_t>(found->Address(TWaveSample::StartWord));
             const auto end = static_cast<std::ptrdiff_t>(found->Address(TWaveSample::EndWord));
-            data.assign(found->Data.begin() + start, found->Data.begin() + end);
+            data.assign(found->Data.begin() + start, found->Data.begin() + end + 1);
         });
         return data;
     }

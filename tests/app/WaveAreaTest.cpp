@@ -178,11 +178,11 @@ private slots:
     // the position panels keep their texts beside them.
     void StatusBarShowsRateLengthAndDuration() {
         QVERIFY(Form->OpenWavesampleAt(Drums, Rimshot));
-        QCOMPARE(Form->FiguresPanel->text(), QString("44642 Hz, 399 samples, 0.009 s"));
+        QCOMPARE(Form->FiguresPanel->text(), QString("44642 Hz, 400 samples, 0.009 s"));
         QVERIFY(Form->FiguresPanel->isVisible());
         TAppFixture::Select(*Form, 100, 199);
         QCOMPARE(Form->FiguresPanel->text(),
-                 QString("44642 Hz, 399 samples, 0.009 s; selected 100 samples, 0.002 s"));
+                 QString("44642 Hz, 400 samples, 0.009 s; selected 100 samples, 0.002 s"));
         QCOMPARE(Form->StatusPanels->Text(4), QString("range:100 - 199"));
         QCOMPARE(Form->StatusPanels->Text(0), QString("ws:0"));
         Form->CloseWavesampleMenuItem->trigger();

@@ -195,7 +195,7 @@ TEST_F(CliTest, BacksAnInstrumentUpAndRestoresIt) {
     const TRun backup = RunBuiltIn({"backup", "1", Path("backup")});
     EXPECT_EQ(backup.Status, 0) << backup.Errors;
     EXPECT_EQ(backup.Output, "Backed up Grand Piano in " + Path("backup") + ".\n");
-    EXPECT_EQ(SamplesOf(Path("backup/01-Piano_C4.wav")).size(), 43749u);
+    EXPECT_EQ(SamplesOf(Path("backup/01-Piano_C4.wav")).size(), 43750u);
     EXPECT_TRUE(std::filesystem::exists(Path("backup/instrument.json")));
 
     // Each run has a sampler of its own, with the demo bank.
@@ -215,7 +215,7 @@ TEST_F(CliTest, BacksAnInstrumentUpAndRestoresIt) {
 TEST_F(CliTest, DownloadsAndRefusesWhatCannotBeDownloaded) {
     const TRun rimshot = RunBuiltIn({"download", "2", "2", Path("rim.wav")});
     EXPECT_EQ(rimshot.Status, 0);
-    EXPECT_EQ(rimshot.Output, "Saved 399 samples to " + Path("rim.wav") + ".\n");
+    EXPECT_EQ(rimshot.Output, "Saved 400 samples to " + Path("rim.wav") + ".\n");
 
     const TRun copy = RunBuiltIn({"download", "1", "2", Path("copy.wav")});
     EXPECT_EQ(copy.Status, 1);
@@ -240,8 +240,8 @@ TEST_F(CliTest, AnUploadSaysWhatItSendsAndIsReadBackWhenAskedTo) {
     };
     const std::vector<TCase> cases = {
         {{Path("rim.wav")},
-         "WAVE, 44642 Hz, 1 channel, 16-bit, 0:00.0 \u2192 44643 Hz as it is, 399 words, about "
-         "0:00 at MIDI speed\nSent 399 samples to instrument 2, wavesample 3.\nVerified 399 "
+         "WAVE, 44642 Hz, 1 channel, 16-bit, 0:00.0 \u2192 44643 Hz as it is, 400 words, about "
+         "0:00 at MIDI speed\nSent 400 samples to instrument 2, wavesample 3.\nVerified 400 "
          "samples.\n"},
         {{Path("sine.wav")},
          "WAVE, 44100 Hz, 1 channel, 16-bit, 0:00.1 \u2192 44643 Hz, 4,464 words, about 0:05 at "
@@ -283,7 +283,7 @@ TEST_F(CliTest, SavedSettingsAreTheDefaults) {
     EXPECT_EQ(run.Status, 0);
     const std::string text = ReadTextFile(trace);
     EXPECT_NE(text.find("-Download-\r\n"), std::string::npos);
-    EXPECT_NE(text.find("GetWaveSampleData(0,399)\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("GetWaveSampleData(0,400)\r\n"), std::string::npos) << text;
 
     const TRun small = RunBuiltIn(
         {"--trace", trace, "--block-size", "256", "download", "2", "2", Path("rim.wav")});
@@ -338,7 +338,7 @@ TEST_F(CliServerTest, AnUploadComesBackByDownload) {
     const TRun up = RunOnServer({"upload", Path("kick.wav"), "3", "new"});
     EXPECT_EQ(up.Status, 0) << up.Errors;
     EXPECT_EQ(up.Output, "WAVE, 44642 Hz, 1 channel, 16-bit, 0:00.5 \u2192 44643 Hz as it is, "
-                         "22,320 words, about 0:23 at MIDI speed\nSent 22320 samples to "
+                         "22,321 words, about 0:23 at MIDI speed\nSent 22321 samples to "
                          "instrument 3, wavesample 1 and named the instrument after the file.\n");
     const TRun down = RunOnServer({"download", "3", "1", Path("back.wav")});
     EXPECT_EQ(down.Status, 0) << down.Errors;
@@ -357,7 +357,7 @@ TEST_F(CliServerTest, UploadTargetsAUsedOrTheFirstFreeSlot) {
 
     const TRun replace = RunOnServer({"upload", Path("rim.wav"), "2", "2"});
     EXPECT_EQ(replace.Status, 0) << replace.Errors;
-    EXPECT_NE(replace.Output.find("\nSent 399 samples to instrument 2, wavesample 2.\n"),
+    EXPECT_NE(replace.Output.find("\nSent 400 samples to instrument 2, wavesample 2.\n"),
               std::string::npos)
         << replace.Output;
 

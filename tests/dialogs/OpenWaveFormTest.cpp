@@ -378,7 +378,7 @@ private slots:
             PlaceInstrument(model, 0, "ALPHA", {1, 2});
             TWaveSample& second = *model.Instrument(0)->WaveSample(2);
             second.SetAddress(TWaveSample::StartWord, 100);
-            second.SetAddress(TWaveSample::EndWord, 2100);
+            second.SetAddress(TWaveSample::EndWord, 2099);
             second.SetHigh(TWaveSample::PeriodWord, 20);
         });
         QStringList infos;
@@ -423,8 +423,8 @@ private slots:
             Browser.reject();
         });
         const QStringList expected = {"<new>",
-                                      "WaveSample 1 \u2014 Piano C4, 43,749 samples, 29761 Hz",
-                                      "WaveSample 2 \u2014 Unnamed Ws, 399 samples, 31250 Hz",
+                                      "WaveSample 1 \u2014 Piano C4, 43,750 samples, 29761 Hz",
+                                      "WaveSample 2 \u2014 Unnamed Ws, 400 samples, 31250 Hz",
                                       "WaveSample 3 \u2014 Unnamed Ws, copy of 1"};
         QCOMPARE(rows, expected);
         QCOMPARE(again, expected);

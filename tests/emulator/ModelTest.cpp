@@ -92,13 +92,18 @@ TEST(DemoBankTest, SoundsLikeWhatTheyAreCalled) {
         return count;
     };
     EXPECT_GT(crossings(800, 3000), crossings(12000, 14200) + 2);
+    // Its start marker skips the quiet before the hit.
+    const std::uint32_t start = kick.Address(TWaveSample::StartWord);
+    EXPECT_GT(start, 0u);
+    EXPECT_LT(Peak(kick.Data, 0, start), 500);
+    EXPECT_GT(Peak(kick.Data, start, start + 100), 5000);
 
     const TWaveSample& pad = *model.Instrument(3)->WaveSample(1);
     EXPECT_EQ(pad.High(TWaveSample::PlaybackModeWord), TDemoBank::LoopForward);
     const std::uint32_t loopStart = pad.Address(TWaveSample::LoopStartWord);
     const std::uint32_t loopEnd = pad.Address(TWaveSample::LoopEndWord);
     EXPECT_GT(loopStart, 0u);
-    EXPECT_LT(loopEnd, pad.Address(TWaveSample::EndWord));
+    EXPECT_EQ(loopEnd, pad.Address(TWaveSample::EndWord));
     // The loop joins without a click: what leads up to the loop end is what
     // leads up to the loop start, so the start follows the end seamlessly.
     for (std::uint32_t i = 0; i < 50; ++i) {

@@ -274,7 +274,7 @@ TEST_F(ProtocolTest, WorkAreaPreparationOfAWaveSampleEndingAt1000) {
     EXPECT_EQ(data[1000], original[0]);
     EXPECT_TRUE(std::all_of(data.begin() + 1001, data.end(), [](auto v) { return v == 0; }));
     EXPECT_EQ(At(4, 1).Address(TWaveSample::EndWord), 1000u);
-    EXPECT_EQ(Model.UsedWords(), 2049 + 43750 + 22321 + 400 + 62500);
+    EXPECT_EQ(Model.UsedWords(), 2049 + 43750 + 22561 + 400 + 46875);
 }
 
 TEST_F(ProtocolTest, EditsChangeTheData) {

@@ -33,7 +33,7 @@ protected:
         Eps->SetDialogs(&Dialogs);
         Eps->SetBlockSize(256);
         Remote().Sampler.Inspect([](TSamplerModel& model) {
-            PlaceWaveSample(model, 5, 1, TSamples(SampleCount, 1234), 0, SampleCount);
+            PlaceWaveSample(model, 5, 1, TSamples(SampleCount, 1234), 0, SampleCount - 1);
         });
     }
 

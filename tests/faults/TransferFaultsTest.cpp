@@ -89,7 +89,7 @@ class DownloadFaultTest : public TransferFaultTest {};
 
 TEST_P(DownloadFaultTest, EndsTruthfullyAndTheNextDownloadWorks) {
     const TSamples wave = Wave();
-    Place(5, 1, wave, 0, SampleCount);
+    Place(5, 1, wave, 0, SampleCount - 1);
     ArmAt(Eps->DownloadState, State(), Kind());
 
     const std::string file = Path("faulty.wav");
@@ -109,7 +109,7 @@ TEST_P(DownloadFaultTest, EndsTruthfullyAndTheNextDownloadWorks) {
 // refused unacknowledged and the download stops at once, saying why, instead
 // of waiting out the silence limit for words that never come.
 TEST_F(DownloadFaultTest, ABlockOfAnotherRangeStopsTheDownloadUnacknowledged) {
-    Place(5, 1, Wave(), 0, SampleCount);
+    Place(5, 1, Wave(), 0, SampleCount - 1);
     Sampler().SetFaults({.HalfBlocks = true});
     const std::string file = Path("half.wav");
     const TTransferReport report = DownloadTo(file);

@@ -21,7 +21,7 @@ class DownloadTest : public TransferTest {};
 
 TEST_F(DownloadTest, FetchesTheWaveSampleBlockByBlock) {
     const TSamples data = Ramp(2000);
-    Place(5, 1, data, 1000, 1600);
+    Place(5, 1, data, 1000, 1599);
     const std::string file = Path("part.wav");
 
     const TTransferReport report = Download(5, 1, file);
@@ -73,7 +73,8 @@ TEST_F(DownloadTest, TakesTheOpenWaveSampleWithoutTheBrowser) {
     EXPECT_EQ(FrontEnd.TargetChoices, 0);
     EXPECT_EQ(FrontEnd.InitialFolder, "/start/here");
     EXPECT_TRUE(Eps->WaveSampleOpen);
-    const std::int32_t size = Eps->GetSampleAddress(wpSampleEnd);
+    // The end address is the last sample's.
+    const std::int32_t size = Eps->GetSampleAddress(wpSampleEnd) + 1;
     EXPECT_EQ(SamplesOfWaveFile(FrontEnd.File), DataOf(1, 2, 0, static_cast<std::size_t>(size)));
 }
 
@@ -96,14 +97,14 @@ TEST_F(DownloadTest, CancellingTheBrowserEndsBeforeTheFileDialog) {
 }
 
 TEST_F(DownloadTest, AWaveSampleWithoutSamplesIsRefusedBeforeAnyFile) {
-    Place(5, 1, Ramp(10), 4, 4);
+    Place(5, 1, Ramp(10), 4, 3);
     const std::string file = Path("empty.wav");
 
     const TTransferReport report = Download(5, 1, file);
 
     EXPECT_EQ(report.Outcome, toFailed);
     EXPECT_EQ(report.Message,
-              "Nothing to download: instrument 6, wavesample 1 holds no samples (start 4, end 4).");
+              "Nothing to download: instrument 6, wavesample 1 holds no samples (start 4, end 3).");
     EXPECT_EQ(FrontEnd.FileChoices, 0);
     EXPECT_FALSE(std::filesystem::exists(file));
     EXPECT_EQ(Trace.Text().find("Size :"), std::string::npos);
@@ -130,7 +131,7 @@ TEST_F(DownloadTest, OtherToolsReadTheRootKeyAndTheLoop) {
     const std::vector<TCase> cases = {
         {0, 0, 0}, {2, 1, SF_LOOP_FORWARD}, {3, 1, SF_LOOP_ALTERNATING}, {4, 1, SF_LOOP_FORWARD}};
     for (const TCase& c : cases) {
-        Place(5, 1, Ramp(2000), 100, 1100);
+        Place(5, 1, Ramp(2000), 100, 1099);
         Sampler().Inspect([&](TSamplerModel& model) {
             TWaveSample& waveSample = *model.Instrument(5)->WaveSample(1);
             waveSample.SetAddress(TWaveSample::LoopStartWord, 300);
@@ -159,7 +160,7 @@ TEST_F(DownloadTest, OtherToolsReadTheRootKeyAndTheLoop) {
 }
 
 TEST_F(DownloadTest, CancelInAWaitStateKeepsTheBlocksThatCame) {
-    Place(5, 1, Ramp(2000), 0, 1024);
+    Place(5, 1, Ramp(2000), 0, 1023);
     FrontEnd.OnEvents = [&] {
         if (Eps->DownloadState == 5 && FrontEnd.Progress.size() == 2) {
             FrontEnd.CancelRequested = true;
@@ -187,7 +188,7 @@ TEST_F(DownloadTest, CancelInAWaitStateKeepsTheBlocksThatCame) {
 // The window tells of the silence once a second from the second on,
 // instead of a time estimate that stands still.
 TEST_F(DownloadTest, ASamplerThatFallsSilentIsShownWaitingAndStopsTheDownload) {
-    Place(5, 1, Ramp(2000), 0, 1024);
+    Place(5, 1, Ramp(2000), 0, 1023);
     FrontEnd.OnEvents = [&] {
         if (FrontEnd.Progress.size() == 1) {
             Sampler().SetFaults({.Silent = true});

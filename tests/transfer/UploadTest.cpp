@@ -99,8 +99,8 @@ TEST_F(UploadTest, SendsTheFileInBlocksAndThenTheParameters) {
     ASSERT_TRUE(target);
     EXPECT_EQ(target->High(TWaveSample::PeriodWord), 20);
     EXPECT_EQ(target->Address(TWaveSample::StartWord), 0u);
-    EXPECT_EQ(target->Address(TWaveSample::EndWord), 1000u);
-    EXPECT_EQ(target->Address(TWaveSample::LoopEndWord), 1000u);
+    EXPECT_EQ(target->Address(TWaveSample::EndWord), 999u);
+    EXPECT_EQ(target->Address(TWaveSample::LoopEndWord), 999u);
     EXPECT_EQ(InstrumentNameOf(1), "RAMP");
     ASSERT_EQ(FrontEnd.Progress.size(), 4u);
     EXPECT_EQ(FrontEnd.Progress[0].second, 25.0f);
@@ -351,11 +351,13 @@ TEST_F(UploadTest, AFileOfAnotherRateIsResampledToPlayAtItsPitch) {
     ASSERT_TRUE(target);
     const double rate = 625000.0 / 14;
     EXPECT_EQ(target->High(TWaveSample::PeriodWord), 14);
-    EXPECT_EQ(target->Address(TWaveSample::EndWord), 44643u);
+    EXPECT_EQ(target->Address(TWaveSample::EndWord), 44642u);
+    // The loop's frames 1000..40000 are the time from frame 1000 up to
+    // frame 40001; its last word is the one before the word of that end.
     EXPECT_EQ(target->Address(TWaveSample::LoopStartWord),
               static_cast<std::uint32_t>(std::lround(1000 * rate / 44100)));
     EXPECT_EQ(target->Address(TWaveSample::LoopEndWord),
-              static_cast<std::uint32_t>(std::lround(40000 * rate / 44100)));
+              static_cast<std::uint32_t>(std::lround(40001 * rate / 44100)) - 1);
     // The rising zero crossings, placed between their samples, away from
     // the converter's edges.
     const TSamples words = DataOf(1, 2, 0, 44643);
@@ -371,6 +373,39 @@ TEST_F(UploadTest, AFileOfAnotherRateIsResampledToPlayAtItsPitch) {
         static_cast<double>(crossings.size() - 1) * rate / (crossings.back() - crossings.front());
     EXPECT_LT(std::abs(1200 * std::log2(frequency / 440)), 1.0) << frequency;
     EXPECT_EQ(TVerify(*Eps, FrontEnd, file, 44643).Run().Outcome, toCompleted);
+}
+
+// A loop of one cycle keeps its length in time through the conversion, to
+// within a word, wherever it lies: a loop a word short plays sharp. A
+// 1000 Hz file goes in at the slowest period's 2451 Hz, over twice as many
+// words.
+TEST_F(UploadTest, AResampledSingleCycleLoopKeepsItsLength) {
+    constexpr unsigned Cycle = 50;
+    const double ratio = 625000.0 / 255 / 1000;
+    for (const unsigned first : {0u, 1000u, 4950u}) {
+        TSound sound;
+        sound.Rate = 1000;
+        sound.Ints.assign(5000, 0);
+        SF_INSTRUMENT instrument{};
+        instrument.basenote = 69;
+        instrument.velocity_hi = 127;
+        instrument.key_hi = 127;
+        instrument.loop_count = 1;
+        // libsndfile takes the end after the loop's last frame.
+        instrument.loops[0] = {SF_LOOP_FORWARD, first, first + Cycle, 0};
+        sound.Instrument = instrument;
+        const std::string file = Path("cycle.wav");
+        WriteSound(file, sound);
+
+        ASSERT_EQ(Upload(file, 1, 2).Outcome, toCompleted);
+        const std::optional<TWaveSample> target = WaveSampleAt(1, 2);
+        ASSERT_TRUE(target);
+        const auto loop = static_cast<std::int32_t>(target->Address(TWaveSample::LoopStartWord));
+        const TSampleRange range{
+            loop, static_cast<std::int32_t>(target->Address(TWaveSample::LoopEndWord))};
+        EXPECT_LE(std::abs(range.Count() - Cycle * ratio), 1.0) << first;
+        EXPECT_LE(target->Address(TWaveSample::LoopEndWord), target->Address(TWaveSample::EndWord));
+    }
 }
 
 TEST_F(UploadTest, CreatesAMissingInstrumentItsLayerAndTheWaveSample) {
@@ -514,12 +549,12 @@ TEST_F(UploadTest, ADownloadedFileBringsBackEveryParameterWord) {
         int Period;
     };
     const std::vector<TCase> cases = {
-        {100, 1100, 300, 899, 4, edNone, 1000, 200, 799, 30, 4, 17},
-        {0, 1500, 10, 1499, 3, edNone, 1500, 10, 1499, 30, 3, 14},
-        {0, 1500, 10, 1499, 3, edNone, 1500, 10, 1499, 30, 3, 255},
-        {0, 1500, 10, 1499, 3, edNone, 1500, 10, 1499, 30, 3, 1},
-        {100, 1100, 300, 899, 4, edLoop, 1000, 10, 500, 50, 2, 17},
-        {100, 1100, 300, 899, 4, edLength, 900, 0, 900, 30, 4, 17},
+        {100, 1099, 300, 899, 4, edNone, 1000, 200, 799, 30, 4, 17},
+        {0, 1499, 10, 1499, 3, edNone, 1500, 10, 1499, 30, 3, 14},
+        {0, 1499, 10, 1499, 3, edNone, 1500, 10, 1499, 30, 3, 255},
+        {0, 1499, 10, 1499, 3, edNone, 1500, 10, 1499, 30, 3, 1},
+        {100, 1099, 300, 899, 4, edLoop, 1000, 10, 500, 50, 2, 17},
+        {100, 1099, 300, 899, 4, edLength, 900, 0, 899, 30, 4, 17},
     };
     const TSamples data = Wave(2000);
     for (const TCase& c : cases) {
@@ -554,7 +589,7 @@ TEST_F(UploadTest, ADownloadedFileBringsBackEveryParameterWord) {
             const std::size_t samples = ChunkOfWaveFile(bytes, "data");
             const auto first = bytes.begin() + static_cast<std::ptrdiff_t>(samples);
             bytes.erase(first + 2 * static_cast<std::ptrdiff_t>(c.Frames),
-                        first + 2 * (static_cast<std::ptrdiff_t>(c.End) - frames));
+                        first + 2 * (static_cast<std::ptrdiff_t>(c.End) + 1 - frames));
             SetLittle(bytes, samples - 4, 2 * c.Frames, 4);
             SetLittle(bytes, 4, static_cast<std::uint32_t>(bytes.size() - 8), 4);
         }
@@ -577,7 +612,7 @@ TEST_F(UploadTest, ADownloadedFileBringsBackEveryParameterWord) {
         EXPECT_EQ(target->High(TWaveSample::RootKeyWord), c.RootKey) << c.Edit;
         EXPECT_EQ(target->High(TWaveSample::PlaybackModeWord), c.NewMode) << c.Edit;
         EXPECT_EQ(target->Address(TWaveSample::StartWord), 0u);
-        EXPECT_EQ(target->Address(TWaveSample::EndWord), c.Frames);
+        EXPECT_EQ(target->Address(TWaveSample::EndWord), c.Frames - 1);
         EXPECT_EQ(target->Address(TWaveSample::LoopStartWord), c.NewLoopStart) << c.Edit;
         EXPECT_EQ(target->Address(TWaveSample::LoopEndWord), c.NewLoopEnd) << c.Edit;
         const auto start = data.begin() + static_cast<std::ptrdiff_t>(c.Start);
@@ -589,7 +624,7 @@ TEST_F(UploadTest, ADownloadedFileBringsBackEveryParameterWord) {
 // Part of the words of a damaged "tvwp" chunk would set other parameters
 // than the ones saved: the file is refused before anything is sent.
 TEST_F(UploadTest, ADamagedParameterChunkIsRefusedBeforeAnythingIsSent) {
-    Place(5, 1, Wave(600), 0, 600);
+    Place(5, 1, Wave(600), 0, 599);
     const std::string file = Path("damaged.wav");
     ASSERT_EQ(Download(5, 1, file).Outcome, toCompleted);
     const std::vector<std::uint8_t> saved = ReadFileBytes(file);
@@ -633,7 +668,7 @@ TEST_F(UploadTest, WordsGivenByTheCallerAreRebasedAndTheNameKept) {
     TWaveSampleBlock words = DefaultWaveSampleParameters;
     words[wpCopyOf] = 2 << 8;
     SetSampleAddressOf(words, wpSampleStart, 1000);
-    SetSampleAddressOf(words, wpSampleEnd, 1500);
+    SetSampleAddressOf(words, wpSampleEnd, 1499);
     SetSampleAddressOf(words, wpLoopStart, 1100);
     SetSampleAddressOf(words, wpLoopEnd, 1399);
     words[wpPlaybackMode] = 4 << 8;
@@ -656,7 +691,7 @@ TEST_F(UploadTest, WordsGivenByTheCallerAreRebasedAndTheNameKept) {
     ASSERT_TRUE(target);
     EXPECT_FALSE(target->IsCopy());
     EXPECT_EQ(target->Address(TWaveSample::StartWord), 0u);
-    EXPECT_EQ(target->Address(TWaveSample::EndWord), 500u);
+    EXPECT_EQ(target->Address(TWaveSample::EndWord), 499u);
     EXPECT_EQ(target->Address(TWaveSample::LoopStartWord), 100u);
     EXPECT_EQ(target->Address(TWaveSample::LoopEndWord), 399u);
     // The file's 31250 Hz.
