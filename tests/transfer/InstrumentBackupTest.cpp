@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "emulator/SamplerName.h"
+#include "tests/support/RestoredInstrument.h"
 #include "tests/support/SamplerPlacement.h"
 #include "transfer/InstrumentBackup.h"
 #include "transfer/InstrumentRestore.h"
@@ -18,7 +19,6 @@ namespace {
 
 using nlohmann::json;
 
-constexpr int SlotWordsEnd = InstrumentSlotWord + 2 * InstrumentSlots;
 
 json ReadJson(const std::filesystem::path& file) {
     std::ifstream in(file);
@@ -27,39 +27,6 @@ json ReadJson(const std::filesystem::path& file) {
 
 void WriteJson(const std::filesystem::path& file, const json& document) {
     std::ofstream(file) << document.dump(1);
-}
-
-// What a restore must bring back of an instrument the sampler held: its
-// words but those that say which slots are used (the sampler's own), and of
-// each of its wavesamples the words and the memory from address 0 through
-// the later of its end and loop end.
-void ExpectRestored(const TInstrument& restored, const TInstrument& original, int instrument) {
-    SCOPED_TRACE("instrument " + std::to_string(instrument + 1));
-    for (std::size_t word = 0; word < TInstrument::ParameterCount; ++word) {
-        const bool slot = word >= InstrumentSlotWord && word < SlotWordsEnd;
-        if (!slot) {
-            EXPECT_EQ(restored.Parameters()[word], original.Parameters()[word]) << word;
-        }
-    }
-    for (int n = 1; n <= TInstrument::SlotCount; ++n) {
-        const TWaveSample* before = original.WaveSample(n);
-        const TWaveSample* after = restored.WaveSample(n);
-        if (before == nullptr) {
-            continue;
-        }
-        ASSERT_NE(after, nullptr) << "wavesample " << n;
-        EXPECT_EQ(after->Parameters, before->Parameters) << "wavesample " << n;
-        const std::size_t kept = before->IsCopy()
-                                     ? 0
-                                     : std::max(before->Address(TWaveSample::EndWord),
-                                                before->Address(TWaveSample::LoopEndWord)) +
-                                           std::size_t{1};
-        TSamples expected = before->Data;
-        TSamples got = after->Data;
-        expected.resize(kept);
-        got.resize(kept);
-        EXPECT_EQ(got, expected) << "wavesample " << n;
-    }
 }
 
 TSamples Ramp(std::size_t count, int step) {
