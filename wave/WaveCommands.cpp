@@ -137,15 +137,12 @@ std::int32_t TWaveCommands::AllowedStart(std::int32_t sample) const {
     return sample < end ? sample : end - 1;
 }
 
-// The end stays after the start and, in a loop mode, does not cut the loop.
+// The end stays after the start and, in a loop mode, does not cut the loop;
+// both name their last sample, so the loop may end where the sample does.
 std::int32_t TWaveCommands::AllowedEnd(std::int32_t sample) const {
     const std::int32_t start = Address(wpSampleStart);
-    std::int32_t end = start < sample ? sample : start + 1;
-    const std::int32_t loopEnd = Address(wpLoopEnd);
-    if (IsLoopMode(Eps) && end < loopEnd) {
-        end = loopEnd + 1;
-    }
-    return end;
+    const std::int32_t end = start < sample ? sample : start + 1;
+    return IsLoopMode(Eps) ? std::max(end, Address(wpLoopEnd)) : end;
 }
 
 // The loop start stays before the loop end and before the end.
@@ -159,15 +156,11 @@ std::int32_t TWaveCommands::AllowedLoopStart(std::int32_t sample) const {
     return loopStart;
 }
 
-// The loop end stays after the loop start and before the end.
+// The loop end stays after the loop start and at the end at the latest.
 std::int32_t TWaveCommands::AllowedLoopEnd(std::int32_t sample) const {
     const std::int32_t loopStart = Address(wpLoopStart);
-    const std::int32_t end = Address(wpSampleEnd);
-    std::int32_t loopEnd = loopStart < sample ? sample : loopStart + 1;
-    if (loopEnd >= end) {
-        loopEnd = end - 1;
-    }
-    return loopEnd;
+    const std::int32_t loopEnd = loopStart < sample ? sample : loopStart + 1;
+    return std::min(loopEnd, Address(wpSampleEnd));
 }
 
 // The markers are drawn from the block, so nothing is read back.

@@ -187,11 +187,13 @@ TEST_F(WaveCommandsTest, SampleStartStaysBeforeTheEnd) {
     EXPECT_EQ(QColor(picture.pixel(100, picture.height() / 2)), TWavePicture::SampleMarkerColour);
 }
 
+// The end and loop end name their last samples: a loop may run through the
+// last sample, and the end keeps at least the loop.
 TEST_F(WaveCommandsTest, SampleEndKeepsTheLoopOnlyInALoopMode) {
     OpenWith(Saw(10000), 512, 9999, 1000, 8000);
     EXPECT_EQ(
         Move(&TWaveCommands::SetSampleEndClick, TWaveSample::EndWord, wpSampleEnd, 6900, 7000),
-        8001);
+        8000);
     OpenWith(Saw(10000), 0, 9999, 1000, 8000);
     EXPECT_EQ(
         Move(&TWaveCommands::SetSampleEndClick, TWaveSample::EndWord, wpSampleEnd, 6900, 7000),
@@ -213,11 +215,11 @@ TEST_F(WaveCommandsTest, LoopStartStaysBeforeTheLoopEndAndTheEnd) {
               4999);
 }
 
-TEST_F(WaveCommandsTest, LoopEndStaysAfterTheLoopStartAndBeforeTheEnd) {
+TEST_F(WaveCommandsTest, LoopEndStaysAfterTheLoopStartAndWithinTheEnd) {
     OpenWith(Saw(10000), 512, 5000, 2000, 3000);
     EXPECT_EQ(
         Move(&TWaveCommands::SetLoopEndClick, TWaveSample::LoopEndWord, wpLoopEnd, 5900, 6000),
-        4999);
+        5000);
     EXPECT_EQ(
         Move(&TWaveCommands::SetLoopEndClick, TWaveSample::LoopEndWord, wpLoopEnd, 1400, 1500),
         2001);
