@@ -115,7 +115,7 @@ QString TMainForm::FiguresText() const {
                        .arg(rate)
                        .arg(SampleCountText(samples), DurationText(samples, rate));
     if (HasSelection) {
-        const std::int64_t selected = std::int64_t{SelEnd} - SelStart + 1;
+        const std::int64_t selected = Selection().Count();
         text += QString("; selected %1, %2")
                     .arg(SampleCountText(selected), DurationText(selected, rate));
     }

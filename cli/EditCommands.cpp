@@ -16,18 +16,19 @@ std::string InstrumentText(int instrument) {
 // The ranges the Edit menu sends for an inclusive selection: every edit
 // takes an exclusive end, except that Fade In passes the last sample itself.
 void SendEdit(TEps& eps, const TCliArguments& a) {
+    const TSampleRange range{a.First, a.Last};
     switch (a.Operation) {
     case TEditOperation::Clear:
-        eps.ClearData(a.First, a.Last + 1);
+        eps.ClearData(range.First, range.End());
         break;
     case TEditOperation::Reverse:
-        eps.ReverseData(a.First, a.Last + 1);
+        eps.ReverseData(range.First, range.End());
         break;
     case TEditOperation::FadeIn:
-        eps.FadeIn(a.First, a.Last, 0);
+        eps.FadeIn(range.First, range.Last, 0);
         break;
     case TEditOperation::FadeOut:
-        eps.FadeOut(a.First, a.Last + 1, 0);
+        eps.FadeOut(range.First, range.End(), 0);
         break;
     case TEditOperation::Normalize:
         eps.NormalizeGain();

@@ -18,13 +18,13 @@ TWaveCommands::TWaveCommands(TEps& eps, TEpsOwner& owner, const TWaveViewState& 
 
 // The requests take an exclusive end; the selection's end is inclusive.
 void TWaveCommands::ClearDataClick() {
-    Edit("Clear Data", [start = State.SelStart, end = State.SelEnd + 1](TEps& eps) {
+    Edit("Clear Data", [start = State.SelStart, end = State.Selection().End()](TEps& eps) {
         eps.ClearData(start, end);
     });
 }
 
 void TWaveCommands::ReverseDataClick() {
-    Edit("Reverse Data", [start = State.SelStart, end = State.SelEnd + 1](TEps& eps) {
+    Edit("Reverse Data", [start = State.SelStart, end = State.Selection().End()](TEps& eps) {
         eps.ReverseData(start, end);
     });
 }
@@ -38,7 +38,7 @@ void TWaveCommands::FadeInClick() {
 }
 
 void TWaveCommands::FadeOutClick() {
-    Edit("Fade Out", [start = State.SelStart, end = State.SelEnd + 1](TEps& eps) {
+    Edit("Fade Out", [start = State.SelStart, end = State.Selection().End()](TEps& eps) {
         eps.FadeOut(start, end, FadeShape);
     });
 }
@@ -64,7 +64,7 @@ void TWaveCommands::RedoClick() {
 // The undo copy covers the whole selection, also where a fade in stops one
 // sample short of it.
 void TWaveCommands::Edit(const char* name, std::function<void(TEps&)> request) {
-    Eps.History.Edit(name, State.SelStart, State.SelEnd + 1, [request](TEps& eps) {
+    Eps.History.Edit(name, State.SelStart, State.Selection().End(), [request](TEps& eps) {
         request(eps);
         return eps.WaitForReply();
     });

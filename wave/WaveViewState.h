@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+#include "eps/SampleRange.h"
+
 struct TWaveViewState {
     // The vertical scale: a point of 128 * 2^VScale reaches the top edge.
     int VScale = 8;
@@ -19,6 +21,8 @@ struct TWaveViewState {
     std::int32_t SelStart = 0;
     std::int32_t SelEnd = 0;
     bool HasSelection = false;
+
+    TSampleRange Selection() const { return {SelStart, SelEnd}; }
     // The selection is inverted on the picture now, over columns DrawnLeft
     // .. DrawnRight (both included).
     bool SelectionDrawn = false;
