@@ -164,10 +164,6 @@ std::string TGuiTransferFrontEnd::ChooseFile(TTransferDirection direction,
     return QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
 }
 
-void TGuiTransferFrontEnd::ClearSelection() {
-    MainForm.ClearSelection();
-}
-
 void TGuiTransferFrontEnd::BeginTransfer(const std::string& caption) {
     StatusForm.BeginTransfer(caption);
     if (!FileInfo.empty()) {

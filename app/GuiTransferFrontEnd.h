@@ -21,7 +21,6 @@ public:
 
     bool ChooseTarget(TTransferDirection direction) override;
     std::string ChooseFile(TTransferDirection direction, const std::string& initialFolder) override;
-    void ClearSelection() override;
 
     // Where the upload's file dialog puts the user's choice to keep the
     // file's rate; null for the other transfers.

@@ -14,6 +14,7 @@
 
 #include "app/SavedDevices.h"
 #include "eps/Eps.h"
+#include "transfer/TransferFrontEnd.h"
 #include "wave/WaveViewState.h"
 
 class QAction;
@@ -97,6 +98,7 @@ public:
 
     void UpdateStatusBar();
     void UpdateUndoCommands();
+    QString TitleText() const;
     // n is the exponent 0..8 of the scales "1:1" .. "1:256".
     void SetVerticalScale(int n);
     void ClearSelection();
@@ -107,6 +109,13 @@ public:
     // Opens wavesample waveSample (1..127) of instrument (0..7) as the Open
     // command does once the browser has been answered. True when it opened.
     bool OpenWavesampleAt(int instrument, int waveSample);
+    // After a transfer: the wavesample it set aside opens again as it was,
+    // with its view, selection and undo history, unless the transfer wrote
+    // into it; then it opens afresh. A sampler that fell silent is not asked.
+    void TakeUpWavesample(const TTransferReport& report, bool written);
+    // After an upload into another wavesample than the one open: opens it,
+    // asking first when another was open.
+    void OfferUploaded(int instrument, int waveSample, bool otherOpen);
 
     // The section and value that record that the welcome has been shown.
     static const QString FirstStartSection;

@@ -25,6 +25,7 @@
 #include "dialogs/OpenWaveForm.h"
 #include "dialogs/SampleFigures.h"
 #include "dialogs/WsIsCopyForm.h"
+#include "eps/Names.h"
 #include "midi/PreferencesForm.h"
 #include "transfer/WaveFile.h"
 #include "wave/LoopMode.h"
@@ -71,6 +72,23 @@ void TMainForm::UpdateCommands() {
     Enable({ZoomOutMenuItem, ShowAllMenuItem}, {ZoomOutButton, ShowAllButton}, open && Eps->Zoomed);
     UpdateUndoCommands();
     UpdateStatusBar();
+    setWindowTitle(TitleText());
+}
+
+// "Piano C4 — Grand Piano — Tavimor" while a wavesample is open.
+QString TMainForm::TitleText() const {
+    if (!Eps->WaveSampleOpen) {
+        return QStringLiteral("Tavimor");
+    }
+    const std::span<const std::int32_t, NameWords> name(Eps->WaveSampleParameters.data(),
+                                                        NameWords);
+    const std::string& instrument =
+        Eps->InstrumentName[static_cast<std::size_t>(Eps->OpenInstrument)];
+    QString title = QString::fromStdString(NameAsUtf8(DecodeName(name)));
+    if (!instrument.empty()) {
+        title += QString::fromUtf8(" \u2014 ") + QString::fromStdString(NameAsUtf8(instrument));
+    }
+    return title + QString::fromUtf8(" \u2014 Tavimor");
 }
 
 // The items name what they would undo or redo.

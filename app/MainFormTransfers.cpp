@@ -4,6 +4,8 @@
 // their front end.
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
 
 #include <filesystem>
 #include <string>
@@ -25,7 +27,7 @@ std::string EncodedPath(const QString& path) {
 // The workflow starts its file dialog in folder and leaves there the folder
 // of the file it used, also when a port's failure cuts it short.
 template <typename TWorkflow>
-void RunTransfer(TEps& eps, TGuiTransferFrontEnd& frontEnd, QString& folder) {
+TTransferReport RunTransfer(TEps& eps, TGuiTransferFrontEnd& frontEnd, QString& folder) {
     std::string path = EncodedPath(folder);
     struct TKeepFolder {
         std::string& Path;
@@ -36,7 +38,7 @@ void RunTransfer(TEps& eps, TGuiTransferFrontEnd& frontEnd, QString& folder) {
     if constexpr (std::is_same_v<TWorkflow, TUpload>) {
         frontEnd.KeepRate = &workflow.KeepRate;
     }
-    workflow.Run();
+    return workflow.Run();
 }
 
 } // namespace
@@ -53,7 +55,54 @@ void TMainForm::UploadClick() {
 void TMainForm::UploadFile(const QString& file) {
     TGuiTransferFrontEnd frontEnd(*this, *Dialogs.OpenWaveForm, *Dialogs.StatusForm);
     frontEnd.UploadFile = file;
-    RunTransfer<TUpload>(*Eps, frontEnd, UploadDownloadPath);
+    const TTransferReport report = RunTransfer<TUpload>(*Eps, frontEnd, UploadDownloadPath);
+    const int instrument = Eps->Instrument;
+    const int waveSample = Eps->WaveSample;
+    const bool sent = report.Done > 0;
+    const std::optional<TEps::TAsidePlace> aside = Eps->Aside();
+    const bool intoOpen =
+        aside && aside->Instrument == instrument && aside->WaveSample == waveSample;
+    TakeUpWavesample(report, sent && intoOpen);
+    if (sent && !intoOpen && report.Outcome != toNoAnswer) {
+        OfferUploaded(instrument, waveSample, Eps->WaveSampleOpen);
+    }
+}
+
+void TMainForm::TakeUpWavesample(const TTransferReport& report, bool written) {
+    if (!Eps->Aside()) {
+        return;
+    }
+    if (written || report.Outcome == toNoAnswer) {
+        ClearSelection();
+    }
+    if (report.Outcome == toNoAnswer) {
+        Eps->DropAside();
+    } else if (Eps->TakeUpWavesample(!written) != orOpened) {
+        ClearSelection();
+    }
+    UpdateCommands();
+    UpdateView();
+}
+
+void TMainForm::OfferUploaded(int instrument, int waveSample, bool otherOpen) {
+    if (otherOpen) {
+        QMessageBox question(QMessageBox::Question, QString(),
+                             QString("Open wavesample %1 of %2 now?")
+                                 .arg(waveSample)
+                                 .arg(QString::fromStdString(
+                                     Eps->InstrumentName[static_cast<std::size_t>(instrument)])),
+                             QMessageBox::NoButton, this);
+        question.setInformativeText("It holds the file you uploaded. The wavesample you are "
+                                    "editing stays open if you keep it.");
+        QPushButton* open = question.addButton("Open", QMessageBox::AcceptRole);
+        question.addButton("Keep Editing", QMessageBox::RejectRole);
+        question.setDefaultButton(open);
+        question.exec();
+        if (question.clickedButton() != open) {
+            return;
+        }
+    }
+    OpenWavesampleAt(instrument, waveSample);
 }
 
 // The instrument goes into a folder of its own, named after it, inside the
@@ -75,7 +124,9 @@ void TMainForm::BackUpInstrumentClick() {
     const TInstrumentBackup::TTarget target{instrument,
                                             std::filesystem::path(jobPath) /
                                                 TInstrumentBackup::FolderName(instrument, name)};
-    frontEnd.TransferEnded(TInstrumentBackup(*Eps, frontEnd, jobPath).Run({target}));
+    const TTransferReport report = TInstrumentBackup(*Eps, frontEnd, jobPath).Run({target});
+    frontEnd.TransferEnded(report);
+    TakeUpWavesample(report, false);
 }
 
 // A folder whose manifest cannot be read is refused before the browser is
@@ -105,5 +156,8 @@ void TMainForm::RestoreInstrumentClick() {
     TInstrumentRestore restore(*Eps, frontEnd, jobPath);
     // The user has agreed to restore over what the slot holds.
     restore.Replace = Eps->InstrumentPresent[static_cast<std::size_t>(instrument)];
-    frontEnd.TransferEnded(restore.Run({{std::filesystem::path(jobPath), instrument}}));
+    const TTransferReport report = restore.Run({{std::filesystem::path(jobPath), instrument}});
+    frontEnd.TransferEnded(report);
+    const std::optional<TEps::TAsidePlace> aside = Eps->Aside();
+    TakeUpWavesample(report, aside && aside->Instrument == instrument);
 }

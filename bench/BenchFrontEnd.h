@@ -32,7 +32,6 @@ public:
         return true;
     }
     std::string ChooseFile(TTransferDirection, const std::string&) override { return File; }
-    void ClearSelection() override {}
     void ShowStep(const std::string&) override {}
     void ShowFileInfo(const std::string& text) override { FileInfo = text; }
     void BeginTransfer(const std::string&) override {

@@ -35,7 +35,6 @@ public:
 
     bool ChooseTarget(TTransferDirection direction) override;
     std::string ChooseFile(TTransferDirection direction, const std::string& initialFolder) override;
-    void ClearSelection() override {}
     void ShowFileInfo(const std::string& text) override;
     void BeginTransfer(const std::string& caption) override;
     void ShowProgress(float secondsLeft, float percent) override;

@@ -22,6 +22,16 @@ void TEditHistory::End() {
     Start(SpareStart);
 }
 
+void TEditHistory::Resume(std::int32_t spareStart) {
+    if (spareStart != SpareStart) {
+        Start(spareStart);
+    }
+}
+
+void TEditHistory::Abandon() {
+    Start(SpareStart);
+}
+
 void TEditHistory::Forget() {
     Steps.clear();
     Done = 0;

@@ -40,6 +40,12 @@ public:
     // Forgets every step and clears the stretch of the spare area that
     // copies went to.
     void End();
+    // The wavesample opened again after a transfer that left it as it was:
+    // its steps go on when its spare area starts where it did.
+    void Resume(std::int32_t spareStart);
+    // Forgets every step without a word to the sampler: the copies may lie
+    // under data a transfer put there since.
+    void Abandon();
 
     // Has the sampler keep a copy of [start, end), sends the requests, then
     // warns when no answer came or reads the view back. When the sampler

@@ -198,6 +198,26 @@ public:
     // only reads its parameters.
     TOpenResult OpenWavesample(bool prepare);
     void CloseWavesample();
+
+    // Where a wavesample set aside for a transfer stood.
+    struct TAsidePlace {
+        int Instrument = 0;
+        int WaveSample = 1;
+        std::int32_t ViewStart = 0;
+        std::int32_t ViewEnd = 0;
+    };
+    // Closes the open wavesample for a transfer but keeps its view and undo
+    // history, so that TakeUpWavesample can open it as it was; nothing when
+    // none is open. The history's copies lie in the wavesample's own spare
+    // memory, which a transfer of other wavesamples does not touch.
+    void SetAsideWavesample();
+    const std::optional<TAsidePlace>& Aside() const { return AsidePlace; }
+    // Opens the wavesample set aside again: with its view and history when
+    // kept; as newly opened when a transfer wrote into it.
+    TOpenResult TakeUpWavesample(bool kept);
+    // Forgets the wavesample set aside, and its history, without a word to
+    // the sampler (which may not be answering).
+    void DropAside();
     TWriteResult PutWaveSampleParameters();
 
     // The view.
@@ -277,6 +297,9 @@ private:
     void SettleInput();
     TModalResult ShowConnectionFailure(NoEpsReason reason);
     TOpenResult ReadParameters();
+    // Closes the open wavesample; its history ends unless it is kept for
+    // the wavesample to be taken up again.
+    void Close(bool endHistory);
     bool PrepareWorkArea();
     bool FetchView();
 
@@ -317,4 +340,7 @@ private:
     std::int32_t RequestedEnd = 0;
     int BlockSizeValue = MinBlockSize;
     int DelayValue = 0;
+    std::optional<TAsidePlace> AsidePlace;
+    // While a wavesample set aside is taken up with its view and history.
+    std::optional<TAsidePlace> Resuming;
 };

@@ -135,13 +135,49 @@ bool TEps::PrepareWorkArea() {
     if (ProcessInput() != rrAck) {
         return false;
     }
-    ViewStart = 0;
-    ViewEnd = LastSample + 1;
-    History.Start(target + 1);
+    if (Resuming) {
+        ViewStart = Resuming->ViewStart;
+        ViewEnd = Resuming->ViewEnd;
+        History.Resume(target + 1);
+    } else {
+        ViewStart = 0;
+        ViewEnd = LastSample + 1;
+        History.Start(target + 1);
+    }
     return true;
 }
 
 void TEps::CloseWavesample() {
+    Close(true);
+}
+
+void TEps::SetAsideWavesample() {
+    if (WaveSampleOpen) {
+        AsidePlace = TAsidePlace{OpenInstrument, OpenWaveSample, ViewStart, ViewEnd};
+        Close(false);
+    }
+}
+
+TOpenResult TEps::TakeUpWavesample(bool kept) {
+    const TAsidePlace place = AsidePlace.value_or(TAsidePlace{Instrument, WaveSample});
+    AsidePlace.reset();
+    if (!kept) {
+        History.Abandon();
+    }
+    Instrument = place.Instrument;
+    WaveSample = place.WaveSample;
+    Resuming = kept ? std::optional(place) : std::nullopt;
+    const TOpenResult result = OpenWavesample(true);
+    Resuming.reset();
+    return result;
+}
+
+void TEps::DropAside() {
+    AsidePlace.reset();
+    History.Abandon();
+}
+
+void TEps::Close(bool endHistory) {
     if (WaveSampleOpen) {
         TBusy busy(*this);
         // Its parameters go back to where they came from, whatever the
@@ -158,7 +194,9 @@ void TEps::CloseWavesample() {
         Instrument = OpenInstrument;
         WaveSample = OpenWaveSample;
         DebugWriteLn(DebugDevice, "## CLOSE WS ##");
-        History.End();
+        if (endHistory) {
+            History.End();
+        }
         // A failed write is sent again whole by the next one. A sampler that
         // did not answer it is told to close all the same, but not waited
         // for a second time.

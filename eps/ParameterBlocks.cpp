@@ -41,7 +41,9 @@ void SetSampleAddressOf(TWaveSampleBlock& words, int first, std::int32_t sample)
 }
 
 TSampleRange SampleRangeOf(const TWaveSampleBlock& words) {
-    return {SampleAddressOf(words, wpSampleStart), SampleAddressOf(words, wpSampleEnd)};
+    const TSampleRange range{SampleAddressOf(words, wpSampleStart),
+                             SampleAddressOf(words, wpSampleEnd)};
+    return range.Last == 0 && range.First == 0 ? TSampleRange{} : range;
 }
 
 void SetSampleRangeOf(TWaveSampleBlock& words, const TSampleRange& range) {
@@ -59,7 +61,9 @@ void SetLoopRangeOf(TWaveSampleBlock& words, const TSampleRange& range) {
 }
 
 TSampleRange MemoryRangeOf(const TWaveSampleBlock& words) {
-    return {0, std::max(SampleAddressOf(words, wpSampleEnd), SampleAddressOf(words, wpLoopEnd))};
+    const std::int32_t last =
+        std::max(SampleAddressOf(words, wpSampleEnd), SampleAddressOf(words, wpLoopEnd));
+    return last == 0 ? TSampleRange{} : TSampleRange{0, last};
 }
 
 std::int32_t SampleCountOf(const TWaveSampleBlock& words) {

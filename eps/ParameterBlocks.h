@@ -43,15 +43,18 @@ constexpr std::uint8_t HighByte(std::int32_t word) {
 // (wpSampleStart, wpSampleEnd, wpLoopStart or wpLoopEnd).
 std::int32_t SampleAddressOf(const TWaveSampleBlock& words, int first);
 void SetSampleAddressOf(TWaveSampleBlock& words, int first, std::int32_t sample);
-// The samples a block plays, from its start through its end address.
+// The samples a block plays, from its start through its end address. A
+// block whose start and end are both 0 holds none: that is how a new
+// wavesample comes, before any sample was given to it.
 TSampleRange SampleRangeOf(const TWaveSampleBlock& words);
 void SetSampleRangeOf(TWaveSampleBlock& words, const TSampleRange& range);
 // The samples of a block's loop, from its loop start through its loop end.
 TSampleRange LoopRangeOf(const TWaveSampleBlock& words);
 void SetLoopRangeOf(TWaveSampleBlock& words, const TSampleRange& range);
 // The memory a block's addresses reach: from address 0 through the later of
-// its end and loop end. What lies before the start marker or behind the end
-// is still the wavesample's own and comes back when a marker moves out.
+// its end and loop end; none when both are 0, as in a new wavesample. What
+// lies before the start marker or behind the end is still the wavesample's
+// own and comes back when a marker moves out.
 TSampleRange MemoryRangeOf(const TWaveSampleBlock& words);
 // How many samples a block plays; 0 when the end lies before the start.
 std::int32_t SampleCountOf(const TWaveSampleBlock& words);

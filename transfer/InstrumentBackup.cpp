@@ -41,10 +41,7 @@ std::string TInstrumentBackup::FolderName(int instrument, const std::string& nam
 }
 
 TTransferReport TInstrumentBackup::Run(const std::vector<TTarget>& targets) {
-    if (Eps.WaveSampleOpen) {
-        Eps.CloseWavesample();
-        Job.ClearSelection();
-    }
+    Eps.SetAsideWavesample();
     std::vector<TInstrumentManifest> manifests(targets.size());
     std::uint64_t words = 0;
     for (std::size_t t = 0; t < targets.size(); ++t) {

@@ -27,10 +27,7 @@ TTransferReport TInstrumentRestore::Run(const std::vector<TTarget>& targets) {
     if (!CheckBackups(targets) || !Eps.CheckConnection() || !CheckSlots()) {
         return Report;
     }
-    if (Eps.WaveSampleOpen) {
-        Eps.CloseWavesample();
-        Job.ClearSelection();
-    }
+    Eps.SetAsideWavesample();
     std::uint64_t words = 0;
     for (const TPlan& plan : Plans) {
         for (const TManifestWaveSample& waveSample : plan.Manifest.WaveSamples) {

@@ -31,7 +31,6 @@ public:
 
     bool ChooseTarget(TTransferDirection direction) override;
     std::string ChooseFile(TTransferDirection direction, const std::string& initialFolder) override;
-    void ClearSelection() override { Outer.ClearSelection(); }
     // The job's progress line says where it stands; a line for each file
     // would push it away.
     void ShowFileInfo(const std::string&) override {}

@@ -52,10 +52,6 @@ public:
     // initialFolder; the chosen path, or empty when the user cancels.
     virtual std::string ChooseFile(TTransferDirection direction,
                                    const std::string& initialFolder) = 0;
-    // The upload closes the open wavesample once its target is chosen; the
-    // view drops its selection with it.
-    virtual void ClearSelection() = 0;
-
     // What the upload makes of its file, one line before the transfer:
     // "FLAC, 48000 Hz, 2 channels, 24-bit, 0:12.5 → 44643 Hz, 558,036 words,
     // about 9:24 at MIDI speed".

@@ -94,10 +94,9 @@ bool TUpload::Prepare() {
     if (!OpenFile() || !FrontEnd.ChooseTarget(tdUpload)) {
         return false;
     }
-    // Closed only once the user has chosen: a cancelled choice keeps the
-    // open wavesample.
-    Eps.CloseWavesample();
-    FrontEnd.ClearSelection();
+    // Set aside only once the user has chosen: a cancelled choice keeps the
+    // open wavesample as it is.
+    Eps.SetAsideWavesample();
     return true;
 }
 

@@ -406,6 +406,10 @@ private slots:
                 })
                 .Then<TOpenWaveForm>(ChooseNewInEmptySlot)
                 .Then<QMessageBox>([](QMessageBox* box) { Information(box); });
+            if (keep) {
+                // The first upload was opened; the second is offered.
+                script.Then<QMessageBox>([](QMessageBox* box) { box->reject(); });
+            }
             Form->UploadMenuItem->trigger();
             QVERIFY2(script.Finished(), qPrintable(script.Failure));
             QVERIFY2(offered || !keep, "the box was not kept checked");

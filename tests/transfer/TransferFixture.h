@@ -54,7 +54,6 @@ public:
     int TargetChoices = 0;
     int FileChoices = 0;
     std::string InitialFolder;
-    int SelectionsCleared = 0;
     std::string Caption;
     bool Showing = false;
     std::vector<std::pair<float, float>> Progress;
@@ -66,7 +65,6 @@ public:
 
     bool ChooseTarget(TTransferDirection direction) override;
     std::string ChooseFile(TTransferDirection direction, const std::string& initialFolder) override;
-    void ClearSelection() override { ++SelectionsCleared; }
     void BeginTransfer(const std::string& caption) override;
     void ShowProgress(float secondsLeft, float percent) override;
     void ShowStep(const std::string& text) override { Steps.push_back(text); }

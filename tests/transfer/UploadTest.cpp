@@ -864,14 +864,25 @@ TEST_F(UploadTest, AMissingFileIsReported) {
     EXPECT_EQ(CountLines(Trace.Text(), "Unable to open file " + file), 1);
 }
 
-// The open wavesample is closed only once the user has chosen the target,
-// and under its own address; a choice cancelled keeps it open.
-TEST_F(UploadTest, TheOpenWaveSampleIsClosedOnlyOnceTheTargetIsChosen) {
+// The open wavesample is set aside only once the user has chosen the target,
+// under its own address; a choice cancelled keeps it open. Taken up again
+// after an upload elsewhere, it has its view and its undo history: the undo
+// brings the sampler's data back.
+TEST_F(UploadTest, TheOpenWaveSampleIsSetAsideAndTakenUpAsItWas) {
     const std::string file = MonoFile("short.wav", Wave(300));
     ASSERT_TRUE(Eps->CheckConnection());
     Eps->Instrument = 1;
     Eps->WaveSample = 1;
     ASSERT_EQ(Eps->OpenWavesample(true), orOpened);
+    const TSamples before = DataOf(1, 1, 0, 3000);
+    Eps->History.Edit("Reverse Data", 1000, 2000, [](TEps& eps) {
+        eps.ReverseData(1000, 2000);
+        return eps.WaitForReply();
+    });
+    ASSERT_NE(DataOf(1, 1, 0, 3000), before);
+    Eps->SetViewStart(1024);
+    Eps->SetViewEnd(2048);
+    ASSERT_TRUE(Eps->RefreshView());
 
     // Cancelled at the file dialog, then at the browser.
     EXPECT_EQ(Upload("", 3, 2).Outcome, toNotStarted);
@@ -879,15 +890,30 @@ TEST_F(UploadTest, TheOpenWaveSampleIsClosedOnlyOnceTheTargetIsChosen) {
     FrontEnd.File = file;
     EXPECT_EQ(TUpload(*Eps, FrontEnd, UploadDownloadPath).Run().Outcome, toNotStarted);
     EXPECT_TRUE(Eps->WaveSampleOpen);
-    EXPECT_EQ(FrontEnd.SelectionsCleared, 0);
     EXPECT_TRUE(SamplerLog("Close").empty());
 
     const TTransferReport report = Upload(file, 3, 2);
     EXPECT_EQ(report.Outcome, toCompleted) << report.Message;
     EXPECT_EQ(SamplerLog("Close"), (std::vector<std::string>{"Close 1/0/1 -> 0"}));
     EXPECT_FALSE(Eps->WaveSampleOpen);
-    EXPECT_EQ(FrontEnd.SelectionsCleared, 1);
     EXPECT_EQ(DataOf(3, 2, 0, 300), Wave(300));
+
+    ASSERT_TRUE(Eps->Aside());
+    ASSERT_EQ(Eps->TakeUpWavesample(true), orOpened);
+    EXPECT_EQ(Eps->Instrument, 1);
+    EXPECT_EQ(Eps->WaveSample, 1);
+    EXPECT_EQ(Eps->ViewStart, 1024);
+    EXPECT_EQ(Eps->ViewEnd, 2048);
+    ASSERT_EQ(Eps->History.UndoName(), "Reverse Data");
+    Eps->History.Undo();
+    EXPECT_EQ(DataOf(1, 1, 0, 3000), before);
+
+    // An upload into the open wavesample opens it afresh, its history gone.
+    ASSERT_EQ(Upload(file, 1, 1).Outcome, toCompleted);
+    ASSERT_EQ(Eps->TakeUpWavesample(false), orOpened);
+    EXPECT_FALSE(Eps->History.CanUndo() || Eps->History.CanRedo());
+    EXPECT_EQ(Eps->ViewStart, 0);
+    EXPECT_EQ(Eps->LastSample, 299);
 }
 
 } // namespace
