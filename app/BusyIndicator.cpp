@@ -43,6 +43,23 @@ void TBusyIndicator::Stop() {
     qApp->removeEventFilter(this);
     Frozen.clear();
     hide();
+    HandKeptInput();
+}
+
+void TBusyIndicator::KeepInputOf(QWidget* window) {
+    Keeping = window;
+}
+
+// Posted, so that the input comes after the wait has unwound, in the order
+// the user gave it.
+void TBusyIndicator::HandKeptInput() {
+    for (TKeptEvent& kept : Kept) {
+        if (kept.Receiver != nullptr) {
+            QCoreApplication::postEvent(kept.Receiver, kept.Event.release());
+        }
+    }
+    Kept.clear();
+    Keeping = nullptr;
 }
 
 void TBusyIndicator::SetAside() {
@@ -78,7 +95,8 @@ bool TBusyIndicator::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Shortcut && qobject_cast<QAction*>(watched) != nullptr) {
         return true;
     }
-    if (FrozenWindowOf(watched) == nullptr || watched == CancelButton) {
+    const QWidget* window = FrozenWindowOf(watched);
+    if (window == nullptr || watched == CancelButton) {
         return false;
     }
     if (event->type() == QEvent::Close) {
@@ -92,6 +110,8 @@ bool TBusyIndicator::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         Cancel();
+    } else if (window == Keeping) {
+        Kept.push_back({watched, std::unique_ptr<QEvent>(event->clone())});
     }
     return true;
 }

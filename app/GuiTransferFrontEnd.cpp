@@ -125,7 +125,8 @@ QString TGuiTransferFrontEnd::ChooseFolder(const QString& caption, const QString
 }
 
 // Qt's own dialog rather than the desktop's: it honours every option here on
-// every desktop. A download overwrites the file it is given without asking.
+// every desktop. A download's dialog asks before it lets an existing file be
+// chosen, since the download replaces the file it is given.
 std::string TGuiTransferFrontEnd::ChooseFile(TTransferDirection direction,
                                              const std::string& initialFolder) {
     const bool upload = direction == tdUpload;
@@ -138,7 +139,6 @@ std::string TGuiTransferFrontEnd::ChooseFile(TTransferDirection direction,
     QFileDialog dialog(&MainForm, upload ? QStringLiteral("Upload") : QString(),
                        QFile::decodeName(QByteArray::fromStdString(initialFolder)));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, !upload);
     dialog.setAcceptMode(upload ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(upload ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setNameFilters(upload ? UploadFilters()

@@ -198,9 +198,11 @@ QString TMainForm::DrivePart(const QString& folder) {
     return hasDrive ? folder.left(2).toUpper() : QString();
 }
 
+// A wait that keeps the user's input tells so by its pointer.
 void TMainForm::BeginBusy() {
     if (BusyCount++ == 0) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
+        QApplication::setOverrideCursor(BusyIndicator->KeepsInput() ? Qt::BusyCursor
+                                                                    : Qt::WaitCursor);
         BusyIndicator->Start();
     }
 }

@@ -106,6 +106,8 @@ public:
     bool InLoopMode() const;
     // A download or upload is talking to the sampler.
     bool TransferRunning() const;
+    // A marker is being dragged in the wave area.
+    bool MarkerHeld() const;
     // Opens wavesample waveSample (1..127) of instrument (0..7) as the Open
     // command does once the browser has been answered. True when it opened.
     bool OpenWavesampleAt(int instrument, int waveSample);

@@ -56,8 +56,21 @@ bool TMainForm::TransferRunning() const {
     return Eps->DownloadState != 0 || Eps->UploadState != 0;
 }
 
+bool TMainForm::MarkerHeld() const {
+    return WaveView->Markers.Held().has_value();
+}
+
+// A marker held by the mouse stands where the mouse has it in the engine's
+// parameter block only, for the picture. A command in the middle of the drag
+// would send the block so to the sampler or go by it, and the marker put
+// back afterwards would leave the window and the sampler apart: the commands
+// that talk to the sampler, or change the selection, wait for the drag.
 void TMainForm::UpdateCommands() {
-    const bool open = Eps->WaveSampleOpen;
+    const bool free = !MarkerHeld();
+    Enable({OpenWavesampleMenuItem, DownloadMenuItem, UploadMenuItem, BackUpInstrumentMenuItem,
+            RestoreInstrumentMenuItem},
+           {}, free);
+    const bool open = Eps->WaveSampleOpen && free;
     const bool selected = open && HasSelection;
     Enable({CloseWavesampleMenuItem, NormalizeGainMenuItem, SetPlaybackModeMenuItem,
             SelectAllMenuItem},
@@ -94,7 +107,7 @@ QString TMainForm::TitleText() const {
 // The items name what they would undo or redo.
 void TMainForm::UpdateUndoCommands() {
     const TEditHistory& history = Eps->History;
-    const bool idle = Eps->WaveSampleOpen && !TransferRunning();
+    const bool idle = Eps->WaveSampleOpen && !TransferRunning() && !MarkerHeld();
     const auto caption = [](const char* command, const std::string& step) {
         return step.empty() ? QString(command) : command + (" " + QString::fromStdString(step));
     };

@@ -2,6 +2,7 @@
 
 #include <QAction>
 
+#include "app/BusyIndicator.h"
 #include "app/HelpFile.h"
 
 TProgramWindows::TProgramWindows(const QString& firstArgument) {
@@ -40,6 +41,12 @@ void TProgramWindows::Connect() {
                              static_cast<TModalForm*>(NoEpsForm.get())}) {
         QObject::connect(form, &TModalForm::HelpRequested, &THelpFile::ShowContext);
     }
+    // The figures fill the browser's rows while the user chooses: a click
+    // in the middle of a read is kept for the browser, not dropped.
+    TBusyIndicator* busy = MainForm->BusyIndicator;
+    TOpenWaveForm* browser = OpenWaveForm.get();
+    QObject::connect(browser, &TOpenWaveForm::FiguresReadStarts, busy,
+                     [busy, browser] { busy->KeepInputOf(browser); });
     // The welcome's "Continue ->" leads on to Preferences.
     QObject::connect(GotoPrefForm.get(), &TGotoPrefForm::PreferencesRequested,
                      MainForm->PreferencesMenuItem, &QAction::trigger);

@@ -26,6 +26,8 @@ constexpr int WaveSampleListWidth = 300;
 // How long the rows' figures wait while another request is under way.
 constexpr int TalkingRetryDelay = 50;
 const QString NewRow = "<new>";
+// In place of the figures that could not be read.
+const QString UnreadRow = "not read";
 
 std::optional<int> SelectedRow(const QListWidget* list) {
     const QList<QListWidgetItem*> selected = list->selectedItems();
@@ -208,6 +210,7 @@ void TOpenWaveForm::Refresh() {
 bool TOpenWaveForm::ReadDirectory() {
     const TTalk talk(Talking);
     Infos.clear();
+    FiguresUnread = false;
     while (!Eps.ReadConfiguration()) {
         QString reason =
             QString::fromStdString(UnreadInstrumentText(Eps.UnreadInstrument, Eps.UnreadReply));
@@ -279,8 +282,8 @@ QString TOpenWaveForm::WaveSampleRow(int instrument, int index) const {
     }
     QString row = QString("WaveSample %1").arg(index + 1);
     const auto known = Infos.find({instrument, index + 1});
-    if (known != Infos.end() && known->second) {
-        row += " \u2014 " + FiguresText(*known->second);
+    if (known != Infos.end()) {
+        row += " \u2014 " + (known->second ? FiguresText(*known->second) : UnreadRow);
     }
     return row;
 }
@@ -298,7 +301,7 @@ void TOpenWaveForm::UpdateWaveSampleRows() {
 
 void TOpenWaveForm::ReadNextRowInfo() {
     const std::optional<int> instrument = SelectedInstrument();
-    if (!isVisible() || !instrument) {
+    if (!isVisible() || !instrument || FiguresUnread) {
         return;
     }
     if (Talking > 0) {
@@ -320,12 +323,14 @@ std::optional<TWaveSampleInfo> TOpenWaveForm::WaveSampleInfo(int instrument, int
     if (const auto known = Infos.find(key); known != Infos.end()) {
         return known->second;
     }
-    if (Talking > 0) {
+    if (Talking > 0 || FiguresUnread) {
         return std::nullopt;
     }
     const TTalk talk(Talking);
+    emit FiguresReadStarts();
     const std::optional<TWaveSampleInfo> info = ReadWaveSampleInfo(Eps, instrument, waveSample);
     Infos[key] = info;
+    FiguresUnread = !info;
     return info;
 }
 

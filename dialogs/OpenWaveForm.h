@@ -11,7 +11,9 @@
 // MIDI speed, so the figures are read for the selected instrument only, one
 // row at a time while the browser waits for the user, and kept until the
 // next directory read: the lists are there at once and fill in as the
-// figures come.
+// figures come. Each read is a wait like any other, which the user may give
+// up; the first that fails ends the reading until the next directory read,
+// so that a sampler that does not answer is not asked again for every row.
 #pragma once
 
 #include <QString>
@@ -60,7 +62,8 @@ public:
 
     // What wavesample waveSample (1..127) of instrument (0..7) holds: read
     // from the sampler once per directory read. Empty when the sampler does
-    // not give it, or when the engine is waiting for another answer.
+    // not give it, when the engine is waiting for another answer, and once a
+    // read has failed or been given up since the directory was read.
     std::optional<TWaveSampleInfo> WaveSampleInfo(int instrument, int waveSample);
 
     // Enables Rename only for an instrument that the sampler holds.
@@ -89,6 +92,12 @@ public:
     std::vector<int> InstrumentMap;
     std::vector<int> WaveSampleMap;
 
+signals:
+    // A wavesample's figures are about to be read while the user may be
+    // working in the browser, which stays as it is: what the user does
+    // meanwhile is still meant for it.
+    void FiguresReadStarts();
+
 private:
     struct TChoice {
         int Instrument;
@@ -107,7 +116,7 @@ private:
     QString WaveSampleRow(int instrument, int index) const;
     void UpdateWaveSampleRows();
     // Reads the figures of the first row that lacks them, then comes back
-    // for the next.
+    // for the next, until a read fails.
     void ReadNextRowInfo();
     // Whether the "<new>" row may stand for the instrument's first free slot:
     // an instrument whose slots are all taken has none.
@@ -129,5 +138,7 @@ private:
     // Requests to the sampler under way: the engine serves events while it
     // waits, and another request then would cut into the exchange.
     int Talking = 0;
+    // A read of figures failed or was given up since the directory was read.
+    bool FiguresUnread = false;
     QTimer InfoTimer;
 };

@@ -243,6 +243,11 @@ public:
     TReplyResult ReadInstrument(int instrument);
     // InstrumentParameters to an instrument.
     TWriteResult WriteInstrument(int instrument);
+    // The parameter block of wavesample waveSample (1..127) of instrument
+    // into WaveSampleParameters, for a look at it: rrWaveSampleParameters,
+    // or the reply that came instead. The current instrument and wavesample
+    // stay.
+    TReplyResult ReadWaveSampleBlock(int instrument, int waveSample);
 
 private:
     // BeginBusy for the life of the object, so that a port failure thrown

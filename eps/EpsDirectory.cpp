@@ -79,6 +79,26 @@ TWriteResult TEps::WriteInstrument(int instrument) {
     return ForInstrument(instrument, [&] { return SendInstrumentParameters(); });
 }
 
+// Nothing of an earlier exchange may be taken for this answer, and nothing
+// of an answer that could not be read for the next one.
+TReplyResult TEps::ReadWaveSampleBlock(int instrument, int waveSample) {
+    return ForInstrument(instrument, [&] {
+        const int current = WaveSample;
+        WaveSample = waveSample;
+        MidiIn->ClearInput();
+        GetWaveSampleParameters();
+        TReplyResult reply = ProcessInput();
+        if (reply == rrAck) {
+            reply = ProcessInput();
+        }
+        WaveSample = current;
+        if (reply != rrWaveSampleParameters) {
+            SettleInput();
+        }
+        return reply;
+    });
+}
+
 TReplyResult TEps::FetchInstrumentParameters() {
     GetInstrumentParameters();
     const TReplyResult reply = ProcessInput();

@@ -18,7 +18,8 @@ struct TWaveSampleInfo {
     int CopyOf = 0;
 };
 
-// Reads the parameters of a wavesample; the engine's current instrument,
-// wavesample and parameter block are as they were afterwards. Empty when
-// the sampler does not give them.
+// Reads the parameters of a wavesample, busy as every exchange, so that the
+// owner may give the read up; the engine's current instrument, wavesample and
+// parameter block are as they were afterwards. Empty when the sampler does
+// not give them or the read was given up.
 std::optional<TWaveSampleInfo> ReadWaveSampleInfo(TEps& eps, int instrument, int waveSample);

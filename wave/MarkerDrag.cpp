@@ -31,8 +31,8 @@ QString MarkerName(int first) {
 
 } // namespace
 
-TMarkerDrag::TMarkerDrag(TEps& eps, TWaveCommands& commands, TWaveBox& box)
-    : Label(new QLabel(&box)), Eps(eps), Commands(commands), Box(box) {
+TMarkerDrag::TMarkerDrag(TEps& eps, TEpsOwner& owner, TWaveCommands& commands, TWaveBox& box)
+    : Label(new QLabel(&box)), Eps(eps), Owner(owner), Commands(commands), Box(box) {
     Label->setAutoFillBackground(true);
     Label->setMargin(2);
     Label->hide();
@@ -46,6 +46,7 @@ bool TMarkerDrag::Grab(int x, int y) {
         return false;
     }
     Original = Eps.GetSampleAddress(*Marker);
+    Owner.UpdateCommands();
     return Follow(x, y);
 }
 
@@ -99,6 +100,7 @@ void TMarkerDrag::Release() {
     Marker.reset();
     Label->hide();
     Box.Invalidate();
+    Owner.UpdateCommands();
 }
 
 std::optional<int> TMarkerDrag::MarkerAt(int x, int y) const {

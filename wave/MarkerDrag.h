@@ -7,7 +7,9 @@
 // Released, the marker is set as the marker command would set it; Escape
 // (Cancel) puts it back where it was. While the marker is held only the
 // engine's copy of the parameter block moves, and only for the picture: the
-// block goes to the sampler once, on release.
+// block goes to the sampler once, on release. The owner's commands are
+// brought up to date when a marker is taken and when it is let go, so that
+// the commands that would talk to the sampler can wait for the drag.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +17,7 @@
 
 class QLabel;
 class TEps;
+class TEpsOwner;
 class TWaveBox;
 class TWaveCommands;
 
@@ -26,7 +29,7 @@ public:
     // are taken.
     static constexpr int ArmBand = 8;
 
-    TMarkerDrag(TEps& eps, TWaveCommands& commands, TWaveBox& box);
+    TMarkerDrag(TEps& eps, TEpsOwner& owner, TWaveCommands& commands, TWaveBox& box);
 
     // The left button went down at (x, y): true when it took a marker.
     bool Grab(int x, int y);
@@ -50,6 +53,7 @@ private:
     void Release();
 
     TEps& Eps;
+    TEpsOwner& Owner;
     TWaveCommands& Commands;
     TWaveBox& Box;
     std::optional<int> Marker;

@@ -39,7 +39,7 @@ std::optional<TScrollCode> ScrollCodeOf(int action) {
 
 TWaveView::TWaveView(TEps& eps, TEpsOwner& owner, TWaveViewState& state, QWidget& scrollBox,
                      TWaveBox& box, QScrollBar& scrollBar, TWaveCommands& commands)
-    : Selection(eps, owner, state, box), Markers(eps, commands, box), Eps(eps), State(state),
+    : Selection(eps, owner, state, box), Markers(eps, owner, commands, box), Eps(eps), State(state),
       ScrollBox(scrollBox), Box(box), ScrollBar(scrollBar), Navigator(eps, box) {
     connect(&Box, &TWaveBox::Paint, this, &TWaveView::WaveBoxPaint);
     connect(&Box, &TWaveBox::MouseDown, this, &TWaveView::MouseDown);

@@ -5,6 +5,7 @@
 // refresh up at once, and what the user does to the window meanwhile is dropped.
 #include <QAction>
 #include <QElapsedTimer>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -16,12 +17,14 @@
 #include "AppFixture.h"
 #include "app/Application.h"
 #include "app/BusyIndicator.h"
+#include "dialogs/OpenWaveForm.h"
 #include "emulator/VirtualEpsPeer.h"
 #include "wave/WaveBox.h"
 
 namespace {
 
 constexpr int Piano = 0;
+constexpr int Drums = 1;
 // The byte time-out the failed edits run with, in seconds.
 constexpr int ShortSilence = 1;
 
@@ -278,7 +281,119 @@ private slots:
         QCOMPARE(Form->VScale, 5);
     }
 
+    void BrowserFiguresAreReadUnderTheBusyRules_data() {
+        QTest::addColumn<bool>("silent");
+        QTest::newRow("silent sampler, Escape") << true;
+        QTest::newRow("replies on another channel") << false;
+    }
+    // The browser reads the wavesamples' figures as every other wait: busy,
+    // with Escape giving the wait up, and a click in the browser meanwhile
+    // kept for it until the read is over. A read that fails leaves its row
+    // "not read" and no other row is read until the next directory read,
+    // which finds nothing of the failed exchange in its way and gives each
+    // row its own figures.
+    void BrowserFiguresAreReadUnderTheBusyRules() {
+        QFETCH(bool, silent);
+        TVirtualSampler& sampler = Fixture->Sampler->Sampler();
+        sampler.Inspect([](TSamplerModel& memory) {
+            TInstrument& piano = *memory.Instrument(Piano);
+            piano.Place(3, *memory.Instrument(Drums)->WaveSample(1));
+            piano.Place(4, *memory.Instrument(Drums)->WaveSample(2));
+        });
+        // The figures of the row the browser opens on come; the next row's
+        // block does not come, or comes on another channel.
+        FigureReads = 0;
+        Fault = silent ? TSamplerFaults{.Silent = true} : TSamplerFaults{.ReplyChannel = 9};
+        sampler.SetLog([this, &sampler](const std::string& line) {
+            if (line.rfind("GetWaveSampleParameters", 0) == 0 && ++FigureReads == 2) {
+                sampler.SetFaults(Fault);
+            }
+        });
+        TOpenWaveForm* browser = Fixture->Windows->OpenWaveForm.get();
+        QListWidget* rows = browser->WaveSampleListBox;
+        QElapsedTimer clock;
+        TWhileBusy user(
+            *Form, [&] { return silent && browser->isVisible() && FigureReads >= 2; },
+            [&] {
+                clock.start();
+                QTest::mouseClick(rows->viewport(), Qt::LeftButton, {},
+                                  rows->visualItemRect(rows->item(2)).center());
+                QTest::keyClick(rows, Qt::Key_Escape);
+            });
+        QStringList unreadSaid;
+        TPoller unread([&] {
+            if (browser->UnreadBox->isVisible()) {
+                unreadSaid << browser->UnreadBox->text();
+                browser->UnreadBox->button(QMessageBox::Cancel)->click();
+            }
+            return false;
+        });
+        qint64 waited = -1;
+        QStringList failed;
+        int readsAfterFailure = -1;
+        int clicked = -1;
+        QStringList refreshed;
+        QElapsedTimer limit;
+        limit.start();
+        QElapsedTimer settled;
+        TPoller browse([&] {
+            if (!browser->isVisible() || Form->BusyCount > 0) {
+                return false;
+            }
+            if (!settled.isValid()) {
+                if (rows->item(1)->text().endsWith("not read") || limit.elapsed() > 40000) {
+                    waited = clock.isValid() ? clock.elapsed() : -1;
+                    failed = Texts(rows);
+                    settled.start();
+                }
+                return false;
+            }
+            if (settled.elapsed() < 300) {
+                return false;
+            }
+            readsAfterFailure = FigureReads;
+            clicked = rows->currentRow();
+            Heal();
+            browser->Refresh1->trigger();
+            for (int i = 0; i < 500 && Texts(rows).filter(" \u2014 ").size() < 4; ++i) {
+                QTest::qWait(20);
+            }
+            refreshed = Texts(rows);
+            browser->reject();
+            return true;
+        });
+        Form->OpenWavesampleMenuItem->trigger();
+        sampler.SetLog({});
+
+        QCOMPARE(user.Acted, silent);
+        if (silent) {
+            QVERIFY2(waited >= 0 && waited < 5000, qPrintable(QString::number(waited)));
+            QCOMPARE(clicked, 2);
+        }
+        QCOMPARE(failed.size(), 4);
+        QVERIFY2(failed[0].startsWith("WaveSample 1 \u2014 Piano C4, "), qPrintable(failed[0]));
+        QCOMPARE(failed.mid(1),
+                 QStringList({"WaveSample 2 \u2014 not read", "WaveSample 3", "WaveSample 4"}));
+        QCOMPARE(readsAfterFailure, 2);
+        QVERIFY2(unreadSaid.isEmpty(), qPrintable(unreadSaid.join(", ")));
+        QCOMPARE(refreshed.size(), 4);
+        QVERIFY2(refreshed[0].startsWith("WaveSample 1 \u2014 Piano C4, "),
+                 qPrintable(refreshed[0]));
+        QCOMPARE(refreshed[1], QString("WaveSample 2 \u2014 Piano High, copy of 1"));
+        QVERIFY2(refreshed[2].startsWith("WaveSample 3 \u2014 Kick, "), qPrintable(refreshed[2]));
+        QVERIFY2(refreshed[3].startsWith("WaveSample 4 \u2014 Rimshot, "),
+                 qPrintable(refreshed[3]));
+    }
+
 private:
+    static QStringList Texts(const QListWidget* list) {
+        QStringList texts;
+        for (int i = 0; i < list->count(); ++i) {
+            texts << list->item(i)->text();
+        }
+        return texts;
+    }
+
     void Heal() {
         QVERIFY(Fixture->Sampler->Sampler().WaitUntilIdle());
         Fixture->Sampler->Sampler().SetFaults({});
@@ -295,6 +410,10 @@ private:
     std::unique_ptr<TAppFixture> Fixture;
     TMainForm* Form = nullptr;
     std::atomic<int> ViewRequests = 0;
+    // The browser's reads of wavesample parameters, and what the sampler
+    // does wrong after the first.
+    std::atomic<int> FigureReads = 0;
+    TSamplerFaults Fault;
 };
 
 int main(int argc, char** argv) {

@@ -28,6 +28,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -126,7 +127,8 @@ private slots:
     // of the file is where the next dialog starts and what the settings keep.
     void DownloadAndUploadMakeARoundTrip() {
         const QString file = Folder.filePath("rim.wav");
-        // An existing file is overwritten without a question.
+        // An existing file is replaced only once the user agrees: No keeps it
+        // and the dialog open, Yes replaces it.
         QFile old(file);
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write(QByteArray(5000, 'x'));
@@ -134,6 +136,9 @@ private slots:
 
         TModalScript script;
         TFileDialogSeen save;
+        QString overwrite;
+        bool keptOpen = false;
+        qint64 keptSize = 0;
         QString saved;
         script
             .Then<TOpenWaveForm>([](TOpenWaveForm* browser) {
@@ -142,8 +147,14 @@ private slots:
                 browser->WaveSampleListBox->setCurrentRow(Rimshot - 1);
                 browser->OkButton->click();
             })
-            .Then<QFileDialog>(
-                [&](QFileDialog* dialog) { save = Answer(dialog, Folder.filePath("rim")); })
+            .Then<QFileDialog>([&](QFileDialog* dialog) {
+                save = Seen(dialog);
+                Type(dialog, Folder.filePath("rim"));
+                overwrite = AnswerNextBox(QMessageBox::No, [dialog] { Confirm(dialog); });
+                keptOpen = dialog->isVisible();
+                keptSize = QFileInfo(file).size();
+                AnswerNextBox(QMessageBox::Yes, [dialog] { Confirm(dialog); });
+            })
             .Then<QMessageBox>([&](QMessageBox* box) { saved = Information(box); });
         Form->DownloadMenuItem->trigger();
         QVERIFY2(script.Finished(), qPrintable(script.Failure));
@@ -152,7 +163,10 @@ private slots:
         QCOMPARE(save.Filters, QStringList({"Wav/RIFF files (*.wav)", "All files (*.*)"}));
         QCOMPARE(save.Suffix, QString("wav"));
         QCOMPARE(save.Folder, Folder.path() + "/start");
-        QVERIFY(!save.ConfirmsOverwrite);
+        QVERIFY(save.ConfirmsOverwrite);
+        QVERIFY2(overwrite.startsWith("rim.wav already exists."), qPrintable(overwrite));
+        QVERIFY(keptOpen);
+        QCOMPARE(keptSize, qint64{5000});
         const TSamples rimshot = SamplerData(Drums, Rimshot);
         QCOMPARE(SamplesOf(file), rimshot);
         QCOMPARE(saved, QString("Saved %1 samples to %2.").arg(rimshot.size()).arg(file));
@@ -564,22 +578,53 @@ private:
         return enter.isAccepted() && drop.isAccepted();
     }
 
-    // Notes how the dialog was set up and answers it with name.
-    static TFileDialogSeen Answer(QFileDialog* dialog, const QString& name) {
-        TFileDialogSeen seen{dialog->windowTitle(),
-                             dialog->acceptMode(),
-                             dialog->fileMode(),
-                             dialog->nameFilters(),
-                             dialog->defaultSuffix(),
-                             dialog->directory().path(),
-                             !dialog->testOption(QFileDialog::DontConfirmOverwrite)};
-        // Typed into the file name field, as a user does, then confirmed as
-        // the dialog's own button does.
+    // How the dialog was set up.
+    static TFileDialogSeen Seen(const QFileDialog* dialog) {
+        return {dialog->windowTitle(),
+                dialog->acceptMode(),
+                dialog->fileMode(),
+                dialog->nameFilters(),
+                dialog->defaultSuffix(),
+                dialog->directory().path(),
+                !dialog->testOption(QFileDialog::DontConfirmOverwrite)};
+    }
+
+    // Into the file name field, as a user does.
+    static void Type(QFileDialog* dialog, const QString& name) {
         if (auto* field = dialog->findChild<QLineEdit*>("fileNameEdit")) {
             field->setText(name);
         }
-        static_cast<QDialog*>(dialog)->accept();
+    }
+
+    // As the dialog's own button does.
+    static void Confirm(QFileDialog* dialog) { static_cast<QDialog*>(dialog)->accept(); }
+
+    // Notes how the dialog was set up and answers it with name.
+    static TFileDialogSeen Answer(QFileDialog* dialog, const QString& name) {
+        const TFileDialogSeen seen = Seen(dialog);
+        Type(dialog, name);
+        Confirm(dialog);
         return seen;
+    }
+
+    // Runs act, answering with button the message box that it brings up
+    // in the meantime; returns the box's text, empty when none came.
+    static QString AnswerNextBox(QMessageBox::StandardButton button,
+                                 const std::function<void()>& act) {
+        QString text;
+        QTimer poll;
+        poll.setInterval(10);
+        connect(&poll, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box != nullptr && box->isVisible()) {
+                poll.stop();
+                text = box->text();
+                box->button(button)->click();
+            }
+        });
+        poll.start();
+        act();
+        return text;
     }
 
     // An upload's target: a new wavesample in the empty instrument.

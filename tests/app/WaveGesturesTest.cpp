@@ -5,9 +5,11 @@
 #include <QAction>
 #include <QLabel>
 #include <QTest>
+#include <QToolButton>
 #include <QWheelEvent>
 
 #include <atomic>
+#include <utility>
 
 #include "AppFixture.h"
 #include "app/Application.h"
@@ -25,6 +27,8 @@ bool StartsWith(const std::string& line, const char* prefix) {
     return line.rfind(prefix, 0) == 0;
 }
 
+enum TCommand { cmSelectAll, cmUndo, cmRedo, cmSampleStart, cmFadeIn, cmNormalize };
+
 } // namespace
 
 class TWaveGesturesTest : public QObject {
@@ -38,6 +42,7 @@ private slots:
         ViewReads = 0;
         ParameterWrites = 0;
         Fixture->Sampler->Sampler().SetLog([this](const std::string& line) {
+            ++Requests;
             if (StartsWith(line, "GetWaveSampleOverview") ||
                 StartsWith(line, "GetWaveSampleData")) {
                 ++ViewReads;
@@ -201,6 +206,67 @@ private slots:
         QCOMPARE(SamplerAddress(TWaveSample::EndWord), end);
     }
 
+    void CommandsWaitForADraggedMarker_data() {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("Ctrl+A, dropped") << int(cmSelectAll) << false;
+        QTest::newRow("Alt+Backspace, put back") << int(cmUndo) << true;
+        QTest::newRow("Shift+Alt+Backspace, dropped") << int(cmRedo) << false;
+        QTest::newRow("Set Sample Start, put back") << int(cmSampleStart) << true;
+        QTest::newRow("Fade In button, dropped") << int(cmFadeIn) << false;
+        QTest::newRow("Normalize Gain, dropped") << int(cmNormalize) << false;
+    }
+    // A command used while the end marker is held waits for the drag: it
+    // sends nothing and changes nothing, and once the marker is dropped or
+    // put back with Escape the window and the sampler hold the same markers,
+    // the selection is the one before and the history goes on from there.
+    void CommandsWaitForADraggedMarker() {
+        QFETCH(int, command);
+        QFETCH(bool, escape);
+        // Start at 500 with a step to undo and one to redo.
+        TAppFixture::Select(*Form, 500, 599);
+        Form->SetSampleStartMenuItem->trigger();
+        TAppFixture::Select(*Form, 1000, 1999);
+        Form->SetSampleStartMenuItem->trigger();
+        Form->UndoMenuItem->trigger();
+        QCOMPARE(SamplerAddress(TWaveSample::StartWord), 500);
+        QVERIFY(Form->RedoMenuItem->isEnabled());
+
+        const std::int32_t end = SamplerAddress(TWaveSample::EndWord);
+        const int middle = Width / 2;
+        const std::int32_t dropped = PointIndex(middle, Width) * Form->Eps->SamplesPerPoint;
+        const int endColumn = MarkerColumn(end, *Form->Eps, Width);
+        QTest::mousePress(Form->WaveBox, Qt::LeftButton, {}, {endColumn - 1, 2});
+        QTest::mouseMove(Form->WaveBox, {middle, 2});
+        const int requestsBefore = Requests.load();
+        Use(command);
+        QTest::mouseMove(Form->WaveBox, {middle + 1, 2});
+        QTest::mouseMove(Form->WaveBox, {middle, 2});
+        const int requestsDuring = Requests.load() - requestsBefore;
+        if (escape) {
+            QTest::keyClick(Form, Qt::Key_Escape);
+        }
+        QTest::mouseRelease(Form->WaveBox, Qt::LeftButton, {}, {middle, 2});
+
+        const std::pair<int, std::size_t> markers[] = {{wpSampleStart, TWaveSample::StartWord},
+                                                       {wpSampleEnd, TWaveSample::EndWord},
+                                                       {wpLoopStart, TWaveSample::LoopStartWord},
+                                                       {wpLoopEnd, TWaveSample::LoopEndWord}};
+        for (const auto& [first, word] : markers) {
+            QCOMPARE(Form->Eps->GetSampleAddress(first), SamplerAddress(word));
+        }
+        QCOMPARE(requestsDuring, 0);
+        QVERIFY(Form->HasSelection);
+        QCOMPARE(Form->SelStart, 1000);
+        QCOMPARE(Form->SelEnd, 1999);
+        QCOMPARE(SamplerAddress(TWaveSample::StartWord), 500);
+        QCOMPARE(SamplerAddress(TWaveSample::EndWord), escape ? end : dropped);
+        QCOMPARE(Form->UndoMenuItem->text(),
+                 escape ? QString("&Undo Set Sample Start") : QString("&Undo Set Sample End"));
+        QVERIFY(Form->UndoMenuItem->isEnabled());
+        QCOMPARE(Form->RedoMenuItem->isEnabled(), escape);
+    }
+
     // The window closed in the middle of a drag: the wavesample is closed
     // with its markers where they were, not where the mouse had them.
     void ClosingDuringADragKeepsTheMarker() {
@@ -213,6 +279,31 @@ private slots:
     }
 
 private:
+    // A command as the user reaches it: by its key, its menu item or its
+    // speed button.
+    void Use(int command) {
+        switch (command) {
+        case cmSelectAll:
+            QTest::keyClick(Form, Qt::Key_A, Qt::ControlModifier);
+            break;
+        case cmUndo:
+            QTest::keyClick(Form, Qt::Key_Backspace, Qt::AltModifier);
+            break;
+        case cmRedo:
+            QTest::keyClick(Form, Qt::Key_Backspace, Qt::ShiftModifier | Qt::AltModifier);
+            break;
+        case cmSampleStart:
+            Form->SetSampleStartMenuItem->trigger();
+            break;
+        case cmFadeIn:
+            Form->FadeInButton->click();
+            break;
+        default:
+            Form->NormalizeGainMenuItem->trigger();
+            break;
+        }
+    }
+
     void Wheel(int x, QPoint delta, Qt::KeyboardModifiers modifiers = {}) {
         const QPointF at(x, Height / 2);
         QWheelEvent wheel(at, Form->WaveBox->mapToGlobal(at), {}, delta, Qt::NoButton, modifiers,
@@ -233,6 +324,8 @@ private:
     TMainForm* Form = nullptr;
     std::atomic<int> ViewReads = 0;
     std::atomic<int> ParameterWrites = 0;
+    // Every request the sampler has handled.
+    std::atomic<int> Requests = 0;
     int Width = 0;
     int Height = 0;
 };

@@ -213,9 +213,13 @@ TEST_F(CliTest, BacksAnInstrumentUpAndRestoresIt) {
 }
 
 TEST_F(CliTest, DownloadsAndRefusesWhatCannotBeDownloaded) {
+    // The file named on the command line is the user's choice: one that
+    // exists is replaced without a question.
+    std::ofstream(Path("rim.wav")) << std::string(5000, 'x');
     const TRun rimshot = RunBuiltIn({"download", "2", "2", Path("rim.wav")});
     EXPECT_EQ(rimshot.Status, 0);
     EXPECT_EQ(rimshot.Output, "Saved 400 samples to " + Path("rim.wav") + ".\n");
+    EXPECT_EQ(SamplesOf(Path("rim.wav")).size(), 400u);
 
     const TRun copy = RunBuiltIn({"download", "1", "2", Path("copy.wav")});
     EXPECT_EQ(copy.Status, 1);
