@@ -11,8 +11,10 @@
 #include <string>
 
 #include "app/MainForm.h"
+#include "dialogs/DestructiveQuestion.h"
 #include "dialogs/OpenWaveForm.h"
 #include "eps/Names.h"
+#include "transfer/InstrumentRestore.h"
 #include "transfer/SafeFileName.h"
 #include "transfer/SoundFile.h"
 #include "transfer/WaveFile.h"
@@ -92,9 +94,7 @@ bool TGuiTransferFrontEnd::ReplaceConfirmed() {
     } else {
         held += " holds data";
     }
-    return QMessageBox::question(&MainForm, QApplication::applicationDisplayName(),
-                                 held + ".\n\nReplace it with the file's samples?") ==
-           QMessageBox::Yes;
+    return AskDestructive(&MainForm, held + ".\n\nReplace it with the file's samples?", "Replace");
 }
 
 // A restore into a slot that holds an instrument overwrites its parameters
@@ -105,12 +105,14 @@ bool TGuiTransferFrontEnd::InstrumentReplaceConfirmed() {
     if (!eps.InstrumentPresent[instrument]) {
         return true;
     }
-    const QString question = QString("Instrument %1 holds %2. Restore over it?\n\nIts wavesamples "
-                                     "that the backup lacks stay.")
-                                 .arg(eps.Instrument + 1)
-                                 .arg(QString::fromLatin1(eps.InstrumentName[instrument]));
-    return QMessageBox::question(&MainForm, QApplication::applicationDisplayName(), question) ==
-           QMessageBox::Yes;
+    const QString question =
+        QString("Instrument %1 holds %2. Restore over it?\n\nIts wavesamples that the backup "
+                "lacks stay. A restore that stops part-way leaves the instrument incomplete, "
+                "named %3.")
+            .arg(eps.Instrument + 1)
+            .arg(QString::fromLatin1(eps.InstrumentName[instrument]))
+            .arg(TInstrumentRestore::IncompleteName);
+    return AskDestructive(&MainForm, question, "Restore Over It");
 }
 
 QString TGuiTransferFrontEnd::ChooseFolder(const QString& caption, const QString& initialFolder) {

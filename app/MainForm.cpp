@@ -12,6 +12,7 @@
 #include "app/BusyIndicator.h"
 #include "app/SettingsKey.h"
 #include "debug/DebugDevice.h"
+#include "dialogs/DestructiveQuestion.h"
 #include "dialogs/NoEpsForm.h"
 #include "wave/WaveCommands.h"
 #include "wave/WaveView.h"
@@ -229,11 +230,10 @@ TModalResult TMainForm::ShowConnectionFailure(NoEpsReason reason) {
 // No is the default: a key pressed by habit keeps the data.
 bool TMainForm::AskEditWithoutUndo() {
     TDialogCursor cursor(BusyCount > 0, *BusyIndicator);
-    return QMessageBox::question(this, QApplication::applicationDisplayName(),
-                                 "There is no room in the sampler to keep a copy for undo: this "
-                                 "edit cannot be undone, nor the edits before it.\n\nEdit anyway?",
-                                 QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::No) == QMessageBox::Yes;
+    return AskDestructive(this,
+                          "There is no room in the sampler to keep a copy for undo: this edit "
+                          "cannot be undone, nor the edits before it.\n\nEdit anyway?",
+                          "Edit Anyway");
 }
 
 void TMainForm::ShowWarning(std::string_view text, TMessageCaption caption) {

@@ -419,28 +419,75 @@ void TUpload::NameInstrument() {
     }
 }
 
-std::string TUpload::LeftChanged() const {
+// Told from the target's words as the sampler holds them afterwards: the
+// samples sent only play where its addresses say.
+std::string TUpload::LeftChanged() {
     const auto instrument = static_cast<std::size_t>(Eps.Instrument);
     const std::string owner = Eps.InstrumentPresent[instrument] && (Created & rkInstrument) == 0
                                   ? Eps.InstrumentName[instrument]
                                   : "instrument " + std::to_string(instrument + 1);
     const std::string waveSample = "Wavesample " + std::to_string(Eps.WaveSample) + " of " + owner;
     const std::string done = std::to_string(Report.Done);
-    const std::string total = std::to_string(Report.Total);
-    if (Created != 0) {
-        return " " +
-               ((Created & rkInstrument) != 0 ? "Instrument " + std::to_string(instrument + 1)
-                                              : waveSample) +
-               " was created for the upload and holds " +
-               (Report.Done == 0
-                    ? "no samples."
-                    : "only the first " + done + " of the file's " + total + " samples.");
-    }
+    const bool newInstrument = (Created & rkInstrument) != 0;
     if (Report.Done == 0) {
-        return {};
+        return Created == 0 ? std::string()
+                            : " " +
+                                  (newInstrument ? "Instrument " + std::to_string(instrument + 1)
+                                                 : waveSample) +
+                                  " was created for the upload and holds no samples.";
     }
-    return " " + waveSample + " now begins with " + done + " new samples of the file's " + total +
-           "; the rest of it is unchanged.";
+    const std::string created =
+        Created == 0 ? std::string()
+        : newInstrument
+            ? " Instrument " + std::to_string(instrument + 1) +
+                  " was created for the upload; its wavesample " + std::to_string(Eps.WaveSample)
+            : " " + waveSample + " was created for the upload and";
+    if (Report.Outcome == toNoAnswer) {
+        return (created.empty() ? " " + waveSample : created) + " holds the " + done +
+               " samples sent only if the sampler kept them: it does not answer.";
+    }
+    const std::optional<TSampleRange> played = PlayedAfterwards();
+    if (!played) {
+        return " What " + waveSample + " plays now could not be read.";
+    }
+    const std::string first = "the first " + done + " of the file's " +
+                              std::to_string(Report.Total) + " samples";
+    if (MadePlayable) {
+        return (created.empty() ? " " + waveSample + " had no samples of its own and" : created) +
+               " holds " + first + ".";
+    }
+    if (played->First == 0 && played->Count() > std::int64_t{Report.Done}) {
+        return " " + waveSample + " now begins with " + done + " new samples of the file's " +
+               std::to_string(Report.Total) + "; the rest of its " +
+               std::to_string(played->Count()) + " samples is unchanged.";
+    }
+    return " " + waveSample + " plays " + std::to_string(played->Count()) +
+           " samples from sample " + std::to_string(played->First) + "; " + first +
+           " went to samples 0 to " + std::to_string(Report.Done - 1) + ".";
+}
+
+// Samples that came into a wavesample with none of its own (a new one) are
+// made to play: its addresses are written for them, with the parameters the
+// upload prepared. Empty when the sampler's words could not be read.
+std::optional<TSampleRange> TUpload::PlayedAfterwards() {
+    TWaveSampleBlock prepared = Eps.WaveSampleParameters;
+    if (Eps.OpenWavesample(false) == orFailed) {
+        return std::nullopt;
+    }
+    if (!SampleRangeOf(Eps.WaveSampleParameters).Empty()) {
+        return SampleRangeOf(Eps.WaveSampleParameters);
+    }
+    const TSampleRange arrived = TSampleRange::Counted(0, static_cast<std::int32_t>(Report.Done));
+    if (!arrived.Contains(LoopRangeOf(prepared))) {
+        SetLoopRangeOf(prepared, arrived);
+    }
+    SetSampleRangeOf(prepared, arrived);
+    Eps.WaveSampleParameters = prepared;
+    if (Eps.PutWaveSampleParameters() != wrWritten || Eps.OpenWavesample(false) == orFailed) {
+        return std::nullopt;
+    }
+    MadePlayable = true;
+    return SampleRangeOf(Eps.WaveSampleParameters);
 }
 
 void TUpload::Settle() {

@@ -94,7 +94,9 @@ private:
     void NameInstrument();
     void Settle();
     // What a stopped upload left changed in the sampler, for its message.
-    std::string LeftChanged() const;
+    std::string LeftChanged();
+    // The samples the target plays after a stopped upload.
+    std::optional<TSampleRange> PlayedAfterwards();
 
     // What the upload creates when the sampler lacks it, as bits.
     enum TRepairKind : unsigned { rkInstrument = 1, rkLayer = 2, rkWaveSample = 4 };
@@ -122,6 +124,8 @@ private:
     std::uint32_t FramesRead = 0;
     bool Completed = false;
     bool ParametersTaken = false;
+    // The addresses were written for the samples of a stopped upload.
+    bool MadePlayable = false;
     // Whether the instrument took the file's name; empty when it was not to.
     std::optional<bool> Renamed;
 };

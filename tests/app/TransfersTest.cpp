@@ -470,6 +470,16 @@ private slots:
     // folder that holds no backup is refused before a slot is asked for, and
     // No to restoring over a loaded instrument goes back to the browser.
     void BackUpAndRestoreAnInstrument() {
+        // The piano stays open through the backup of another instrument,
+        // with its view, selection and undo history.
+        QVERIFY(Form->OpenWavesampleAt(Piano, 1));
+        const TSamples piano = SamplerData(Piano, 1);
+        TAppFixture::Select(*Form, 1000, 2999);
+        Form->ReverseDataMenuItem->trigger();
+        Form->ZoomInMenuItem->trigger();
+        TAppFixture::Select(*Form, 1000, 2999);
+        const std::int32_t viewStart = Form->Eps->ViewStart;
+        const std::int32_t viewEnd = Form->Eps->ViewEnd;
         TModalScript script;
         TFileDialogSeen backupFolder;
         QString backedUp;
@@ -494,6 +504,16 @@ private slots:
         QCOMPARE(files.filter(".wav").size(), 2);
         QVERIFY(files.contains("instrument.json"));
         QCOMPARE(Form->UploadDownloadPath, Folder.path());
+        QVERIFY(Form->Eps->WaveSampleOpen);
+        QCOMPARE(Form->windowTitle(), QString("Piano C4 \u2014 Grand Piano \u2014 Tavimor"));
+        QCOMPARE(Form->Eps->ViewStart, viewStart);
+        QCOMPARE(Form->Eps->ViewEnd, viewEnd);
+        QVERIFY(Form->HasSelection);
+        QCOMPARE(Form->SelStart, 1000);
+        QCOMPARE(Form->SelEnd, 2999);
+        QVERIFY(Form->UndoMenuItem->isEnabled());
+        Form->UndoMenuItem->trigger();
+        QCOMPARE(SamplerData(Piano, 1), piano);
 
         QString refused;
         script.Then<QFileDialog>([&](QFileDialog* dialog) { Answer(dialog, Folder.path()); })
@@ -509,17 +529,26 @@ private slots:
                               .arg(Folder.path()));
 
         QString question;
+        QString replace;
         script.Then<QFileDialog>([&](QFileDialog* dialog) { Answer(dialog, backup); })
             .Then<TOpenWaveForm>([](TOpenWaveForm* browser) { ChooseSlot(browser, Drums); })
             .Then<QMessageBox>([&](QMessageBox* box) {
                 question = box->text();
+                // The destructive choice is named, without a tick, and not
+                // the default.
+                QCOMPARE(box->icon(), QMessageBox::Warning);
+                replace = box->button(QMessageBox::Yes)->text();
+                QVERIFY(box->button(QMessageBox::Yes)->icon().isNull());
+                QCOMPARE(box->defaultButton(), box->button(QMessageBox::No));
                 box->button(QMessageBox::No)->click();
             })
             .Then<TOpenWaveForm>([](TOpenWaveForm* browser) { browser->reject(); });
         Form->RestoreInstrumentMenuItem->trigger();
         QVERIFY2(script.Finished(), qPrintable(script.Failure));
         QCOMPARE(question, QString("Instrument 2 holds Drum Kit. Restore over it?\n\nIts "
-                                   "wavesamples that the backup lacks stay."));
+                                   "wavesamples that the backup lacks stay. A restore that stops "
+                                   "part-way leaves the instrument incomplete, named INCOMPLETE."));
+        QCOMPARE(replace, QString("Restore Over It"));
 
         // The progress window shows the whole job.
         TStatusForm* status = Fixture->Windows->StatusForm.get();

@@ -269,3 +269,9 @@ int CountLines(const std::string& text, const std::string& line) {
     }
     return count;
 }
+
+TWaveSampleBlock WordsOf(const TWaveSample& waveSample) {
+    TWaveSampleBlock words{};
+    std::copy(waveSample.Parameters.begin(), waveSample.Parameters.end(), words.begin());
+    return words;
+}

@@ -125,6 +125,8 @@ private:
     std::vector<std::string> Log;
 };
 
+// A wavesample's words in the sampler as the engine holds a block.
+TWaveSampleBlock WordsOf(const TWaveSample& waveSample);
 // A PCM WAVE file of the given layout around these sample bytes.
 void WriteWaveFile(const std::string& path, std::uint16_t channels, std::uint16_t bits,
                    std::uint32_t rate, const std::vector<std::uint8_t>& data);

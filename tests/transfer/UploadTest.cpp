@@ -705,8 +705,9 @@ TEST_F(UploadTest, WordsGivenByTheCallerAreRebasedAndTheNameKept) {
     EXPECT_EQ(DataOf(1, 1, 0, 500), Wave(500));
 }
 
-// A cancelled upload says what it left changed: the front of an existing
-// wavesample, or an instrument it created, with or without samples.
+// A cancelled upload says what it left changed, as the sampler holds it: the
+// front of an existing wavesample, or an instrument it created, whose
+// samples that came are made to play, or that holds none.
 TEST_F(UploadTest, CancelInAWaitStateEndsTheUploadAndSaysWhatChanged) {
     const std::string file = MonoFile("c.wav", Wave(1000));
     struct TCase {
@@ -717,15 +718,19 @@ TEST_F(UploadTest, CancelInAWaitStateEndsTheUploadAndSaysWhatChanged) {
         int CancelAt;
         bool AfterABlock;
         std::string Changed;
+        // What the target plays afterwards, by the sampler's own words.
+        std::int32_t Plays;
     };
     const std::vector<TCase> cases = {
         {1, 2, 7, true,
          " Wavesample 2 of Drum Kit now begins with 256 new samples of the file's 1000; the rest "
-         "of it is unchanged."},
+         "of its 400 samples is unchanged.",
+         400},
         {7, 1, 7, true,
-         " Instrument 8 was created for the upload and holds only the first 256 of the file's "
-         "1000 samples."},
-        {6, 1, 6, false, " Instrument 7 was created for the upload and holds no samples."},
+         " Instrument 8 was created for the upload; its wavesample 1 holds the first 256 of the "
+         "file's 1000 samples.",
+         256},
+        {6, 1, 6, false, " Instrument 7 was created for the upload and holds no samples.", 0},
     };
     for (const TCase& c : cases) {
         // As the browser reads the directory after the connection check.
@@ -747,6 +752,12 @@ TEST_F(UploadTest, CancelInAWaitStateEndsTheUploadAndSaysWhatChanged) {
                       ", wavesample " + std::to_string(c.WaveSample) + "." + c.Changed);
         EXPECT_EQ(Eps->UploadState, 0);
         EXPECT_FALSE(FrontEnd.Showing);
+        const std::optional<TWaveSample> target = WaveSampleAt(c.Instrument, c.WaveSample);
+        const std::int32_t plays =
+            !target || SampleRangeOf(WordsOf(*target)).Empty()
+                ? 0
+                : SampleRangeOf(WordsOf(*target)).Count();
+        EXPECT_EQ(plays, c.Plays) << c.Changed;
     }
     // The pass that sees the cancel writes state 0 in place of the wait.
     EXPECT_NE(Trace.Text().find("State 6\r\nState 0\r\n** Start of MidiIn Dump **"),
