@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "debug/MidiInDump.h"
+#include "eps/Names.h"
 
 namespace {
 
@@ -257,14 +258,20 @@ int TUpload::RepairStep(int state) {
     }
 }
 
-// The words saved with the file, or the default block, made the upload's
-// own: the converted words as the sample, data of its own (no copy), the
+// The words saved with the file, or the default block named after the file,
+// made the upload's own: the converted words as the sample, data of its own (no copy), the
 // sound's period unless the words hold it already.
 void TUpload::SetParameters() {
     FirstFrame = 0;
     FramesRead = 0;
     TWaveSampleBlock& words = Eps.WaveSampleParameters;
     words = Words.value_or(DefaultWaveSampleParameters);
+    if (!Words) {
+        // Named as Rename names an instrument: the sampler's characters,
+        // twelve of them.
+        EncodeName(std::span<std::int32_t, NameWords>(words.data(), NameWords),
+                   NameOf(Report.File));
+    }
     Rebase(words, Report.Total);
     words[wpCopyOf] = 0;
     if (HighByte(words[wpSamplingPeriod]) != Sound->Period()) {

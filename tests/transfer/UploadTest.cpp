@@ -6,6 +6,8 @@
 
 #include "tests/transfer/TransferFixture.h"
 
+#include "emulator/SamplerName.h"
+
 #include <algorithm>
 #include <cmath>
 #include <fstream>
@@ -102,6 +104,8 @@ TEST_F(UploadTest, SendsTheFileInBlocksAndThenTheParameters) {
     EXPECT_EQ(target->Address(TWaveSample::EndWord), 999u);
     EXPECT_EQ(target->Address(TWaveSample::LoopEndWord), 999u);
     EXPECT_EQ(InstrumentNameOf(1), "RAMP");
+    // The wavesample is named after the file too.
+    EXPECT_EQ(TSamplerName::Decode(target->Parameters.data()), "RAMP");
     ASSERT_EQ(FrontEnd.Progress.size(), 4u);
     EXPECT_EQ(FrontEnd.Progress[0].second, 25.0f);
     EXPECT_EQ(FrontEnd.Progress[3].second, 100.0f);
