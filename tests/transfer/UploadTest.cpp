@@ -739,6 +739,17 @@ TEST_F(UploadTest, ASamplerThatFallsSilentStopsTheUpload) {
     EXPECT_NE(Trace.Text().find("State 4\r\nNo answer for 300 ms\r\n"), std::string::npos);
 }
 
+// The cable's time counts only for what the sampler has not answered yet:
+// after a long upload over a line faster than MIDI, the next exchange starts
+// at once, with no wait for what a MIDI cable would still be carrying.
+TEST_F(UploadTest, ALongUploadDoesNotHoldUpTheNextExchange) {
+    // About 19 s on a MIDI cable.
+    ASSERT_EQ(Upload(MonoFile("long.wav", Wave(20000)), 1, 2).Outcome, toCompleted);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(Eps->CheckConnection());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+}
+
 // Every file that cannot be read, or not whole, or that no wavesample
 // holds, is refused with one line before the browser, and nothing is sent.
 TEST_F(UploadTest, FormatsTheReaderCannotConvertStopBeforeTheTransfer) {
