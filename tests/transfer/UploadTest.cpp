@@ -849,6 +849,9 @@ TEST_F(UploadTest, FormatsTheReaderCannotConvertStopBeforeTheTransfer) {
         *bytes = ReadFileBytes(Path("x.wav"));
         SetLittle(*bytes, static_cast<std::size_t>(at), 0, 2);
     }
+    // One frame at 96 kHz: less than half a sample at the sampler's rate.
+    WriteWaveFile(Path("x.wav"), 1, 16, 96000, {0x10, 0x20});
+    const std::vector<std::uint8_t> tiny = ReadFileBytes(Path("x.wav"));
     const std::vector<TCase> cases = {
         {"empty.wav", {}, " is empty."},
         {"text.flac",
@@ -858,6 +861,9 @@ TEST_F(UploadTest, FormatsTheReaderCannotConvertStopBeforeTheTransfer) {
          " ends after "},
         {"none.wav", noChannels, " has no channels."},
         {"rate.wav", noRate, " gives no sample rate."},
+        {"tiny.wav", tiny,
+         " is too short: its 1 frame at 96000 Hz makes no sample at the sampler's rate of 44643 "
+         "Hz."},
         {"long.flac", tenHours,
          ": at 31250 Hz it would be 1,125,000,000 samples; a wavesample holds at most "
          "8,388,607 (0:04:28.4)."},
