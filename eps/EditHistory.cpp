@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "eps/Eps.h"
+#include "eps/SampleRange.h"
 
 void TEditHistory::Start(std::int32_t spareStart) {
     Forget();
@@ -44,8 +45,7 @@ bool TEditHistory::Edit(std::string name, std::int32_t start, std::int32_t end,
     const std::int32_t place = FreePlace(Done == MaxSteps ? 1 : 0, end - start);
     const TReplyResult kept = KeepCopy(start, end, place);
     if (IsUnanswered(kept)) {
-        // The copy may have landed all the same, over a step to redo.
-        Steps.resize(Done);
+        DropOverwritten(place, end - start);
         Eps.ReportUnanswered();
         Eps.UpdateCommands();
         return false;
@@ -140,13 +140,31 @@ std::int32_t TEditHistory::FreePlace(std::size_t first, std::int32_t length) con
     return place;
 }
 
+// A copy that got no answer may have landed all the same: the end of the
+// history clears it too.
 TReplyResult TEditHistory::KeepCopy(std::int32_t start, std::int32_t end, std::int32_t place) {
     Eps.CopyData(start, end - 1, place);
     const TReplyResult reply = Eps.WaitForReply();
-    if (reply == rrAck) {
+    if (reply == rrAck || IsUnanswered(reply)) {
         SpareUsed = std::max(SpareUsed, place + (end - start));
     }
     return reply;
+}
+
+// A step whose copy may be overwritten can be neither undone nor, once
+// redone, undone again; the older steps behind one to undo, and the steps
+// after one to redo, can no longer be reached.
+void TEditHistory::DropOverwritten(std::int32_t place, std::int32_t length) {
+    const TSampleRange landed = TSampleRange::Counted(place, length);
+    const auto overwritten = [landed](const TStep& step) {
+        return step.IsData() && landed.Overlaps(TSampleRange::Counted(step.Copy, step.Length()));
+    };
+    Steps.erase(
+        std::find_if(Steps.begin() + static_cast<std::ptrdiff_t>(Done), Steps.end(), overwritten),
+        Steps.end());
+    const auto newest = std::find_if(Steps.rbegin(), Steps.rend(), overwritten);
+    Done -= static_cast<std::size_t>(Steps.rend() - newest);
+    Steps.erase(Steps.begin(), newest.base());
 }
 
 void TEditHistory::Push(TStep step) {

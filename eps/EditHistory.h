@@ -89,6 +89,9 @@ private:
     std::int32_t FreePlace(std::size_t first, std::int32_t length) const;
     // Has the sampler copy [start, end) to place and returns its answer.
     TReplyResult KeepCopy(std::int32_t start, std::int32_t end, std::int32_t place);
+    // After a copy to place that got no answer: drops the steps whose copies
+    // it may have overwritten, with the steps that only they lead to.
+    void DropOverwritten(std::int32_t place, std::int32_t length);
     // Drops the steps that could be redone, and the oldest beyond MaxSteps.
     void Push(TStep step);
     void FinishData(TReplyResult reply);

@@ -55,9 +55,6 @@ TEps::TBusy::TBusy(TEps& eps) : Eps(eps) {
     if (Eps.Owner != nullptr) {
         Eps.Owner->BeginBusy();
     }
-    if (outermost && Eps.AnswerOwed) {
-        Eps.TakeOwedAnswer();
-    }
 }
 
 TEps::TBusy::~TBusy() {
@@ -74,25 +71,25 @@ bool TEps::OwnerWantsWaiting() {
     return BusyDepth == 0 || Owner->ContinueWaiting();
 }
 
-// The sampler may still answer what was given up: those replies must not be
-// taken for answers to the next request.
 void TEps::EndCancelledExchange() {
     DebugWriteLn(DebugDevice, "Cancelled");
     CancelledFlag = true;
     MidiIn->Resume();
-    SettleInput();
-    AnswerOwed = true;
+    ExchangeGivenUp();
 }
 
-// A sampler that was still working on a cancelled request answers it when it
-// is done, between its wait responses, and only then takes the next request:
-// that answer comes first. Within a pause longer than the sampler leaves
-// between wait responses nothing came, so nothing is owed any more.
-void TEps::TakeOwedAnswer() {
-    AnswerOwed = false;
-    if (MidiIn->IsOpen() && MidiIn->WaitForInput(1, OwedAnswerPause)) {
-        ProcessInput();
+// The answer to what was given up must not be taken for the answer to the
+// next request. A sampler still working on it answers when it is done,
+// between its wait responses, and only then takes the next request: once
+// the input has been quiet for longer than the sampler's pause between wait
+// responses, nothing is owed any more.
+void TEps::SettleOwedAnswer() {
+    if (!AnswerOwed || !MidiIn->IsOpen()) {
+        return;
     }
+    AnswerOwed = false;
+    TBusy busy(*this);
+    SettleInput(OwedAnswerPause, ReplyTimeLimit);
 }
 
 void TEps::UpdateCommands() {

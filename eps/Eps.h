@@ -178,6 +178,10 @@ public:
     TReplyResult WaitForReply();
     // The last busy exchange was given up because the owner cancelled it.
     bool Cancelled() const { return CancelledFlag; }
+    // The caller stopped waiting for the answer to its last request, on a
+    // Cancel or a time limit of its own: the sampler may still answer it,
+    // so the input is settled before the next request.
+    void ExchangeGivenUp() { AnswerOwed = true; }
     // After an edit that got no answer: one warning says so and what to
     // check, unless the user gave the edit up himself.
     void ReportUnanswered();
@@ -252,8 +256,8 @@ public:
 private:
     // BeginBusy for the life of the object, so that a port failure thrown
     // through an exchange does not leave the busy count raised. Only inside
-    // one may the owner cancel a wait; the outermost one settles the input
-    // of an exchange that was cancelled.
+    // one may the owner cancel a wait; the outermost one ends an exchange
+    // that was cancelled.
     class TBusy {
     public:
         explicit TBusy(TEps& eps);
@@ -292,6 +296,8 @@ private:
     bool ReadAddress();
     bool ReadViewHeader();
     bool ReadDataPart(std::span<std::int32_t> destination, TDataKind kind);
+    // Asks for the data message of a header just read, of this many words.
+    void AcknowledgeData(std::size_t words);
     TReplyResult ReadDownloadData();
     bool AnnouncedBlockFits() const;
     void ShowWarning(std::string_view text, TMessageCaption caption);
@@ -299,6 +305,12 @@ private:
     // One pass of CheckConnection; retry tells whether the user asked for
     // another.
     bool CheckConnectionOnce(bool& retry);
+    // Lets in and drops what arrives until the input has stayed quiet for
+    // `quiet` once the cable has carried what was sent and the data message
+    // last asked for, since nothing can be answered or come whole before;
+    // at most until `limit` after that.
+    void SettleInput(std::chrono::milliseconds quiet, std::chrono::milliseconds limit);
+    // For a line that should have nothing more to say.
     void SettleInput();
     TModalResult ShowConnectionFailure(NoEpsReason reason);
     TOpenResult ReadParameters();
@@ -330,16 +342,23 @@ private:
 
     bool OwnerWantsWaiting();
     void EndCancelledExchange();
-    void TakeOwedAnswer();
+    // Before a request: once after an exchange that was given up.
+    void SettleOwedAnswer();
+    // One reply read and classified; ProcessInput also notes what it tells
+    // of the line.
+    TReplyResult ReadReply();
 
     TEpsOwner* Owner;
     TEpsDialogs* Dialogs;
     // Nesting of TBusy.
     int BusyDepth = 0;
     bool CancelledFlag = false;
-    // A cancelled exchange may still be answered by a sampler that was busy
-    // with it.
+    // An exchange that was given up may still be answered: by a sampler
+    // still busy with it, or once the cable has carried its request.
     bool AnswerOwed = false;
+    // When the data message last acknowledged will have come whole; past
+    // once it has.
+    std::chrono::steady_clock::time_point DataDue{};
     // The range of the last data request: a download block must be this one.
     std::int32_t RequestedStart = 0;
     std::int32_t RequestedEnd = 0;

@@ -60,15 +60,23 @@ bool TEps::CheckConnectionOnce(bool& retry) {
     }
 }
 
-// Replies to an exchange that was given up may still be arriving: they are
-// let in and dropped until the input has been quiet for a moment.
-void TEps::SettleInput() {
-    const auto giveUp = std::chrono::steady_clock::now() + SettleLimit;
+void TEps::SettleInput(std::chrono::milliseconds quiet, std::chrono::milliseconds limit) {
+    using TClock = std::chrono::steady_clock;
+    const TClock::time_point carried = std::max({TClock::now(), MidiOut->CarriedBy(), DataDue});
+    const TClock::time_point giveUp = carried + limit;
+    const auto quietSpell = [&] {
+        return std::max(
+            quiet, std::chrono::ceil<std::chrono::milliseconds>(carried - TClock::now()) + quiet);
+    };
     MidiIn->ClearInput();
-    while (MidiIn->WaitForInput(1, QuietTime) && std::chrono::steady_clock::now() < giveUp) {
+    while (MidiIn->WaitForInput(1, quietSpell()) && TClock::now() < giveUp) {
         MidiIn->ClearInput();
     }
     MidiIn->ClearInput();
+}
+
+void TEps::SettleInput() {
+    SettleInput(QuietTime, SettleLimit);
 }
 
 // After a Cancel the user knows why there is no connection.

@@ -34,7 +34,21 @@ void TraceLine(std::string_view text, std::int64_t number) {
 
 } // namespace
 
+// Any reply shows that what was sent before it has arrived. A reply that did
+// not come in time may still come, and one cut short may still bring its
+// rest.
 TReplyResult TEps::ProcessInput() {
+    const TReplyResult result = ReadReply();
+    if (!IsUnanswered(result)) {
+        MidiOut->Delivered();
+    }
+    if (MidiIn->TimedOut() || result == rrNothingAfterWait) {
+        ExchangeGivenUp();
+    }
+    return result;
+}
+
+TReplyResult TEps::ReadReply() {
     Trace("Proc.Inp ");
     // A wait response makes this call listen on for the real answer, for as
     // long as the sampler keeps sending them up to the reply limit.
@@ -228,7 +242,7 @@ TReplyResult TEps::ReadDataHeader() {
         return rrFailed;
     }
     TraceLine("Sending ack");
-    SendAck();
+    AcknowledgeData(DataEnd - DataStart);
     return rrDataHeader;
 }
 
@@ -245,11 +259,20 @@ bool TEps::ReadViewHeader() {
     return ReadAddress() && ReadWord24(start) && ReadWord24(end) && MidiIn->ExpectByte(SysExEnd);
 }
 
+// The input may look quiet until the whole data message has come: it takes
+// its time on the cable once the acknowledgement has.
+void TEps::AcknowledgeData(std::size_t words) {
+    SendAck();
+    const std::size_t bytes = FrameHeader(1).size() + words * Word16Bytes(0).size() + 1;
+    DataDue = MidiOut->CarriedBy() +
+              static_cast<std::chrono::microseconds::rep>(bytes) * TMidiOut::ByteTime;
+}
+
 // The sampler sends the data message announced by a good header only after
 // it has been acknowledged.
 bool TEps::ReadDataPart(std::span<std::int32_t> destination, TDataKind kind) {
     Trace("Ack -> ");
-    SendAck();
+    AcknowledgeData(destination.size());
     if (!ExpectHeader()) {
         return false;
     }
@@ -267,6 +290,7 @@ bool TEps::ReadDataPart(std::span<std::int32_t> destination, TDataKind kind) {
     if (!MidiIn->ExpectByte(SysExEnd)) {
         return false;
     }
+    DataDue = {};
     TraceLine("Done.");
     return true;
 }
@@ -294,6 +318,7 @@ TReplyResult TEps::ReadDownloadData() {
         TraceLine("No EOX :", end);
         return rrFailed;
     }
+    DataDue = {};
     TraceLine("Ok");
     return rrData;
 }

@@ -64,6 +64,7 @@ void TEps::SendEnd() {
 }
 
 void TEps::SendRequest(std::uint8_t code) {
+    SettleOwedAnswer();
     SendHeader();
     SendByte(code);
 }
@@ -125,8 +126,10 @@ void TEps::SendDataMessage(std::span<const std::int32_t> words) {
     SendEnd();
 }
 
+// Part of the exchange under way: nothing is settled before it.
 void TEps::SendAck() {
-    SendRequest(rcAck);
+    SendHeader();
+    SendByte(rcAck);
     SendByte(0x00);
     SendByte(0x00);
     SendEnd();

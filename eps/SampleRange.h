@@ -31,5 +31,10 @@ struct TSampleRange {
         return inner.Empty() || (Contains(inner.First) && Contains(inner.Last));
     }
 
+    // Some sample lies in both.
+    constexpr bool Overlaps(const TSampleRange& other) const {
+        return !Empty() && !other.Empty() && First <= other.Last && other.First <= Last;
+    }
+
     constexpr bool operator==(const TSampleRange&) const = default;
 };

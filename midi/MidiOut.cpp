@@ -12,6 +12,8 @@ namespace {
 constexpr int OpenCloseSeconds = 5;
 constexpr int BlockSeconds = 20;
 constexpr std::uint8_t EndOfExclusive = 0xF7;
+// The longest channel message.
+constexpr std::size_t ShortMessageBytes = 3;
 // The device failed to pass on a message (an earlier one, since it queues):
 // the receiver may have missed part of what was sent.
 constexpr const char* SendFailure = "error: Midiout cannot send data";
@@ -106,10 +108,14 @@ void TMidiOut::SendSysEx(std::span<const std::uint8_t> message) {
 }
 
 void TMidiOut::SendShortMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
-    if (IsOpen() && midiOutShortMsg(Handle, DWORD{status} | DWORD{data1} << 8 |
-                                                DWORD{data2} << 16) != MMSYSERR_NOERROR) {
+    if (!IsOpen()) {
+        return;
+    }
+    if (midiOutShortMsg(Handle, DWORD{status} | DWORD{data1} << 8 | DWORD{data2} << 16) !=
+        MMSYSERR_NOERROR) {
         throw EMidiError(SendFailure);
     }
+    Carry(ShortMessageBytes);
 }
 
 void TMidiOut::NoteOn(std::uint8_t key, std::uint8_t velocity) {
@@ -189,6 +195,7 @@ void TMidiOut::SendBlock() {
     // overwritten by a late mark.
     MIDIOUTMARKBUSY(SlotNumber);
     const MMRESULT result = midiOutLongMsg(Handle, Header.get(), sizeof(MIDIHDR));
+    Carry(static_cast<std::size_t>(Count));
     Count = 0;
     if (result != MMSYSERR_NOERROR) {
         // The driver keeps nothing it refused, so nothing will report the
@@ -206,4 +213,15 @@ void TMidiOut::SendChannelMessage(std::uint8_t kind, std::uint8_t channel, std::
     // would take it for the status of a new message (a damaged parameter
     // block can hold a key above 127).
     SendShortMessage(kind | (channel & 0x0F), data1 & 0x7F, data2 & 0x7F);
+}
+
+void TMidiOut::Delivered() {
+    Carried = std::min(Carried, std::chrono::steady_clock::now());
+}
+
+// A cable that fell idle carries the bytes from now on; a busy one after
+// what it still carries.
+void TMidiOut::Carry(std::size_t bytes) {
+    Carried = std::max(Carried, std::chrono::steady_clock::now()) +
+              static_cast<std::chrono::microseconds::rep>(bytes) * ByteTime;
 }

@@ -4,6 +4,7 @@
 // Vorrin; the port learns of them by polling Vorrin's flags for its slot.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -14,6 +15,8 @@
 class TMidiOut {
 public:
     static constexpr std::size_t BufferSize = 32768;
+    // A byte on a MIDI cable: 10 bits at 31250 baud.
+    static constexpr std::chrono::microseconds ByteTime{320};
 
     // Takes a free slot; raises EMidiError "error: Midiout pool full" when
     // sixteen ports exist already.
@@ -47,6 +50,13 @@ public:
     // there is none).
     void SendSysEx(std::span<const std::uint8_t> message);
     void SendShortMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
+    // When a MIDI cable has carried everything sent so far: a receiver can
+    // answer the last message only after that, however soon the driver took
+    // it.
+    std::chrono::steady_clock::time_point CarriedBy() const { return Carried; }
+    // The receiver has answered the last message: whatever carried it was
+    // done, even one faster than a MIDI cable.
+    void Delivered();
 
     // Channel messages, on the port's channel or on an explicit channel 0..15.
     void NoteOn(std::uint8_t key, std::uint8_t velocity);
@@ -72,6 +82,8 @@ private:
     void SendBlock();
     void SendChannelMessage(std::uint8_t kind, std::uint8_t channel, std::uint8_t data1,
                             std::uint8_t data2);
+    // Counts bytes handed to the driver now onto the cable.
+    void Carry(std::size_t bytes);
 
     int SlotNumber = -1;
     HMIDIOUT Handle = nullptr;
@@ -81,4 +93,5 @@ private:
     std::unique_ptr<char[]> Buffer;
     std::int32_t Count = 0;
     std::uint8_t ChannelNibble = 0;
+    std::chrono::steady_clock::time_point Carried{};
 };

@@ -294,13 +294,9 @@ bool TInstrumentRestore::Stop(const TPlan& plan, const std::string& message,
             (missing.empty() ? std::string() : "wavesamples " + Joined(missing, ", ") + " and ") +
             "the instrument's own parameters.";
     if (Changed) {
-        // A sampler that stopped answering is not asked for more. After a
-        // cancel its answer to the last block may still be on its way and
-        // be taken for the rename's: the input is settled and it is tried
-        // once more.
-        const auto rename = [&] { return Eps.RenameInstrument(plan.Instrument, IncompleteName); };
+        // A sampler that stopped answering is not asked for more.
         const bool renamed =
-            outcome != toNoAnswer && (rename() || (Eps.CheckConnection() && rename()));
+            outcome != toNoAnswer && Eps.RenameInstrument(plan.Instrument, IncompleteName);
         text += renamed ? " The instrument is named " + std::string(IncompleteName) + "."
                         : " The instrument could not be renamed to show it is incomplete.";
     }

@@ -238,6 +238,12 @@ void TSoundFile::PlanRate(bool keepRate) {
         return;
     }
     const double words = std::round(static_cast<double>(Info.Frames) * Ratio());
+    if (words == 0) {
+        Refuse(Name + " is too short: its " + Plural(Info.Frames, "frame") + " at " +
+               std::to_string(Info.Rate) + " Hz " + (Info.Frames == 1 ? "makes" : "make") +
+               " no sample at the sampler's rate of " + target + ".");
+        return;
+    }
     if (words > MaxWords) {
         Refuse(Name + ": at " + target + " it would be " + Grouped(words) +
                " samples; a wavesample holds at most " + Grouped(MaxWords) + " (" +

@@ -47,6 +47,9 @@ void TTransfer::RunLoop(int& state, std::string_view stateLabel) {
                 state = Step(state);
             }
         }
+        if (CancelSeen || Silent) {
+            Eps.ExchangeGivenUp();
+        }
     } catch (...) {
         // A port's hard failure: the parser must not stay in transfer mode,
         // and the progress window must not stay up.

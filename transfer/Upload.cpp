@@ -134,7 +134,16 @@ std::optional<std::string> TUpload::Examine(std::FILE* stream, const std::string
         return sound.Problem();
     }
     const std::uint64_t frames = sound.Source().Frames;
-    loop = sound.IsWave() ? ReadWaveLoop(stream) : std::nullopt;
+    const TWaveLoopChunk chunk = sound.IsWave() ? ReadWaveLoop(stream) : TWaveLoopChunk{};
+    if (chunk.Problem) {
+        return name + ": " + *chunk.Problem;
+    }
+    loop = chunk.Loop;
+    // Many programs end a loop that runs to the last frame at the frame
+    // count.
+    if (loop && loop->Loops && loop->End == frames) {
+        --loop->End;
+    }
     // Clamped, the loop would play other samples than the file's author chose.
     if (loop && loop->Loops && (loop->Start > loop->End || loop->End >= frames)) {
         return name + ": its loop (frames " + std::to_string(loop->Start) + ".." +

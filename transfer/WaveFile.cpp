@@ -14,6 +14,9 @@ constexpr std::uint32_t RiffHeaderSize = 12;
 constexpr std::uint32_t ParametersLayout = 1;
 // The layout version and the word count, then the words.
 constexpr std::uint32_t ParametersBytes = 4 + 2 * WaveSampleWords;
+// A "smpl" chunk: nine fields, the loop count the eighth, then each loop.
+constexpr std::uint32_t LoopFixedBytes = 36;
+constexpr std::uint32_t LoopRecordBytes = 24;
 
 void Trace(const std::string& text) {
     DebugWriteLn(DebugDevice, text);
@@ -166,11 +169,26 @@ std::int32_t ReadFrame(std::FILE* stream, const TWaveFormat& format) {
     return static_cast<std::int16_t>(left) / 2 + right / 2;
 }
 
-std::optional<TWaveLoop> ReadLoopChunk(std::FILE* stream) {
+// A chunk too short for the loops it names is damaged: what would fill it up
+// belongs to the next chunk, and a loop read from there would play other
+// frames than any the file's author chose. The bytes it holds are there to
+// be read.
+TWaveLoopChunk ReadLoopChunk(std::FILE* stream, std::uint32_t size) {
+    const std::uint32_t held = std::min(size, BytesLeft(stream));
+    const std::string holds = "its smpl chunk holds " + std::to_string(held) + " bytes; ";
+    if (held < LoopFixedBytes) {
+        return {std::nullopt, holds + std::to_string(LoopFixedBytes) + " expected."};
+    }
     bool ok = true;
     std::uint32_t fields[9] = {};
     for (std::uint32_t& field : fields) {
         field = ReadLittle(stream, 4, ok);
+    }
+    const std::uint64_t needed = LoopFixedBytes + std::uint64_t{fields[7]} * LoopRecordBytes;
+    if (held < needed) {
+        return {std::nullopt, holds + std::to_string(needed) + " expected for the " +
+                                  std::to_string(fields[7]) +
+                                  (fields[7] == 1 ? " loop" : " loops") + " it names."};
     }
     TWaveLoop loop;
     loop.SampleRate = fields[2] == 0 ? 0 : NanosecondsPerSecond / fields[2];
@@ -183,7 +201,7 @@ std::optional<TWaveLoop> ReadLoopChunk(std::FILE* stream) {
         loop.Loops = true;
         loop.Alternating = type == 1;
     }
-    return ok ? std::optional(loop) : std::nullopt;
+    return {loop, std::nullopt};
 }
 
 // A chunk of another layout or length is refused whole: words shifted or
@@ -314,10 +332,8 @@ void WriteWaveBlock(std::FILE* stream, const std::int32_t* buffer, std::uint32_t
 }
 
 void WriteWaveLoop(std::FILE* stream, const TWaveLoop& loop) {
-    constexpr std::uint32_t FixedBytes = 36;
-    constexpr std::uint32_t LoopBytes = 24;
     const std::uint32_t loops = loop.Loops ? 1 : 0;
-    BeginChunk(stream, "smpl", FixedBytes + loops * LoopBytes);
+    BeginChunk(stream, "smpl", LoopFixedBytes + loops * LoopRecordBytes);
     WriteLittle(stream, 0, 4); // manufacturer
     WriteLittle(stream, 0, 4); // product
     WriteLittle(stream, loop.SampleRate == 0 ? 0 : NanosecondsPerSecond / loop.SampleRate, 4);
@@ -338,8 +354,9 @@ void WriteWaveLoop(std::FILE* stream, const TWaveLoop& loop) {
     EndChunk(stream);
 }
 
-std::optional<TWaveLoop> ReadWaveLoop(std::FILE* stream) {
-    return ReadChunk(stream, "smpl", [stream](std::uint32_t) { return ReadLoopChunk(stream); });
+TWaveLoopChunk ReadWaveLoop(std::FILE* stream) {
+    return ReadChunk(stream, "smpl",
+                     [stream](std::uint32_t size) { return ReadLoopChunk(stream, size); });
 }
 
 TWaveLoop WaveLoopOf(const TWaveSampleBlock& words, std::int32_t origin, std::uint32_t frames,

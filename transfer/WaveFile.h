@@ -67,10 +67,18 @@ TWaveLoop WaveLoopOf(const TWaveSampleBlock& words, std::int32_t origin, std::ui
 // Appends a "smpl" chunk after the data of a file WriteWaveHeader began and
 // makes the RIFF size count it.
 void WriteWaveLoop(std::FILE* stream, const TWaveLoop& loop);
-// The "smpl" chunk of a RIFF WAVE file, wherever it lies among the chunks,
-// with its first loop; empty when there is none. The stream is where it was
-// afterwards.
-std::optional<TWaveLoop> ReadWaveLoop(std::FILE* stream);
+// What a file's "smpl" chunk says.
+struct TWaveLoopChunk {
+    // Empty when the file has no such chunk or the chunk is damaged.
+    std::optional<TWaveLoop> Loop;
+    // Why a chunk that is there cannot be used, for the user: "its smpl
+    // chunk holds 36 bytes; 60 expected for the 1 loop it names."
+    std::optional<std::string> Problem;
+};
+
+// The first "smpl" chunk of a RIFF WAVE file, wherever it lies among the
+// chunks, with its first loop. The stream is where it was afterwards.
+TWaveLoopChunk ReadWaveLoop(std::FILE* stream);
 
 // What this program's own "tvwp" chunk of a file holds: every parameter word
 // of the wavesample a download saved, as the sampler gave them.

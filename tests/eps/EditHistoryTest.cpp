@@ -203,6 +203,48 @@ TEST_F(EditHistoryTest, NoRoomForTheCopyAsksBeforeTheEdit) {
     EXPECT_EQ(State(length), normalized);
 }
 
+// At the limit a new edit's copy may take the place of the oldest step's
+// copy, since that step goes with the edit. When the sampler does not answer
+// the copy, the copy may have landed all the same: the oldest step goes too.
+// Every step left undoes exactly and redoes exactly.
+TEST_F(EditHistoryTest, BeyondTheLimitAndAfterAnUnansweredCopyEveryStepLeftIsExact) {
+    constexpr std::int32_t Span = 200;
+    constexpr std::int32_t Apart = 100;
+    constexpr int Beyond = static_cast<int>(TEditHistory::MaxSteps) + 1;
+    Eps->MidiIn->ByteTimeout = 1;
+    ASSERT_NO_FATAL_FAILURE(OpenRamp());
+    const auto reverse = [this](std::int32_t start) {
+        RangeEdit(*Eps, start, start + Span,
+                  [start](TEps& s) { s.ReverseData(start, start + Span); });
+    };
+    // states[n]: after the n-th edit.
+    std::vector<TState> states{State()};
+    for (int i = 0; i < Beyond; ++i) {
+        reverse(i * Apart);
+        states.push_back(State());
+    }
+    Sampler().SetFaults({.Silent = true});
+    reverse(Beyond * Apart + 2 * Span);
+    SettleSampler();
+    Sampler().SetFaults({});
+    EXPECT_EQ(Dialogs.Warnings.size(), 1u);
+    EXPECT_EQ(State(), states.back());
+
+    // The first edit went beyond the limit, the second with the copy.
+    const int oldestLeft = 3;
+    int n = Beyond;
+    for (; n > 0 && Eps->History.CanUndo(); --n) {
+        Eps->History.Undo();
+        EXPECT_EQ(State(), states[static_cast<std::size_t>(n - 1)]) << n;
+    }
+    EXPECT_EQ(n, oldestLeft - 1);
+    for (n = oldestLeft; n <= Beyond; ++n) {
+        Eps->History.Redo();
+        EXPECT_EQ(State(), states[static_cast<std::size_t>(n)]) << n;
+    }
+    EXPECT_FALSE(Eps->History.CanRedo());
+}
+
 TEST_F(EditHistoryTest, ClosingEndsTheHistoryAndSilencesTheSpareArea) {
     ASSERT_NO_FATAL_FAILURE(OpenRamp());
     Edits[1].Run(*Eps);

@@ -4,6 +4,7 @@
 // incomplete, and leaves the engine able to run the same transfer again.
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <tuple>
 
 #include "tests/faults/FaultFixture.h"
@@ -198,6 +199,54 @@ TEST_F(UploadFaultTest, ARepairThatDoesNotHelpIsMadeOnce) {
                                       std::to_string(c.WaveSample) + ". " + c.Left +
                                       " was created for the upload and holds no samples.");
         EXPECT_EQ(SamplerLog(c.Request).size(), 1u) << c.Made;
+    }
+}
+
+// At MIDI speed the sampler answers what a transfer sent last only once the
+// cable has carried it, which may be after the transfer gave up waiting: by
+// a Cancel or by its own silence limit. The next exchange, the browser's
+// directory read, gets its own answers all the same.
+TEST_F(FaultTest, ALateAnswerToAGivenUpTransferIsNotTakenForTheNextExchange) {
+    TSamplerOptions options;
+    options.DemoBank = false;
+    options.Timing.Baud = 31250;
+    Restart(options);
+    // One block of about 0.7 s on the cable each way.
+    Eps->SetBlockSize(static_cast<int>(SampleCount));
+    const TSamples wave = Wave();
+    // The instrument the directory read asks for first.
+    Place(0, 1, wave, 0, SampleCount);
+    const std::string file = Path("late.wav");
+    WriteWaveFile(file, 1, 16, 31250,
+                  std::vector<std::uint8_t>(2 * SampleCount, static_cast<std::uint8_t>(7)));
+    struct TCase {
+        const char* Name;
+        bool Upload;
+        // The state whose pass gives up; 0 to wait out the silence limit.
+        int CancelAt;
+        TTransferOutcome Outcome;
+    };
+    const TCase cases[] = {
+        {"upload cancelled while its block is on the cable", true, 7, toCancelled},
+        {"upload that stops hearing nothing while its block is on the cable", true, 0, toNoAnswer},
+        {"download cancelled while its block comes in", false, 7, toCancelled},
+        {"download cancelled before its request is answered", false, 3, toCancelled},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const int& state = c.Upload ? Eps->UploadState : Eps->DownloadState;
+        FrontEnd.OnEvents = [&] { FrontEnd.CancelRequested = state == c.CancelAt; };
+        const TTransferReport report =
+            c.Upload ? Upload(file, 0, 1) : Download(0, 1, Path("late-download.wav"));
+        FrontEnd.OnEvents = nullptr;
+        EXPECT_EQ(report.Outcome, c.Outcome) << report.Message;
+
+        EXPECT_TRUE(Eps->ReadConfiguration());
+        EXPECT_EQ(Eps->UnreadInstrument, -1);
+        EXPECT_EQ(std::count(Eps->InstrumentPresent.begin(), Eps->InstrumentPresent.end(), true),
+                  1);
+        EXPECT_TRUE(Eps->InstrumentPresent[0]);
+        EXPECT_EQ(Eps->FirstFreeWaveSample[0], 1);
     }
 }
 

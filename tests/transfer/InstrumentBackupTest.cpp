@@ -178,12 +178,12 @@ TEST_F(InstrumentBackupTest, ABadBackupIsRefusedBeforeAnythingIsSent) {
              WriteWaveFile(file, 1, 16, 22050, std::vector<std::uint8_t>(200));
              TWaveLoop loop;
              loop.Loops = true;
-             loop.End = 100;
+             loop.End = 101;
              const std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(
                  std::fopen(file.c_str(), "r+b"), &std::fclose);
              WriteWaveLoop(stream.get(), loop);
          },
-         "01-Kick.wav: its loop (frames 0..100) lies outside its 100 frames."},
+         "01-Kick.wav: its loop (frames 0..101) lies outside its 100 frames."},
         {"a file of another length",
          [](const auto& f) {
              WriteWaveFile((f / "02-Rimshot.wav").string(), 1, 16, 44642,

@@ -490,7 +490,7 @@ TEST_F(UploadTest, AFilesLoopAndRootKeyComeAlong) {
         int PlaybackMode;
     };
     const std::vector<TCase> cases = {
-        {SF_LOOP_FORWARD, 400, 2}, {SF_LOOP_ALTERNATING, 1000, 3}, {SF_LOOP_FORWARD, 1001, 0}};
+        {SF_LOOP_FORWARD, 400, 2}, {SF_LOOP_ALTERNATING, 1000, 3}, {SF_LOOP_FORWARD, 1002, 0}};
     for (const TCase& c : cases) {
         const std::string file = Path("looped.wav");
         SF_INFO info{};
@@ -514,7 +514,7 @@ TEST_F(UploadTest, AFilesLoopAndRootKeyComeAlong) {
         if (c.PlaybackMode == 0) {
             EXPECT_EQ(report.Outcome, toFailed);
             EXPECT_EQ(report.Message,
-                      file + ": its loop (frames 100..1000) lies outside its 1000 frames.");
+                      file + ": its loop (frames 100..1001) lies outside its 1000 frames.");
             continue;
         }
         ASSERT_EQ(report.Outcome, toCompleted) << report.Message;
@@ -525,6 +525,73 @@ TEST_F(UploadTest, AFilesLoopAndRootKeyComeAlong) {
         EXPECT_EQ(target->High(TWaveSample::PlaybackModeWord), c.PlaybackMode);
         EXPECT_EQ(target->High(TWaveSample::RootKeyWord), 48);
         EXPECT_EQ(DataOf(1, 2, 0, 1000), samples);
+    }
+}
+
+// A "smpl" chunk as other programs write it: a loop ending at the frame
+// count ends at the last frame; one ending beyond it, or a chunk too short
+// for the loop it names, is refused before anything is sent, never read on
+// into the chunk that follows.
+TEST_F(UploadTest, AFilesLoopEndsAtItsLastFrameAtTheLatest) {
+    constexpr std::uint32_t Frames = 1000;
+    const TSamples samples = Wave(Frames);
+    struct TCase {
+        const char* Name;
+        // The loop records the chunk holds; it names one.
+        std::uint32_t Loops;
+        std::uint32_t End;
+        // The loop end word; 0 for a file refused with Problem.
+        std::uint32_t LoopEnd;
+        std::string Problem;
+    };
+    const std::vector<TCase> cases = {
+        {"ends beyond", 1, Frames + 1, 0,
+         ": its loop (frames 100..1001) lies outside its 1000 frames."},
+        {"names a loop it does not hold", 0, 0, 0,
+         ": its smpl chunk holds 36 bytes; 60 expected for the 1 loop it names."},
+        {"ends at the last frame", 1, Frames - 1, Frames - 1, ""},
+        {"ends at the frame count", 1, Frames, Frames - 1, ""},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const std::string file = MonoFile("looped.wav", samples);
+        std::vector<std::uint8_t> bytes = ReadFileBytes(file);
+        const auto put = [&bytes](std::uint32_t value) {
+            bytes.resize(bytes.size() + 4);
+            SetLittle(bytes, bytes.size() - 4, value, 4);
+        };
+        // A chunk naming one loop and holding c.Loops of them, then the chunk
+        // a short one would be read on into.
+        bytes.insert(bytes.end(), {'s', 'm', 'p', 'l'});
+        put(36 + 24 * c.Loops);
+        for (std::uint32_t field : {0u, 0u, 32000u, 60u, 0u, 0u, 0u, 1u, 0u}) {
+            put(field);
+        }
+        for (std::uint32_t i = 0; i < c.Loops; ++i) {
+            for (std::uint32_t field : {0u, 0u, 100u, c.End, 0u, 0u}) {
+                put(field);
+            }
+        }
+        bytes.insert(bytes.end(), {'L', 'I', 'S', 'T'});
+        put(24);
+        bytes.resize(bytes.size() + 24, 0x11);
+        SetLittle(bytes, 4, static_cast<std::uint32_t>(bytes.size() - 8), 4);
+        WriteFileBytes(file, bytes);
+
+        const TTransferReport report = Upload(file, 1, 2);
+        if (!c.Problem.empty()) {
+            EXPECT_EQ(report.Outcome, toFailed);
+            EXPECT_EQ(report.Message, file + c.Problem);
+            EXPECT_EQ(FrontEnd.TargetChoices, 0);
+            continue;
+        }
+        ASSERT_EQ(report.Outcome, toCompleted) << report.Message;
+        const std::optional<TWaveSample> target = WaveSampleAt(1, 2);
+        ASSERT_TRUE(target);
+        EXPECT_EQ(target->Address(TWaveSample::LoopStartWord), 100u);
+        EXPECT_EQ(target->Address(TWaveSample::LoopEndWord), c.LoopEnd);
+        EXPECT_EQ(target->High(TWaveSample::PlaybackModeWord), 2);
+        EXPECT_EQ(DataOf(1, 2, 0, Frames), samples);
     }
 }
 
@@ -789,6 +856,17 @@ TEST_F(UploadTest, ASamplerThatFallsSilentStopsTheUpload) {
     EXPECT_NE(Trace.Text().find("State 4\r\nNo answer for 300 ms\r\n"), std::string::npos);
 }
 
+// The cable's time counts only for what the sampler has not answered yet:
+// after a long upload over a line faster than MIDI, the next exchange starts
+// at once, with no wait for what a MIDI cable would still be carrying.
+TEST_F(UploadTest, ALongUploadDoesNotHoldUpTheNextExchange) {
+    // About 19 s on a MIDI cable.
+    ASSERT_EQ(Upload(MonoFile("long.wav", Wave(20000)), 1, 2).Outcome, toCompleted);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(Eps->CheckConnection());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+}
+
 // Every file that cannot be read, or not whole, or that no wavesample
 // holds, is refused with one line before the browser, and nothing is sent.
 TEST_F(UploadTest, FormatsTheReaderCannotConvertStopBeforeTheTransfer) {
@@ -821,6 +899,9 @@ TEST_F(UploadTest, FormatsTheReaderCannotConvertStopBeforeTheTransfer) {
         *bytes = ReadFileBytes(Path("x.wav"));
         SetLittle(*bytes, static_cast<std::size_t>(at), 0, 2);
     }
+    // One frame at 96 kHz: less than half a sample at the sampler's rate.
+    WriteWaveFile(Path("x.wav"), 1, 16, 96000, {0x10, 0x20});
+    const std::vector<std::uint8_t> tiny = ReadFileBytes(Path("x.wav"));
     const std::vector<TCase> cases = {
         {"empty.wav", {}, " is empty."},
         {"text.flac",
@@ -830,6 +911,9 @@ TEST_F(UploadTest, FormatsTheReaderCannotConvertStopBeforeTheTransfer) {
          " ends after "},
         {"none.wav", noChannels, " has no channels."},
         {"rate.wav", noRate, " gives no sample rate."},
+        {"tiny.wav", tiny,
+         " is too short: its 1 frame at 96000 Hz makes no sample at the sampler's rate of 44643 "
+         "Hz."},
         {"long.flac", tenHours,
          ": at 31250 Hz it would be 1,125,000,000 samples; a wavesample holds at most "
          "8,388,607 (0:04:28.4)."},

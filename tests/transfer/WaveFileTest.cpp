@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -244,6 +245,61 @@ TEST_F(WaveFileTest, WritesAMono16BitFileThatReadsBack) {
     ASSERT_EQ(ReadWaveBlock(stream, *format, back.data(), 1000, read), 1000u);
     for (std::size_t i = 0; i < 1000; ++i) {
         EXPECT_EQ(back[i] & 0xFFFF, words[i] & 0xFFFF) << i;
+    }
+}
+
+// A "smpl" chunk is read within its own size: one too short for the loops
+// it names is refused, never filled up with the bytes of the chunk after it.
+TEST_F(WaveFileTest, ALoopIsReadOnlyFromItsOwnChunk) {
+    // The fixed fields naming `loops` loops, then `records` records of a
+    // loop of frames 100..399, then `extra` bytes of sampler data.
+    const auto smpl = [](std::uint32_t loops, std::uint32_t records, std::uint32_t extra = 0) {
+        TBytes body;
+        for (std::uint32_t field : {0u, 0u, 32000u, 60u, 0u, 0u, 0u, loops, extra}) {
+            Put(body, field, 4);
+        }
+        for (std::uint32_t i = 0; i < records; ++i) {
+            for (std::uint32_t field : {0u, 0u, 100u, 399u, 0u, 0u}) {
+                Put(body, field, 4);
+            }
+        }
+        body.resize(body.size() + extra, 0);
+        return Chunk("smpl", body);
+    };
+    const TBytes fmt = Fmt(1, 1, 31250, 2, 16);
+    const TBytes data = Chunk("data", TBytes(1000));
+    // Where a loop record would be if the chunk before held one.
+    const TBytes list = Chunk("LIST", TBytes(24, 0x11));
+    TBytes cut = Riff({fmt, data, smpl(1, 1)});
+    cut.resize(cut.size() - 10);
+    const TWaveLoop looped{31250, 60, true, false, 100, 399};
+    const TWaveLoop plain{31250, 60, false, false, 0, 0};
+    struct TCase {
+        const char* Name;
+        TBytes File;
+        std::optional<TWaveLoop> Loop;
+        std::string Problem;
+    };
+    const std::vector<TCase> cases = {
+        {"one loop", Riff({fmt, smpl(1, 1), data}), looped, ""},
+        {"no loop", Riff({fmt, smpl(0, 0), list, data}), plain, ""},
+        {"sampler data after the loop", Riff({fmt, smpl(1, 1, 8), data}), looped, ""},
+        {"no chunk", Riff({fmt, data}), std::nullopt, ""},
+        {"a loop named and not held", Riff({fmt, smpl(1, 0), list, data}), std::nullopt,
+         "its smpl chunk holds 36 bytes; 60 expected for the 1 loop it names."},
+        {"two loops named and one held", Riff({fmt, smpl(2, 1), list, data}), std::nullopt,
+         "its smpl chunk holds 60 bytes; 84 expected for the 2 loops it names."},
+        {"shorter than its fixed fields", Riff({fmt, Chunk("smpl", TBytes(20)), list, data}),
+         std::nullopt, "its smpl chunk holds 20 bytes; 36 expected."},
+        {"cut short by the end of the file", cut, std::nullopt,
+         "its smpl chunk holds 50 bytes; 60 expected for the 1 loop it names."},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TStream stream(c.File);
+        const TWaveLoopChunk chunk = ReadWaveLoop(stream);
+        EXPECT_EQ(chunk.Loop, c.Loop);
+        EXPECT_EQ(chunk.Problem.value_or(""), c.Problem);
     }
 }
 
