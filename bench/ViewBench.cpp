@@ -50,10 +50,11 @@ bool ShowAll(TEps& eps) {
 bool FadeOut(TEps& eps) {
     const std::int32_t start = SampleCount / 4;
     const std::int32_t end = SampleCount / 2;
-    return eps.History.Edit("Fade Out", start, end, [start, end](TEps& engine) {
-        engine.FadeOut(start, end, 0);
-        return engine.WaitForReply();
-    });
+    return eps.History.Edit("Fade Out", TSampleRange::Before(start, end),
+                            [start, end](TEps& engine) {
+                                engine.FadeOut(start, end, 0);
+                                return engine.WaitForReply();
+                            });
 }
 
 bool MoveLoopStart(TEps& eps) {

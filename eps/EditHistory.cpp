@@ -40,12 +40,12 @@ void TEditHistory::Forget() {
 
 // At the limit the oldest step goes with this edit, so its copy's place
 // counts as free.
-bool TEditHistory::Edit(std::string name, std::int32_t start, std::int32_t end,
-                        TRequests requests) {
-    const std::int32_t place = FreePlace(Done == MaxSteps ? 1 : 0, end - start);
-    const TReplyResult kept = KeepCopy(start, end, place);
+bool TEditHistory::Edit(std::string name, const TSampleRange& range, TRequests requests) {
+    const TSampleRange copy =
+        TSampleRange::Counted(FreePlace(Done == MaxSteps ? 1 : 0, range.Count()), range.Count());
+    const TReplyResult kept = KeepCopy(range, copy);
     if (IsUnanswered(kept)) {
-        DropOverwritten(place, end - start);
+        DropOverwritten(copy);
         Eps.ReportUnanswered();
         Eps.UpdateCommands();
         return false;
@@ -53,9 +53,8 @@ bool TEditHistory::Edit(std::string name, std::int32_t start, std::int32_t end,
     if (kept == rrAck) {
         TStep step;
         step.Name = std::move(name);
-        step.Start = start;
-        step.End = end;
-        step.Copy = place;
+        step.Range = range;
+        step.Copy = copy;
         step.Requests = requests;
         Push(std::move(step));
     } else if (Eps.AskEditWithoutUndo()) {
@@ -97,7 +96,7 @@ void TEditHistory::Undo() {
         ShowParameters(step.Before);
         return;
     }
-    Eps.CopyData(step.Copy, step.Copy + step.Length() - 1, step.Start);
+    Eps.CopyData(step.Copy.First, step.Copy.Last, step.Range.First);
     Eps.FullViewStale = true;
     const TReplyResult reply = Eps.WaitForReply();
     if (reply == rrAck) {
@@ -126,7 +125,7 @@ std::int32_t TEditHistory::FreePlace(std::size_t first, std::int32_t length) con
     std::vector<std::pair<std::int32_t, std::int32_t>> taken;
     for (std::size_t i = first; i < Done; ++i) {
         if (Steps[i].IsData()) {
-            taken.emplace_back(Steps[i].Copy, Steps[i].Copy + Steps[i].Length());
+            taken.emplace_back(Steps[i].Copy.First, Steps[i].Copy.End());
         }
     }
     std::sort(taken.begin(), taken.end());
@@ -142,11 +141,11 @@ std::int32_t TEditHistory::FreePlace(std::size_t first, std::int32_t length) con
 
 // A copy that got no answer may have landed all the same: the end of the
 // history clears it too.
-TReplyResult TEditHistory::KeepCopy(std::int32_t start, std::int32_t end, std::int32_t place) {
-    Eps.CopyData(start, end - 1, place);
+TReplyResult TEditHistory::KeepCopy(const TSampleRange& range, const TSampleRange& copy) {
+    Eps.CopyData(range.First, range.Last, copy.First);
     const TReplyResult reply = Eps.WaitForReply();
     if (reply == rrAck || IsUnanswered(reply)) {
-        SpareUsed = std::max(SpareUsed, place + (end - start));
+        SpareUsed = std::max(SpareUsed, copy.End());
     }
     return reply;
 }
@@ -154,10 +153,9 @@ TReplyResult TEditHistory::KeepCopy(std::int32_t start, std::int32_t end, std::i
 // A step whose copy may be overwritten can be neither undone nor, once
 // redone, undone again; the older steps behind one to undo, and the steps
 // after one to redo, can no longer be reached.
-void TEditHistory::DropOverwritten(std::int32_t place, std::int32_t length) {
-    const TSampleRange landed = TSampleRange::Counted(place, length);
+void TEditHistory::DropOverwritten(const TSampleRange& landed) {
     const auto overwritten = [landed](const TStep& step) {
-        return step.IsData() && landed.Overlaps(TSampleRange::Counted(step.Copy, step.Length()));
+        return step.IsData() && landed.Overlaps(step.Copy);
     };
     Steps.erase(
         std::find_if(Steps.begin() + static_cast<std::ptrdiff_t>(Done), Steps.end(), overwritten),

@@ -47,13 +47,13 @@ public:
     // under data a transfer put there since.
     void Abandon();
 
-    // Has the sampler keep a copy of [start, end), sends the requests, then
+    // Has the sampler keep a copy of range, sends the requests, then
     // warns when no answer came or reads the view back. When the sampler
     // has no room for the copy the user is asked first: No leaves
     // everything as it was and returns false; Yes edits without an undo
     // step and ends the history, whose older steps could no longer be
     // undone in order.
-    bool Edit(std::string name, std::int32_t start, std::int32_t end, TRequests requests);
+    bool Edit(std::string name, const TSampleRange& range, TRequests requests);
     // Writes changed as the wavesample's parameter block (also when it is
     // the same) and keeps the block before, when it differs, as a step. The
     // caller has the owner show the change.
@@ -72,26 +72,24 @@ private:
     struct TStep {
         std::string Name;
         // A data step: the range, where its copy lies, and the requests.
-        std::int32_t Start = 0;
-        std::int32_t End = 0;
-        std::int32_t Copy = 0;
+        TSampleRange Range;
+        TSampleRange Copy;
         TRequests Requests;
         // A parameter step: the block before and after.
         TWaveSampleBlock Before{};
         TWaveSampleBlock After{};
 
         bool IsData() const { return static_cast<bool>(Requests); }
-        std::int32_t Length() const { return End - Start; }
     };
 
     // Where a copy of length samples fits in the spare area beside the
     // copies of the steps from first to the last undoable one.
     std::int32_t FreePlace(std::size_t first, std::int32_t length) const;
-    // Has the sampler copy [start, end) to place and returns its answer.
-    TReplyResult KeepCopy(std::int32_t start, std::int32_t end, std::int32_t place);
+    // Has the sampler copy range to copy and returns its answer.
+    TReplyResult KeepCopy(const TSampleRange& range, const TSampleRange& copy);
     // After a copy to place that got no answer: drops the steps whose copies
     // it may have overwritten, with the steps that only they lead to.
-    void DropOverwritten(std::int32_t place, std::int32_t length);
+    void DropOverwritten(const TSampleRange& landed);
     // Drops the steps that could be redone, and the oldest beyond MaxSteps.
     void Push(TStep step);
     void FinishData(TReplyResult reply);

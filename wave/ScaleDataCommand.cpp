@@ -39,7 +39,7 @@ bool ScaleSelection(TEps& eps, TScaleDataForm& form, std::int32_t first, std::in
     }
     // A refused segment shows in the data read back; the others go on.
     // Without any answer the rest is not sent.
-    eps.History.Edit("Scale Data", first, last + 1,
+    eps.History.Edit("Scale Data", {first, last},
                      [segments = Segments(form), depth = form.Depth()](TEps& engine) {
                          TReplyResult reply = rrAck;
                          for (const TSegment& s : segments) {

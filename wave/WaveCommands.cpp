@@ -46,8 +46,8 @@ void TWaveCommands::FadeOutClick() {
 // The sampler normalizes up to the end address, which a marker command may
 // have moved past the data the wavesample opened with.
 void TWaveCommands::NormalizeGainClick() {
-    const std::int32_t end = std::max(Address(wpSampleEnd), Eps.LastSample) + 1;
-    Eps.History.Edit("Normalize Gain", 0, end, [](TEps& eps) {
+    const TSampleRange whole{0, std::max(Address(wpSampleEnd), Eps.LastSample)};
+    Eps.History.Edit("Normalize Gain", whole, [](TEps& eps) {
         eps.NormalizeGain();
         return eps.WaitForReply();
     });
@@ -64,7 +64,7 @@ void TWaveCommands::RedoClick() {
 // The undo copy covers the whole selection, also where a fade in stops one
 // sample short of it.
 void TWaveCommands::Edit(const char* name, std::function<void(TEps&)> request) {
-    Eps.History.Edit(name, State.SelStart, State.Selection().End(), [request](TEps& eps) {
+    Eps.History.Edit(name, State.Selection(), [request](TEps& eps) {
         request(eps);
         return eps.WaitForReply();
     });

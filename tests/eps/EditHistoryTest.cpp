@@ -45,7 +45,7 @@ struct TEdit {
 };
 
 void RangeEdit(TEps& eps, std::int32_t start, std::int32_t end, std::function<void(TEps&)> send) {
-    eps.History.Edit("edit", start, end, Request(std::move(send)));
+    eps.History.Edit("edit", TSampleRange::Before(start, end), Request(std::move(send)));
 }
 
 void ParameterEdit(TEps& eps, const std::function<void(TWaveSampleBlock&)>& change) {
@@ -61,7 +61,7 @@ const TEdit Edits[] = {
     {"fade out", [](TEps& e) { RangeEdit(e, 300, 700, [](TEps& s) { s.FadeOut(300, 700, 0); }); }},
     {"scale",
      [](TEps& e) {
-         e.History.Edit("edit", 1000, 2000, [](TEps& s) {
+         e.History.Edit("edit", {1000, 1999}, [](TEps& s) {
              s.ScaleData(1000, 1500, 0x100, 0x200, 0);
              s.WaitForReply();
              s.ScaleData(1500, 2000, 0x200, 0x40, 0);

@@ -824,10 +824,9 @@ TEST_F(UploadTest, CancelInAWaitStateEndsTheUploadAndSaysWhatChanged) {
         EXPECT_EQ(Eps->UploadState, 0);
         EXPECT_FALSE(FrontEnd.Showing);
         const std::optional<TWaveSample> target = WaveSampleAt(c.Instrument, c.WaveSample);
-        const std::int32_t plays =
-            !target || SampleRangeOf(WordsOf(*target)).Empty()
-                ? 0
-                : SampleRangeOf(WordsOf(*target)).Count();
+        const std::int32_t plays = !target || SampleRangeOf(WordsOf(*target)).Empty()
+                                       ? 0
+                                       : SampleRangeOf(WordsOf(*target)).Count();
         EXPECT_EQ(plays, c.Plays) << c.Changed;
     }
     // The pass that sees the cancel writes state 0 in place of the wait.
@@ -974,7 +973,7 @@ TEST_F(UploadTest, TheOpenWaveSampleIsSetAsideAndTakenUpAsItWas) {
     Eps->WaveSample = 1;
     ASSERT_EQ(Eps->OpenWavesample(true), orOpened);
     const TSamples before = DataOf(1, 1, 0, 3000);
-    Eps->History.Edit("Reverse Data", 1000, 2000, [](TEps& eps) {
+    Eps->History.Edit("Reverse Data", {1000, 1999}, [](TEps& eps) {
         eps.ReverseData(1000, 2000);
         return eps.WaitForReply();
     });
