@@ -33,7 +33,12 @@ QString MarkerName(int first) {
 
 TMarkerDrag::TMarkerDrag(TEps& eps, TWaveCommands& commands, TWaveBox& box)
     : Label(new QLabel(&box)), Eps(eps), Commands(commands), Box(box) {
+    // The box's ground is the wave area's, which the window paints black;
+    // a label in the window's colours would write black on black.
+    Label->setBackgroundRole(QPalette::ToolTipBase);
+    Label->setForegroundRole(QPalette::ToolTipText);
     Label->setAutoFillBackground(true);
+    Label->setFrameShape(QFrame::Box);
     Label->setMargin(2);
     Label->hide();
     // The cursor follows the mouse over the markers without a button held.

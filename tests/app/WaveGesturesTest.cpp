@@ -3,10 +3,13 @@
 // window, the selection and the sampler's parameter block become, and how
 // many requests reach the sampler for it.
 #include <QAction>
+#include <QColor>
+#include <QImage>
 #include <QLabel>
 #include <QTest>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <atomic>
 
 #include "AppFixture.h"
@@ -23,6 +26,21 @@ constexpr int Piano = 0;
 
 bool StartsWith(const std::string& line, const char* prefix) {
     return line.rfind(prefix, 0) == 0;
+}
+
+// The text stands out from the ground it is written on.
+bool Readable(QLabel& label) {
+    const QImage image = label.grab().toImage();
+    int darkest = 255;
+    int lightest = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const int lightness = QColor(image.pixel(x, y)).lightness();
+            darkest = std::min(darkest, lightness);
+            lightest = std::max(lightest, lightness);
+        }
+    }
+    return lightest - darkest > 128;
 }
 
 } // namespace
@@ -162,8 +180,9 @@ private slots:
         QCOMPARE(Form->WaveBox->cursor().shape(), Qt::SizeHorCursor);
         QTest::mousePress(Form->WaveBox, Qt::LeftButton, {}, {endColumn - 1, 2});
         QTest::mouseMove(Form->WaveBox, {middle, 2});
-        const QLabel* label = Form->WaveView->Markers.Label;
+        QLabel* label = Form->WaveView->Markers.Label;
         QVERIFY(label->isVisible());
+        QVERIFY(Readable(*label));
         QCOMPARE(label->text(), QString("we:%1").arg(dropped));
         QCOMPARE(ParameterWrites.load(), 0);
         QTest::mouseRelease(Form->WaveBox, Qt::LeftButton, {}, {middle, 2});
