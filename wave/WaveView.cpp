@@ -63,9 +63,9 @@ TWaveView::TWaveView(TEps& eps, TEpsOwner& owner, TWaveViewState& state, QWidget
 
 void TWaveView::UpdateView() {
     const bool open = Eps.WaveSampleOpen;
+    const TWaveColours colours = TWaveColours::Of(State.Look);
     QPalette palette = ScrollBox.palette();
-    palette.setColor(QPalette::Window,
-                     open ? TWavePicture::OpenBackground : TWavePicture::ClosedBackground);
+    palette.setColor(QPalette::Window, open ? colours.Background : colours.ClosedBackground);
     ScrollBox.setPalette(palette);
     ScrollBar.setVisible(open && Eps.Zoomed);
     if (open) {
@@ -85,7 +85,8 @@ int TWaveView::ScrollPosition() const {
 }
 
 void TWaveView::WaveBoxPaint(TWaveCanvas& canvas) {
-    TWavePicture(canvas, Eps, State.VScale, Box.width(), Box.height()).Draw();
+    const TWaveColours colours = TWaveColours::Of(State.Look);
+    TWavePicture(canvas, Eps, colours, State.VScale, Box.width(), Box.height()).Draw();
     Selection.Repainted();
 }
 

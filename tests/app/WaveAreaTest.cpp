@@ -23,7 +23,7 @@
 #include "wave/PointMapping.h"
 #include "wave/ScaleDataForm.h"
 #include "wave/WaveBox.h"
-#include "wave/WavePicture.h"
+#include "wave/WaveColours.h"
 
 namespace {
 
@@ -68,12 +68,12 @@ private slots:
     void DemoWavesampleIsGreenOnBlackWithRedMarkers() {
         const QImage& picture = Form->WaveBox->Picture();
         const int width = picture.width();
-        QVERIFY(HasColour(picture, width / 4, TWavePicture::WaveColour));
-        QCOMPARE(QColor(picture.pixel(width / 4, 0)), TWavePicture::OpenBackground);
-        QVERIFY(HasColour(picture, 0, TWavePicture::SampleMarkerColour));
+        QVERIFY(HasColour(picture, width / 4, TWaveColours::Classic.Wave));
+        QCOMPARE(QColor(picture.pixel(width / 4, 0)), TWaveColours::Classic.Background);
+        QVERIFY(HasColour(picture, 0, TWaveColours::Classic.SampleMarker));
         const int end = MarkerColumn(Form->Eps->GetSampleAddress(wpSampleEnd), *Form->Eps, width);
-        QVERIFY(HasColour(picture, end, TWavePicture::SampleMarkerColour));
-        QVERIFY(!HasColour(picture, width / 4, TWavePicture::SampleMarkerColour));
+        QVERIFY(HasColour(picture, end, TWaveColours::Classic.SampleMarker));
+        QVERIFY(!HasColour(picture, width / 4, TWaveColours::Classic.SampleMarker));
     }
 
     // The left half, dragged with the mouse, faded in through the menu: the
@@ -128,10 +128,10 @@ private slots:
 
     // The piano plays once; looping forward brings the loop markers, the
     // loop panels and the loop commands at once, and the sampler holds the
-    // new mode. Its loop spans the whole wavesample, so the loop brackets
-    // sit just inside the red ones.
+    // new mode. Its loop spans the whole wavesample, so the loop markers'
+    // handles show just inside the red ones.
     void PlaybackModeThroughTheMenuShowsTheLoop() {
-        QVERIFY(!HasColourAnywhere(Form->WaveBox->Picture(), TWavePicture::LoopMarkerColour));
+        QVERIFY(!HasColourAnywhere(Form->WaveBox->Picture(), TWaveColours::Classic.LoopMarker));
         TAppFixture::Select(*Form, 100, 199);
         QVERIFY(!Form->SetLoopStartMenuItem->isEnabled());
 
@@ -148,7 +148,7 @@ private slots:
         QVERIFY(forwardShown);
         QCOMPARE(SamplerPlaybackMode(), 512);
         QVERIFY(Form->InLoopMode());
-        QVERIFY(HasColourAnywhere(Form->WaveBox->Picture(), TWavePicture::LoopMarkerColour));
+        QVERIFY(HasColourAnywhere(Form->WaveBox->Picture(), TWaveColours::Classic.LoopMarker));
         QCOMPARE(Form->StatusPanels->Text(3),
                  QString("le:%1").arg(Form->Eps->GetSampleAddress(wpLoopEnd)));
         QVERIFY(Form->SetLoopStartMenuItem->isEnabled());

@@ -18,6 +18,7 @@
 #include "wave/MarkerDrag.h"
 #include "wave/PointMapping.h"
 #include "wave/WaveBox.h"
+#include "wave/WavePicture.h"
 #include "wave/WaveView.h"
 
 namespace {
@@ -218,6 +219,36 @@ private slots:
         Form->UndoMenuItem->trigger();
         QCOMPARE(SamplerAddress(TWaveSample::StartWord), 0);
         QCOMPARE(SamplerAddress(TWaveSample::EndWord), end);
+    }
+
+    // Where a loop marker shares its place with the start or the end
+    // marker, each is taken by its own handles: the loop marker's lie just
+    // inside the other's, at the top and the bottom alike.
+    void WhereMarkersMeetEachIsTakenByItsHandles() {
+        TEps& eps = *Form->Eps;
+        eps.WaveSampleParameters[wpPlaybackMode] = 512;
+        eps.SetSampleAddress(wpLoopStart, eps.GetSampleAddress(wpSampleStart));
+        eps.SetSampleAddress(wpLoopEnd, eps.GetSampleAddress(wpSampleEnd));
+        Form->UpdateView();
+        const int size = TWavePicture::HandleSize;
+        const struct {
+            int First;
+            int Row;
+            int Taken;
+        } presses[] = {
+            {wpSampleStart, 1, wpSampleStart},
+            {wpSampleStart, size + 1, wpLoopStart},
+            {wpSampleEnd, Height - 2, wpSampleEnd},
+            {wpSampleEnd, Height - size - 2, wpLoopEnd},
+        };
+        for (const auto& press : presses) {
+            const int column = MarkerColumn(eps.GetSampleAddress(press.First), eps, Width);
+            QTest::mousePress(Form->WaveBox, Qt::LeftButton, {}, {column, press.Row});
+            QCOMPARE(Form->WaveView->Markers.Held(), std::optional<int>(press.Taken));
+            QTest::keyClick(Form, Qt::Key_Escape);
+            QTest::mouseRelease(Form->WaveBox, Qt::LeftButton, {}, {column, press.Row});
+        }
+        QCOMPARE(ParameterWrites.load(), 0);
     }
 
     // The window closed in the middle of a drag: the wavesample is closed
