@@ -36,6 +36,7 @@ class TPreferencesForm;
 class TScaleDataForm;
 class TStatusForm;
 class TStatusPanels;
+class TWaveArea;
 class TWaveBox;
 class TWaveCommands;
 class TWaveView;
@@ -192,7 +193,7 @@ public:
     QToolButton* ShowAllButton = nullptr;
 
     // The wave area and the status bar.
-    QWidget* WaveScrollBox = nullptr;
+    TWaveArea* WaveScrollBox = nullptr;
     TWaveBox* WaveBox = nullptr;
     QScrollBar* ScrollBar = nullptr;
     QStatusBar* StatusBar = nullptr;

@@ -10,7 +10,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
-#include <QScrollBar>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QToolButton>
@@ -19,8 +18,7 @@
 #include "app/BusyIndicator.h"
 #include "app/ButtonGlyphs.h"
 #include "app/StatusPanels.h"
-#include "wave/WaveBox.h"
-#include "wave/WaveView.h"
+#include "wave/WaveArea.h"
 
 namespace {
 
@@ -209,18 +207,9 @@ void TMainForm::CreateTopPanel() {
 }
 
 void TMainForm::CreateWaveArea() {
-    WaveScrollBox = new QWidget;
-    WaveScrollBox->setAutoFillBackground(true);
-    WaveBox = new TWaveBox(WaveScrollBox);
-    ScrollBar = new QScrollBar(Qt::Horizontal, WaveScrollBox);
-    ScrollBar->setRange(0, TWaveView::ScrollRange);
-    ScrollBar->hide();
-    // The scroll bar keeps to the bottom edge; the wave box takes the rest.
-    auto* column = new QVBoxLayout(WaveScrollBox);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
-    column->addWidget(WaveBox, 1);
-    column->addWidget(ScrollBar);
+    WaveScrollBox = new TWaveArea;
+    WaveBox = WaveScrollBox->Box;
+    ScrollBar = WaveScrollBox->ScrollBar;
 
     auto* bevel = new QFrame;
     bevel->setFrameStyle(QFrame::HLine | QFrame::Sunken);

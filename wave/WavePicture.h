@@ -21,7 +21,7 @@ public:
     // handles lie just inside those of the wavesample's markers, so that
     // both show where the markers meet.
     static constexpr int StemWidth = 2;
-    static constexpr int HandleSize = 7;
+    static constexpr int HandleSize = 9;
     static constexpr int LoopHandleRow = HandleSize;
     // The rows along the top and the bottom edge that hold handles.
     static constexpr int HandleBand = LoopHandleRow + HandleSize;

@@ -15,9 +15,12 @@ enum TWaveLook { wlClassic, wlTheme };
 // What the ruler above the wave counts: sample numbers or seconds.
 enum TRulerUnit { ruSamples, ruTime };
 
+// The vertical scales run from 0 (1:1) to this (1:256).
+constexpr int LargestVScale = 8;
+
 struct TWaveViewState {
     // The vertical scale: a point of 128 * 2^VScale reaches the top edge.
-    int VScale = 8;
+    int VScale = LargestVScale;
     // The left button was pressed in the wave box and is still held.
     bool Dragging = false;
     // Display points where the drag began and where the mouse is now.

@@ -22,8 +22,10 @@
 #include "wave/PBModeForm.h"
 #include "wave/PointMapping.h"
 #include "wave/ScaleDataForm.h"
+#include "wave/WaveArea.h"
 #include "wave/WaveBox.h"
 #include "wave/WaveColours.h"
+#include "wave/WaveRuler.h"
 
 namespace {
 
@@ -156,22 +158,26 @@ private slots:
         QVERIFY(Form->HasSelection);
     }
 
-    // One scale at a time, in the menu and on the tool bar alike.
+    // One scale at a time, in the menu and on the tool bar alike; the
+    // amplitude scale beside the wave follows.
     void VerticalScalesAreExclusive() {
         const QImage loud = Form->WaveBox->Picture().copy();
         Form->ScaleMenuItems[8]->trigger();
         QCOMPARE(Form->VScale, 0);
         ExpectScaleChecked(8);
         QVERIFY(Form->WaveBox->Picture() != loud);
+        QCOMPARE(FullScaleFigure(), QString("+0.391%"));
 
         Form->ScaleButtons[2]->click();
         QCOMPARE(Form->VScale, 6);
         ExpectScaleChecked(2);
+        QCOMPARE(FullScaleFigure(), QString("+25%"));
 
         QTest::keyClick(Form, Qt::Key_1, Qt::ControlModifier);
         QCOMPARE(Form->VScale, 8);
         ExpectScaleChecked(0);
         QCOMPARE(Form->WaveBox->Picture(), loud);
+        QCOMPARE(FullScaleFigure(), QString("+100%"));
     }
 
     // The status bar's figures follow the open wavesample and the selection;
@@ -270,6 +276,11 @@ private:
                 memory.Instrument(Piano)->WaveSample(1)->Parameters[TWaveSample::PlaybackModeWord];
         });
         return mode;
+    }
+
+    // What the amplitude scale writes at the top edge of the wave.
+    QString FullScaleFigure() const {
+        return Form->WaveScrollBox->AmplitudeScale->Marks().front().Text;
     }
 
     void ExpectScaleChecked(int item) {

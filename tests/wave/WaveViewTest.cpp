@@ -5,14 +5,17 @@
 
 #include <QApplication>
 #include <QColor>
+#include <QFontMetrics>
 #include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
 
 #include "tests/wave/WaveViewFixture.h"
+#include "transfer/WaveFile.h"
 #include "wave/WaveColours.h"
 #include "wave/WavePicture.h"
+#include "wave/WaveRuler.h"
 
 namespace {
 
@@ -62,6 +65,8 @@ TEST_F(WaveViewPictureTest, NothingOpenIsSilverWithoutScrollBar) {
     EXPECT_EQ(At(0, 0), TWaveColours::Classic.ClosedBackground);
     EXPECT_EQ(At(BoxWidth - 1, BoxHeight() - 1), TWaveColours::Classic.ClosedBackground);
     EXPECT_FALSE(ScrollBar->isVisibleTo(ScrollBox.get()));
+    EXPECT_TRUE(ScrollBox->Ruler->Marks().empty());
+    EXPECT_TRUE(ScrollBox->AmplitudeScale->Marks().empty());
 }
 
 // 10000 samples: 20 per point, the whole wavesample read as an overview
@@ -93,9 +98,9 @@ TEST_F(WaveViewPictureTest, OpenedWavesampleShowsWholeAsBarsOnBlack) {
 
 // A marker is a stem two columns wide, widening into the range the markers
 // enclose, with a triangular handle at either end pointing outward; k
-// columns beside the stem a handle is 8 - k rows high. A handle with no room
-// outside the box turns inward. A loop marker's handles lie just inside
-// those of the wavesample's markers.
+// columns beside the stem a handle is HandleSize + 1 - k rows high. A handle
+// with no room outside the box turns inward. A loop marker's handles lie
+// just inside those of the wavesample's markers.
 class WaveViewMarkerTest : public WaveViewPictureTest {
 protected:
     struct TExpectedMarker {
@@ -241,6 +246,95 @@ TEST_F(WaveViewPictureTest, OverviewIsClippedAtTheTop) {
     State.VScale = 0;
     View->UpdateView();
     EXPECT_EQ(RowsOf(200, TWaveColours::Classic.Wave), Range(0, 2 * a));
+}
+
+// Each figure of the ruler stands on the column of the sample or the time it
+// names, in steps of 1, 2 or 5 times a power of ten, without running into the
+// next; they follow the window as it zooms and scrolls. The box is 512
+// pixels wide, so a column is a display point.
+TEST_F(WaveViewTest, RulerFiguresFollowTheWindow) {
+    Open(Saw(100000));
+    const double rate =
+        PeriodToRate(static_cast<std::uint32_t>(Eps->WaveSampleParameters[wpSamplingPeriod]));
+    ASSERT_GT(rate, 0);
+    const struct {
+        std::int32_t Start;
+        std::int32_t End;
+        TRulerUnit Unit;
+        const char* FirstFigure;
+    } windows[] = {{0, 100000, ruSamples, "0"},     {1000, 1512, ruSamples, "1000"},
+                   {744, 1768, ruSamples, nullptr}, {99000, 100000, ruSamples, nullptr},
+                   {0, 100000, ruTime, nullptr},    {1000, 1512, ruTime, nullptr},
+                   {99000, 100000, ruTime, nullptr}};
+    const QFontMetrics metrics = ScrollBox->Ruler->fontMetrics();
+    for (const auto& window : windows) {
+        SCOPED_TRACE(testing::Message() << window.Start << " " << window.Unit);
+        ShowWindow(window.Start, window.End);
+        State.RulerUnit = window.Unit;
+        View->UpdateView();
+        std::vector<TRulerMark> figures;
+        for (const TRulerMark& mark : ScrollBox->Ruler->Marks()) {
+            if (!mark.Text.isEmpty()) {
+                figures.push_back(mark);
+            }
+        }
+        ASSERT_GE(figures.size(), 3u);
+        if (window.FirstFigure != nullptr) {
+            EXPECT_EQ(figures.front().Text, window.FirstFigure);
+            EXPECT_EQ(figures.front().Position, 0);
+        }
+        std::vector<double> values;
+        for (const TRulerMark& figure : figures) {
+            QString text = figure.Text;
+            EXPECT_EQ(text.endsWith(" s"), window.Unit == ruTime) << text.toStdString();
+            text.chop(window.Unit == ruTime ? 2 : 0);
+            values.push_back(text.toDouble());
+            const double sample = window.Unit == ruTime ? values.back() * rate : values.back();
+            const double column = (sample - Eps->ViewStart) / Eps->SamplesPerPoint;
+            EXPECT_NEAR(figure.Position, column, 1) << text.toStdString();
+            EXPECT_GE(figure.Position, 0);
+            EXPECT_LT(figure.Position, BoxWidth);
+        }
+        const double step = values[1] - values[0];
+        const double power = std::pow(10.0, std::floor(std::log10(step) + 1e-9));
+        const double mantissa = step / power;
+        EXPECT_TRUE(std::abs(mantissa - 1) < 1e-6 || std::abs(mantissa - 2) < 1e-6 ||
+                    std::abs(mantissa - 5) < 1e-6)
+            << step;
+        for (std::size_t i = 1; i < figures.size(); ++i) {
+            EXPECT_NEAR(values[i] - values[i - 1], step, step * 1e-6);
+            EXPECT_GT(figures[i].Position - figures[i - 1].Position,
+                      metrics.horizontalAdvance(figures[i - 1].Text));
+        }
+    }
+}
+
+// The scale beside the box marks full scale at the top and bottom edges,
+// zero on the centre row and half scale between, in per cent of the largest
+// sample, as far as the vertical scale lets the wave reach.
+TEST_F(WaveViewTest, AmplitudeScaleFollowsTheVerticalScale) {
+    Open(Saw(10000));
+    const int a = (Box->height() - 2) / 2;
+    const std::vector<int> rows = {0, a - (a + 1) / 2, a, a + (a + 1) / 2, 2 * a};
+    const struct {
+        int VScale;
+        const char* Full;
+        const char* Half;
+    } scales[] = {
+        {8, "100%", "50%"}, {7, "50%", "25%"}, {4, "6.25%", "3.13%"}, {0, "0.391%", "0.195%"}};
+    const QString minus = QString::fromUtf8("\u2212");
+    for (const auto& scale : scales) {
+        State.VScale = scale.VScale;
+        View->UpdateView();
+        const std::vector<TRulerMark> marks = ScrollBox->AmplitudeScale->Marks();
+        ASSERT_EQ(marks.size(), rows.size()) << scale.VScale;
+        const std::vector<QString> texts = {QString("+") + scale.Full, QString("+") + scale.Half,
+                                            "0", minus + scale.Half, minus + scale.Full};
+        for (std::size_t i = 0; i < marks.size(); ++i) {
+            EXPECT_EQ(marks[i].Position, rows[i]) << scale.VScale;
+            EXPECT_EQ(marks[i].Text, texts[i]) << scale.VScale;
+        }
+    }
 }
 
 // At 4 samples per point the selection 0..1023 is 256 points; its last
