@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QPalette>
 
+#include <cstdlib>
+
 namespace {
 
 // A share of the way from one colour to another.
@@ -12,13 +14,27 @@ QColor Mix(const QColor& from, const QColor& to, double share) {
                   channel(from.blue(), to.blue()));
 }
 
+// The colour, taken toward the text's as far as it needs to stand out from
+// the ground: a dark theme's selection colour is often dark too.
+QColor StandingOut(const QColor& colour, const QColor& ground, const QColor& text) {
+    constexpr int LeastContrast = 96;
+    constexpr double Step = 0.1;
+    QColor result = colour;
+    for (double share = Step;
+         std::abs(result.lightness() - ground.lightness()) < LeastContrast && share <= 1;
+         share += Step) {
+        result = Mix(colour, text, share);
+    }
+    return result;
+}
+
 // The markers keep the classic hues, brightened where the ground is dark so
 // that they stand out from it.
 TWaveColours ThemeColours(const QPalette& palette) {
     const QColor ground = palette.color(QPalette::Base);
     const QColor text = palette.color(QPalette::Text);
     const bool dark = ground.lightness() < text.lightness();
-    const QColor wave = palette.color(QPalette::Highlight);
+    const QColor wave = StandingOut(palette.color(QPalette::Highlight), ground, text);
     const QColor dimGround = Mix(ground, text, 0.1);
     QColor selection = wave;
     selection.setAlpha(72);
