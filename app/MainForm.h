@@ -34,6 +34,7 @@ class TOpenWaveForm;
 class TPBModeForm;
 class TPreferencesForm;
 class TScaleDataForm;
+class TSettingsKey;
 class TStatusForm;
 class TStatusPanels;
 class TWaveArea;
@@ -100,6 +101,8 @@ public:
     void UpdateUndoCommands();
     // n is the exponent 0..8 of the scales "1:1" .. "1:256".
     void SetVerticalScale(int n);
+    void SetRulerUnit(TRulerUnit unit);
+    void SetLook(TWaveLook look);
     void ClearSelection();
     // The open wavesample's playback mode plays a loop.
     bool InLoopMode() const;
@@ -165,11 +168,17 @@ public:
     QAction* PreferencesMenuItem = nullptr;
     QAction* GotoPrefMenuItem = nullptr;
     // View menu; the scales in menu order, "1:256" first.
+    QMenu* ViewMenu = nullptr;
     QAction* VerticalScaleMenuItem = nullptr;
     std::array<QAction*, ScaleCount> ScaleMenuItems{};
     QAction* ZoomInMenuItem = nullptr;
     QAction* ZoomOutMenuItem = nullptr;
     QAction* ShowAllMenuItem = nullptr;
+    // View > Ruler and View > Colours.
+    QAction* RulerSamplesMenuItem = nullptr;
+    QAction* RulerTimeMenuItem = nullptr;
+    QAction* ClassicColoursMenuItem = nullptr;
+    QAction* ThemeColoursMenuItem = nullptr;
     // Help menu.
     QAction* ContentsMenuItem = nullptr;
     QAction* HomepageMenuItem = nullptr;
@@ -221,6 +230,7 @@ private:
     void CreateEditMenu();
     void CreateViewMenu();
     void CreateHelpMenu();
+    void CreateLookMenus();
     void CreateTopPanel();
     void CreateWaveArea();
     void CreateStatusBar();
@@ -235,6 +245,8 @@ private:
     void FormShow();
     void FormClose();
     void WriteSettings();
+    void ReadLookSettings(TSettingsKey& key);
+    void WriteLookSettings(TSettingsKey& key) const;
 
     // Opens the engine's current wavesample, offering the original when it
     // is a parameters-only copy.

@@ -58,6 +58,7 @@ void TMainForm::CreateMenus() {
     CreateFileMenu();
     CreateEditMenu();
     CreateViewMenu();
+    CreateLookMenus();
     CreateHelpMenu();
 }
 
@@ -119,7 +120,7 @@ void TMainForm::CreateEditMenu() {
 }
 
 void TMainForm::CreateViewMenu() {
-    QMenu* menu = AddMenu("&View", "Zoom/scale");
+    QMenu* menu = ViewMenu = AddMenu("&View", "Zoom/scale");
     QMenu* scales = menu->addMenu("&Vertical Scale");
     VerticalScaleMenuItem = scales->menuAction();
     VerticalScaleMenuItem->setStatusTip("Set vertical scale");
