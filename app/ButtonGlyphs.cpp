@@ -1,12 +1,12 @@
 #include "app/ButtonGlyphs.h"
 
-#include <algorithm>
-#include <cstdlib>
-
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
+#include <QRectF>
+
+#include "app/GlyphIconEngine.h"
 
 namespace {
 
@@ -16,18 +16,25 @@ const QColor MarkerRed(255, 0, 0);
 const QColor LoopTeal(0, 128, 128);
 const QColor SymbolRed(128, 0, 0);
 
-// A square bracket whose arms point left (a start) or right (an end).
-void PaintBracket(QPainter& painter, const QColor& colour, bool pointsLeft) {
-    const int stem = pointsLeft ? 9 : 5;
-    const int tip = pointsLeft ? 3 : 11;
-    const int left = std::min(stem, tip);
-    const int arm = std::abs(stem - tip) + 2;
-    painter.fillRect(stem, 1, 2, 14, colour);
-    painter.fillRect(left, 1, arm, 2, colour);
-    painter.fillRect(left, 13, arm, 2, colour);
+// A marker of the wave view: a stem with a triangular handle at either end,
+// pointing left (a start) or right (an end).
+void PaintMarker(QPainter& painter, const QColor& colour, bool pointsLeft) {
+    painter.save();
+    if (!pointsLeft) {
+        painter.translate(GlyphSize, 0);
+        painter.scale(-1, 1);
+    }
+    painter.fillRect(QRectF(10, 1, 2, 14), colour);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    painter.drawPolygon(QPolygonF({{10, 1}, {4, 1}, {10, 7}}));
+    painter.drawPolygon(QPolygonF({{10, 15}, {4, 15}, {10, 9}}));
+    painter.restore();
 }
 
 void PaintPolygon(QPainter& painter, const QPolygonF& outline) {
+    painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
     painter.setBrush(LoopTeal);
     painter.drawPolygon(outline);
@@ -76,11 +83,11 @@ void PaintGlyph(QPainter& painter, TGlyph glyph) {
     switch (glyph) {
     case glWaveStart:
     case glWaveEnd:
-        PaintBracket(painter, MarkerRed, glyph == glWaveStart);
+        PaintMarker(painter, MarkerRed, glyph == glWaveStart);
         break;
     case glLoopStart:
     case glLoopEnd:
-        PaintBracket(painter, LoopTeal, glyph == glLoopStart);
+        PaintMarker(painter, LoopTeal, glyph == glLoopStart);
         break;
     case glFadeIn:
         PaintPolygon(painter, QPolygonF({{1, 15}, {15, 15}, {15, 1}}));
@@ -103,48 +110,39 @@ void PaintGlyph(QPainter& painter, TGlyph glyph) {
     }
 }
 
-// The picture's dark pixels, in one colour, shifted by the offset. Light
-// pixels drop out, so that a greyed picture keeps its outlines and symbols
-// rather than becoming one grey blot.
-void PaintShape(QPainter& painter, const QImage& picture, const QColor& colour, int offset) {
-    constexpr int LightLimit = 192;
-    QImage shape(picture.size(), QImage::Format_ARGB32);
-    shape.fill(Qt::transparent);
-    for (int y = 0; y < picture.height(); ++y) {
-        for (int x = 0; x < picture.width(); ++x) {
-            const QColor pixel = picture.pixelColor(x, y);
-            if (pixel.alpha() > 0 && pixel.lightness() < LightLimit) {
-                shape.setPixelColor(x, y, colour);
-            }
-        }
-    }
-    painter.drawImage(offset, offset, shape);
-}
-
 } // namespace
 
-QPixmap GlyphPicture(TGlyph glyph) {
-    QPixmap picture(GlyphSize, GlyphSize);
+QImage GlyphImage(TGlyph glyph, QSize pixels) {
+    QImage picture(pixels, QImage::Format_ARGB32);
     picture.fill(Qt::transparent);
     QPainter painter(&picture);
+    painter.scale(double(pixels.width()) / GlyphSize, double(pixels.height()) / GlyphSize);
     PaintGlyph(painter, glyph);
     return picture;
 }
 
-QPixmap GreyedPicture(const QPixmap& picture) {
-    QPixmap greyed(picture.size());
+// The dark pixels only, so that a greyed picture keeps its outlines and
+// symbols rather than becoming one grey blot; half transparent, so that it
+// reads as greyed on a light tool bar and on a dark one.
+QImage GreyedImage(const QImage& picture) {
+    constexpr int LightLimit = 192;
+    constexpr double Opacity = 0.55;
+    const QColor grey(128, 128, 128);
+    QImage greyed(picture.size(), QImage::Format_ARGB32);
     greyed.fill(Qt::transparent);
-    QPainter painter(&greyed);
-    const QImage image = picture.toImage();
-    PaintShape(painter, image, Qt::white, 1);
-    PaintShape(painter, image, QColor(128, 128, 128), 0);
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const QColor pixel = picture.pixelColor(x, y);
+            if (pixel.alpha() > 0 && pixel.lightness() < LightLimit) {
+                QColor shade = grey;
+                shade.setAlpha(static_cast<int>(pixel.alpha() * Opacity));
+                greyed.setPixelColor(x, y, shade);
+            }
+        }
+    }
     return greyed;
 }
 
 QIcon GlyphIcon(TGlyph glyph) {
-    const QPixmap picture = GlyphPicture(glyph);
-    QIcon icon;
-    icon.addPixmap(picture, QIcon::Normal);
-    icon.addPixmap(GreyedPicture(picture), QIcon::Disabled);
-    return icon;
+    return QIcon(new TGlyphIconEngine(glyph));
 }

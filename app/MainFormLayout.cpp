@@ -28,9 +28,15 @@ const QString SeparatorHint = QStringLiteral(" ");
 constexpr int BevelHeight = 2;
 constexpr int TopPanelHeight = 27;
 constexpr int StatusBarHeight = 19;
-constexpr int ScaleButtonSize = 12;
 constexpr int GlyphButtonSize = 21;
+// Room beside the ratio on a scale button.
+constexpr int ScaleButtonMargin = 8;
 constexpr int ButtonGap = 8;
+
+// The vertical scale of the i-th item and button: "1:256" first.
+QString ScaleRatio(int i) {
+    return QString("1:%1").arg(256 >> i);
+}
 
 } // namespace
 
@@ -126,7 +132,7 @@ void TMainForm::CreateViewMenu() {
     VerticalScaleMenuItem->setStatusTip("Set vertical scale");
     auto* group = new QActionGroup(this);
     for (int i = 0; i < ScaleCount; ++i) {
-        const QString ratio = QString("1:%1").arg(256 >> i);
+        const QString ratio = ScaleRatio(i);
         QAction* item = AddItem(scales, ratio, "Set vertical scale to " + ratio);
         item->setCheckable(true);
         group->addAction(item);
@@ -177,7 +183,11 @@ void TMainForm::CreateTopPanel() {
     row->setSpacing(0);
     auto* scales = new QButtonGroup(this);
     for (int i = 0; i < ScaleCount; ++i) {
-        QToolButton* button = AddSpeedButton("Set Vertical Scale|", ScaleButtonSize);
+        const QString ratio = ScaleRatio(i);
+        QToolButton* button =
+            AddSpeedButton("Set Vertical Scale to " + ratio + "|", GlyphButtonSize);
+        button->setText(ratio);
+        button->setFixedWidth(button->fontMetrics().horizontalAdvance(ratio) + ScaleButtonMargin);
         button->setCheckable(true);
         scales->addButton(button);
         connect(button, &QToolButton::clicked, this, [this, i] { SetVerticalScale(8 - i); });
