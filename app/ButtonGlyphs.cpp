@@ -1,20 +1,41 @@
 #include "app/ButtonGlyphs.h"
 
+#include <QApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPalette>
 #include <QPolygonF>
 #include <QRectF>
 
 #include "app/GlyphIconEngine.h"
+#include "wave/WaveColours.h"
 
 namespace {
 
-// The colours of the wave view's markers, so that a button looks like what
-// it moves.
-const QColor MarkerRed(255, 0, 0);
-const QColor LoopTeal(0, 128, 128);
-const QColor SymbolRed(128, 0, 0);
+struct TGlyphColours {
+    QColor Marker;
+    QColor Loop;
+    // The magnifying glass's symbol, handle and rim.
+    QColor Symbol;
+    QColor Handle;
+    QColor Rim;
+};
+
+// The wave view's marker colours, so that a button looks like what it moves;
+// on a dark tool bar the lighter ones the wave view takes on a dark ground,
+// and a lighter glass.
+TGlyphColours ColoursFor(const QPalette& palette) {
+    constexpr int DarkLimit = 128;
+    if (palette.color(QPalette::Button).lightness() >= DarkLimit) {
+        const TWaveColours& classic = TWaveColours::Classic;
+        return {classic.SampleMarker, classic.LoopMarker, QColor(128, 0, 0), QColor(64, 64, 64),
+                Qt::black};
+    }
+    const TWaveColours dark = TWaveColours::Of(wlTheme, palette);
+    return {dark.SampleMarker, dark.LoopMarker, dark.SampleMarker, QColor(160, 160, 160),
+            QColor(176, 176, 176)};
+}
 
 // A marker of the wave view: a stem with a triangular handle at either end,
 // pointing left (a start) or right (an end).
@@ -33,22 +54,22 @@ void PaintMarker(QPainter& painter, const QColor& colour, bool pointsLeft) {
     painter.restore();
 }
 
-void PaintPolygon(QPainter& painter, const QPolygonF& outline) {
+void PaintPolygon(QPainter& painter, const QColor& colour, const QPolygonF& outline) {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(LoopTeal);
+    painter.setBrush(colour);
     painter.drawPolygon(outline);
 }
 
 // A magnifying glass; the symbol inside the lens tells what it does.
-void PaintGlass(QPainter& painter, TGlyph glyph) {
+void PaintGlass(QPainter& painter, const TGlyphColours& colours, TGlyph glyph) {
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(64, 64, 64), 3, Qt::SolidLine, Qt::RoundCap));
+    painter.setPen(QPen(colours.Handle, 3, Qt::SolidLine, Qt::RoundCap));
     painter.drawLine(QPointF(10.5, 10.5), QPointF(14, 14));
-    painter.setPen(QPen(Qt::black, 1.2));
+    painter.setPen(QPen(colours.Rim, 1.2));
     painter.setBrush(QColor(224, 240, 255));
     painter.drawEllipse(QPointF(6.5, 6.5), 5, 5);
-    painter.setPen(QPen(SymbolRed, 2, Qt::SolidLine, Qt::FlatCap));
+    painter.setPen(QPen(colours.Symbol, 2, Qt::SolidLine, Qt::FlatCap));
     if (glyph == glShowAll) {
         painter.drawLine(QPointF(4.5, 4.5), QPointF(8.5, 8.5));
         painter.drawLine(QPointF(8.5, 4.5), QPointF(4.5, 8.5));
@@ -61,7 +82,7 @@ void PaintGlass(QPainter& painter, TGlyph glyph) {
 }
 
 // A hooked arrow turning back to the left (undo) or on to the right (redo).
-void PaintTurn(QPainter& painter, bool back) {
+void PaintTurn(QPainter& painter, const QColor& colour, bool back) {
     painter.setRenderHint(QPainter::Antialiasing);
     if (!back) {
         painter.translate(GlyphSize, 0);
@@ -72,40 +93,41 @@ void PaintTurn(QPainter& painter, bool back) {
     hook.lineTo(10, 6);
     hook.cubicTo(15, 6, 15, 14, 10, 14);
     hook.lineTo(7, 14);
-    painter.setPen(QPen(LoopTeal, 2, Qt::SolidLine, Qt::FlatCap));
+    painter.setPen(QPen(colour, 2, Qt::SolidLine, Qt::FlatCap));
     painter.drawPath(hook);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(LoopTeal);
+    painter.setBrush(colour);
     painter.drawPolygon(QPolygonF({{1, 6}, {6, 1.5}, {6, 10.5}}));
 }
 
-void PaintGlyph(QPainter& painter, TGlyph glyph) {
+void PaintGlyph(QPainter& painter, const TGlyphColours& colours, TGlyph glyph) {
     switch (glyph) {
     case glWaveStart:
     case glWaveEnd:
-        PaintMarker(painter, MarkerRed, glyph == glWaveStart);
+        PaintMarker(painter, colours.Marker, glyph == glWaveStart);
         break;
     case glLoopStart:
     case glLoopEnd:
-        PaintMarker(painter, LoopTeal, glyph == glLoopStart);
+        PaintMarker(painter, colours.Loop, glyph == glLoopStart);
         break;
     case glFadeIn:
-        PaintPolygon(painter, QPolygonF({{1, 15}, {15, 15}, {15, 1}}));
+        PaintPolygon(painter, colours.Loop, QPolygonF({{1, 15}, {15, 15}, {15, 1}}));
         break;
     case glScale:
-        PaintPolygon(painter, QPolygonF({{1, 2}, {8, 9}, {15, 2}, {15, 15}, {1, 15}}));
+        PaintPolygon(painter, colours.Loop,
+                     QPolygonF({{1, 2}, {8, 9}, {15, 2}, {15, 15}, {1, 15}}));
         break;
     case glFadeOut:
-        PaintPolygon(painter, QPolygonF({{1, 1}, {15, 15}, {1, 15}}));
+        PaintPolygon(painter, colours.Loop, QPolygonF({{1, 1}, {15, 15}, {1, 15}}));
         break;
     case glUndo:
     case glRedo:
-        PaintTurn(painter, glyph == glUndo);
+        PaintTurn(painter, colours.Loop, glyph == glUndo);
         break;
     case glZoomIn:
     case glZoomOut:
     case glShowAll:
-        PaintGlass(painter, glyph);
+        PaintGlass(painter, colours, glyph);
         break;
     }
 }
@@ -117,7 +139,7 @@ QImage GlyphImage(TGlyph glyph, QSize pixels) {
     picture.fill(Qt::transparent);
     QPainter painter(&picture);
     painter.scale(double(pixels.width()) / GlyphSize, double(pixels.height()) / GlyphSize);
-    PaintGlyph(painter, glyph);
+    PaintGlyph(painter, ColoursFor(QApplication::palette()), glyph);
     return picture;
 }
 

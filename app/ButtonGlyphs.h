@@ -28,7 +28,8 @@ enum TGlyph {
 // The size of a picture on the screen, before the screen's scaling.
 constexpr int GlyphSize = 16;
 
-// The picture in pixels pixels, on a transparent ground.
+// The picture in pixels pixels, on a transparent ground, in colours that
+// stand out from the application's tool bar, light or dark.
 QImage GlyphImage(TGlyph glyph, QSize pixels);
 // The picture as a disabled button shows it: its shape in a faint grey.
 QImage GreyedImage(const QImage& picture);
