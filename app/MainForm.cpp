@@ -109,6 +109,7 @@ void TMainForm::FormCreate(const QString& firstArgument) {
 
 void TMainForm::ReadSettings() {
     TSettingsKey key;
+    ReadLookSettings(key);
     setGeometry(key.ReadInteger(MainFormSection, "Left", 128),
                 key.ReadInteger(MainFormSection, "Top", 113),
                 key.ReadInteger(MainFormSection, "Width", 661),
@@ -173,6 +174,7 @@ void TMainForm::FormClose() {
 
 void TMainForm::WriteSettings() {
     TSettingsKey key;
+    WriteLookSettings(key);
     const int state = isMinimized() ? wsMinimized : isMaximized() ? wsMaximized : wsNormal;
     key.WriteInteger(MainFormSection, "WindowState", state);
     // A maximized or minimized window keeps the bounds it had when normal.

@@ -35,8 +35,10 @@ class TOpenWaveForm;
 class TPBModeForm;
 class TPreferencesForm;
 class TScaleDataForm;
+class TSettingsKey;
 class TStatusForm;
 class TStatusPanels;
+class TWaveArea;
 class TWaveBox;
 class TWaveCommands;
 class TWaveView;
@@ -101,6 +103,8 @@ public:
     QString TitleText() const;
     // n is the exponent 0..8 of the scales "1:1" .. "1:256".
     void SetVerticalScale(int n);
+    void SetRulerUnit(TRulerUnit unit);
+    void SetLook(TWaveLook look);
     void ClearSelection();
     // The open wavesample's playback mode plays a loop.
     bool InLoopMode() const;
@@ -175,11 +179,17 @@ public:
     QAction* PreferencesMenuItem = nullptr;
     QAction* GotoPrefMenuItem = nullptr;
     // View menu; the scales in menu order, "1:256" first.
+    QMenu* ViewMenu = nullptr;
     QAction* VerticalScaleMenuItem = nullptr;
     std::array<QAction*, ScaleCount> ScaleMenuItems{};
     QAction* ZoomInMenuItem = nullptr;
     QAction* ZoomOutMenuItem = nullptr;
     QAction* ShowAllMenuItem = nullptr;
+    // View > Ruler and View > Colours.
+    QAction* RulerSamplesMenuItem = nullptr;
+    QAction* RulerTimeMenuItem = nullptr;
+    QAction* ClassicColoursMenuItem = nullptr;
+    QAction* ThemeColoursMenuItem = nullptr;
     // Help menu.
     QAction* ContentsMenuItem = nullptr;
     QAction* HomepageMenuItem = nullptr;
@@ -203,7 +213,7 @@ public:
     QToolButton* ShowAllButton = nullptr;
 
     // The wave area and the status bar.
-    QWidget* WaveScrollBox = nullptr;
+    TWaveArea* WaveScrollBox = nullptr;
     TWaveBox* WaveBox = nullptr;
     QScrollBar* ScrollBar = nullptr;
     QStatusBar* StatusBar = nullptr;
@@ -231,6 +241,7 @@ private:
     void CreateEditMenu();
     void CreateViewMenu();
     void CreateHelpMenu();
+    void CreateLookMenus();
     void CreateTopPanel();
     void CreateWaveArea();
     void CreateStatusBar();
@@ -245,6 +256,8 @@ private:
     void FormShow();
     void FormClose();
     void WriteSettings();
+    void ReadLookSettings(TSettingsKey& key);
+    void WriteLookSettings(TSettingsKey& key) const;
 
     // Opens the engine's current wavesample, offering the original when it
     // is a parameters-only copy.

@@ -10,7 +10,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
-#include <QScrollBar>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QToolButton>
@@ -19,8 +18,7 @@
 #include "app/BusyIndicator.h"
 #include "app/ButtonGlyphs.h"
 #include "app/StatusPanels.h"
-#include "wave/WaveBox.h"
-#include "wave/WaveView.h"
+#include "wave/WaveArea.h"
 
 namespace {
 
@@ -30,9 +28,15 @@ const QString SeparatorHint = QStringLiteral(" ");
 constexpr int BevelHeight = 2;
 constexpr int TopPanelHeight = 27;
 constexpr int StatusBarHeight = 19;
-constexpr int ScaleButtonSize = 12;
 constexpr int GlyphButtonSize = 21;
+// Room beside the ratio on a scale button.
+constexpr int ScaleButtonMargin = 8;
 constexpr int ButtonGap = 8;
+
+// The vertical scale of the i-th item and button: "1:256" first.
+QString ScaleRatio(int i) {
+    return QString("1:%1").arg(256 >> i);
+}
 
 } // namespace
 
@@ -60,6 +64,7 @@ void TMainForm::CreateMenus() {
     CreateFileMenu();
     CreateEditMenu();
     CreateViewMenu();
+    CreateLookMenus();
     CreateHelpMenu();
 }
 
@@ -121,13 +126,13 @@ void TMainForm::CreateEditMenu() {
 }
 
 void TMainForm::CreateViewMenu() {
-    QMenu* menu = AddMenu("&View", "Zoom/scale");
+    QMenu* menu = ViewMenu = AddMenu("&View", "Zoom/scale");
     QMenu* scales = menu->addMenu("&Vertical Scale");
     VerticalScaleMenuItem = scales->menuAction();
     VerticalScaleMenuItem->setStatusTip("Set vertical scale");
     auto* group = new QActionGroup(this);
     for (int i = 0; i < ScaleCount; ++i) {
-        const QString ratio = QString("1:%1").arg(256 >> i);
+        const QString ratio = ScaleRatio(i);
         QAction* item = AddItem(scales, ratio, "Set vertical scale to " + ratio);
         item->setCheckable(true);
         group->addAction(item);
@@ -178,7 +183,11 @@ void TMainForm::CreateTopPanel() {
     row->setSpacing(0);
     auto* scales = new QButtonGroup(this);
     for (int i = 0; i < ScaleCount; ++i) {
-        QToolButton* button = AddSpeedButton("Set Vertical Scale|", ScaleButtonSize);
+        const QString ratio = ScaleRatio(i);
+        QToolButton* button =
+            AddSpeedButton("Set Vertical Scale to " + ratio + "|", GlyphButtonSize);
+        button->setText(ratio);
+        button->setFixedWidth(button->fontMetrics().horizontalAdvance(ratio) + ScaleButtonMargin);
         button->setCheckable(true);
         scales->addButton(button);
         connect(button, &QToolButton::clicked, this, [this, i] { SetVerticalScale(8 - i); });
@@ -209,18 +218,9 @@ void TMainForm::CreateTopPanel() {
 }
 
 void TMainForm::CreateWaveArea() {
-    WaveScrollBox = new QWidget;
-    WaveScrollBox->setAutoFillBackground(true);
-    WaveBox = new TWaveBox(WaveScrollBox);
-    ScrollBar = new QScrollBar(Qt::Horizontal, WaveScrollBox);
-    ScrollBar->setRange(0, TWaveView::ScrollRange);
-    ScrollBar->hide();
-    // The scroll bar keeps to the bottom edge; the wave box takes the rest.
-    auto* column = new QVBoxLayout(WaveScrollBox);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
-    column->addWidget(WaveBox, 1);
-    column->addWidget(ScrollBar);
+    WaveScrollBox = new TWaveArea;
+    WaveBox = WaveScrollBox->Box;
+    ScrollBar = WaveScrollBox->ScrollBar;
 
     auto* bevel = new QFrame;
     bevel->setFrameStyle(QFrame::HLine | QFrame::Sunken);

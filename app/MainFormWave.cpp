@@ -13,8 +13,7 @@
 
 void TMainForm::CreateWaveView() {
     WaveCommands = std::make_unique<TWaveCommands>(*Eps, *this, *this);
-    WaveView = std::make_unique<TWaveView>(*Eps, *this, *this, *WaveScrollBox, *WaveBox, *ScrollBar,
-                                           *WaveCommands);
+    WaveView = std::make_unique<TWaveView>(*Eps, *this, *this, *WaveScrollBox, *WaveCommands);
     // A command's menu item and its speed button, where it has one, run the
     // same handler.
     const auto wire = [this](QAction* item, QToolButton* button, auto handler) {

@@ -3,6 +3,7 @@
 #include <QLabel>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 
 #include "eps/Eps.h"
@@ -13,8 +14,11 @@
 
 namespace {
 
-// The label's distance from the marker and from the top edge.
+// The label's distance from the marker and from the handles.
 constexpr int LabelGap = 4;
+
+constexpr std::array<int, 4> SampleMarkersFirst{wpSampleStart, wpSampleEnd, wpLoopStart, wpLoopEnd};
+constexpr std::array<int, 4> LoopMarkersFirst{wpLoopStart, wpLoopEnd, wpSampleStart, wpSampleEnd};
 
 QString MarkerName(int first) {
     switch (first) {
@@ -33,7 +37,12 @@ QString MarkerName(int first) {
 
 TMarkerDrag::TMarkerDrag(TEps& eps, TEpsOwner& owner, TWaveCommands& commands, TWaveBox& box)
     : Label(new QLabel(&box)), Eps(eps), Owner(owner), Commands(commands), Box(box) {
+    // The box's ground is the wave area's, which the window paints black;
+    // a label in the window's colours would write black on black.
+    Label->setBackgroundRole(QPalette::ToolTipBase);
+    Label->setForegroundRole(QPalette::ToolTipText);
     Label->setAutoFillBackground(true);
+    Label->setFrameShape(QFrame::Box);
     Label->setMargin(2);
     Label->hide();
     // The cursor follows the mouse over the markers without a button held.
@@ -68,7 +77,7 @@ bool TMarkerDrag::Follow(int x, int y) {
     Label->adjustSize();
     const int column = MarkerColumn(sample, Eps, Box.width());
     Label->move(std::clamp(column + LabelGap, 0, std::max(Box.width() - Label->width(), 0)),
-                LabelGap);
+                ArmBand + LabelGap);
     Label->show();
     Box.Invalidate();
     return true;
@@ -110,7 +119,9 @@ std::optional<int> TMarkerDrag::MarkerAt(int x, int y) const {
     }
     std::optional<int> nearest;
     int distance = Reach + 1;
-    for (const int first : {wpSampleStart, wpSampleEnd, wpLoopStart, wpLoopEnd}) {
+    const bool loopFirst = TWavePicture::OnLoopHandle(y, Box.height());
+    const std::array<int, 4> order = loopFirst ? LoopMarkersFirst : SampleMarkersFirst;
+    for (const int first : order) {
         const std::int32_t sample = Eps.GetSampleAddress(first);
         const bool shown = (first == wpSampleStart || first == wpSampleEnd || IsLoopMode(Eps)) &&
                            MarkerInView(sample, Eps);

@@ -1,5 +1,5 @@
 // The wavesample's start, end and loop markers taken with the mouse in the
-// wave box by the arms of their brackets, along the top and bottom edges, so
+// wave box by their handles, along the top and bottom edges, so
 // that a drag elsewhere still selects from a marker's sample. Over an arm the
 // cursor turns into a sideways arrow; pressed there the left button holds
 // the marker, which follows the mouse under the
@@ -15,6 +15,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "wave/WavePicture.h"
+
 class QLabel;
 class TEps;
 class TEpsOwner;
@@ -23,11 +25,12 @@ class TWaveCommands;
 
 class TMarkerDrag {
 public:
-    // A marker within this many pixels of the mouse can be taken.
-    static constexpr int Reach = 3;
-    // The height of the bands along the top and bottom edges where the arms
-    // are taken.
-    static constexpr int ArmBand = 8;
+    // A marker within this many pixels of the mouse can be taken: as far
+    // as its handles reach.
+    static constexpr int Reach = TWavePicture::HandleSize;
+    // The height of the bands along the top and bottom edges where the
+    // handles are taken.
+    static constexpr int ArmBand = TWavePicture::HandleBand;
 
     TMarkerDrag(TEps& eps, TEpsOwner& owner, TWaveCommands& commands, TWaveBox& box);
 
@@ -46,8 +49,8 @@ public:
     QLabel* const Label;
 
 private:
-    // The marker whose arm is nearest to (x, y) within Reach; the
-    // wavesample's own markers first where they cover the loop markers.
+    // The marker whose arm is nearest to (x, y) within Reach; where
+    // markers meet, the one whose handles lie at y.
     std::optional<int> MarkerAt(int x, int y) const;
     std::int32_t SampleAt(int x) const;
     void Release();

@@ -29,6 +29,14 @@ void TWaveBox::InvertColumns(int left, int right) {
     }
 }
 
+void TWaveBox::TintColumns(int left, int right, const QColor& colour) {
+    Tint = QRect(left, 0, right - left, height());
+    TintColour = colour;
+    if (!Drawing) {
+        update();
+    }
+}
+
 void TWaveBox::Redraw() {
     if (Image.size() != size()) {
         Image = QImage(size(), QImage::Format_RGB32);
@@ -43,6 +51,9 @@ void TWaveBox::Redraw() {
 void TWaveBox::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.drawImage(event->rect(), Picture(), event->rect());
+    if (TintColour.isValid()) {
+        painter.fillRect(Tint, TintColour);
+    }
 }
 
 void TWaveBox::resizeEvent(QResizeEvent* event) {

@@ -2,12 +2,16 @@
 // size: the picture is drawn anew (by the Paint handler) only after
 // Invalidate or a change of size, and every paint in between merely shows
 // it, so exposing the window costs nothing. Between paints the owner may
-// invert columns of the picture directly, which a second inversion undoes.
+// invert columns of the picture directly, which a second inversion undoes,
+// or have a band of columns shown under a translucent colour, which leaves
+// the picture as it is.
 // Presses, moves and releases are handed on in pixel coordinates; while a
 // button pressed in the box is held, moves keep coming from outside it.
 #pragma once
 
+#include <QColor>
 #include <QImage>
+#include <QRect>
 #include <QWidget>
 
 #include "wave/WaveCanvas.h"
@@ -25,6 +29,9 @@ public:
     // Inverts columns left .. right - 1 over the whole height, straight on
     // the picture.
     void InvertColumns(int left, int right);
+    // Shows columns left .. right - 1 under the colour, in place of any band
+    // shown before; an invalid colour shows none.
+    void TintColumns(int left, int right, const QColor& colour);
 
 signals:
     // Draw the whole picture on canvas, the box's size.
@@ -44,6 +51,8 @@ private:
     void Redraw();
 
     QImage Image;
+    QRect Tint;
+    QColor TintColour;
     bool Stale = true;
     bool Drawing = false;
 };

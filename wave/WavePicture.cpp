@@ -9,27 +9,22 @@
 
 namespace {
 
-constexpr int StartArm = -1;
-constexpr int EndArm = 1;
+constexpr int StartSide = -1;
+constexpr int EndSide = 1;
 
 } // namespace
 
-const QColor TWavePicture::OpenBackground(0, 0, 0);
-const QColor TWavePicture::ClosedBackground(192, 192, 192);
-const QColor TWavePicture::CentreLineColour(128, 128, 128);
-const QColor TWavePicture::WaveColour(0, 255, 0);
-const QColor TWavePicture::LoopMarkerColour(0, 128, 128);
-const QColor TWavePicture::SampleMarkerColour(255, 0, 0);
-
-TWavePicture::TWavePicture(TWaveCanvas& canvas, const TEps& eps, int vScale, int width, int height)
-    : Canvas(canvas), Eps(eps), VScale(vScale), Width(width), Height(height),
+TWavePicture::TWavePicture(TWaveCanvas& canvas, const TEps& eps, const TWaveColours& colours,
+                           int vScale, int width, int height)
+    : Canvas(canvas), Eps(eps), Colours(colours), VScale(vScale), Width(width), Height(height),
       CentreRow((height - 2) / 2) {}
 
 void TWavePicture::Draw() {
-    Canvas.Fill(Eps.WaveSampleOpen ? OpenBackground : ClosedBackground);
+    Canvas.Fill(Eps.WaveSampleOpen ? Colours.Background : Colours.ClosedBackground);
     if (!Eps.WaveSampleOpen || !CanShowPoints(Width, Height)) {
         return;
     }
+    DrawDimGround();
     if (Eps.SamplesPerPoint <= 1) {
         DrawExactView();
     } else {
@@ -44,18 +39,40 @@ int TWavePicture::Reach(int column) const {
     return static_cast<int>(std::trunc(value / valuePerRow));
 }
 
-// The samples themselves: a line from column to column around the grey
-// centre row, kept inside the box.
+// The end marker stands on the last sample that plays.
+bool TWavePicture::Outside(int column) const {
+    const std::int32_t first = Eps.ViewStart + PointIndex(column, Width) * Eps.SamplesPerPoint;
+    const std::int32_t last = first + Eps.SamplesPerPoint - 1;
+    return last < Eps.GetSampleAddress(wpSampleStart) || first > Eps.GetSampleAddress(wpSampleEnd);
+}
+
+const QColor& TWavePicture::WaveColour(int column) const {
+    return Outside(column) ? Colours.DimWave : Colours.Wave;
+}
+
+void TWavePicture::DrawDimGround() {
+    Canvas.SetPenColour(Colours.DimBackground);
+    for (int column = 0; column < Width; ++column) {
+        if (Outside(column)) {
+            Canvas.MoveTo(column, 0);
+            Canvas.LineTo(column, Height);
+        }
+    }
+}
+
+// The samples themselves: a line from column to column around the centre
+// row, kept inside the box. Each step takes the colour of the column it
+// leaves.
 void TWavePicture::DrawExactView() {
-    Canvas.SetPenColour(CentreLineColour);
+    Canvas.SetPenColour(Colours.CentreLine);
     Canvas.MoveTo(0, CentreRow);
     Canvas.LineTo(Width, CentreRow);
-    Canvas.SetPenColour(WaveColour);
     for (int column = 0; column < Width; ++column) {
         const int row = CentreRow - std::clamp(Reach(column), -CentreRow, CentreRow);
         if (column == 0) {
             Canvas.MoveTo(column, row);
         } else {
+            Canvas.SetPenColour(WaveColour(column - 1));
             Canvas.LineTo(column, row);
         }
     }
@@ -64,9 +81,9 @@ void TWavePicture::DrawExactView() {
 // Peaks: a bar for each column reaching as far above the centre row as
 // below it, cut off at the top edge.
 void TWavePicture::DrawOverview() {
-    Canvas.SetPenColour(WaveColour);
     for (int column = 0; column < Width; ++column) {
         const int reach = std::min(Reach(column), CentreRow);
+        Canvas.SetPenColour(WaveColour(column));
         Canvas.MoveTo(column, CentreRow - reach);
         Canvas.LineTo(column, CentreRow + reach + 1);
     }
@@ -75,25 +92,44 @@ void TWavePicture::DrawOverview() {
 // The loop markers are drawn first, so that the wavesample's own markers
 // stay whole where they meet.
 void TWavePicture::DrawMarkers() {
-    const auto draw = [this](int first, int top, int bottom, int direction) {
+    const auto draw = [this](int first, int side, int handleRow) {
         const std::int32_t sample = Eps.GetSampleAddress(first);
         if (MarkerInView(sample, Eps)) {
-            DrawBracket(MarkerColumn(sample, Eps, Width), top, bottom, direction);
+            DrawMarker(MarkerColumn(sample, Eps, Width), side, handleRow);
         }
     };
     if (IsLoopMode(Eps)) {
-        Canvas.SetPenColour(LoopMarkerColour);
-        draw(wpLoopStart, 1, Height - 3, StartArm);
-        draw(wpLoopEnd, 1, Height - 3, EndArm);
+        Canvas.SetPenColour(Colours.LoopMarker);
+        draw(wpLoopStart, StartSide, LoopHandleRow);
+        draw(wpLoopEnd, EndSide, LoopHandleRow);
     }
-    Canvas.SetPenColour(SampleMarkerColour);
-    draw(wpSampleStart, 0, Height - 2, StartArm);
-    draw(wpSampleEnd, 0, Height - 2, EndArm);
+    Canvas.SetPenColour(Colours.SampleMarker);
+    draw(wpSampleStart, StartSide, 0);
+    draw(wpSampleEnd, EndSide, 0);
 }
 
-void TWavePicture::DrawBracket(int x, int top, int bottom, int direction) {
-    Canvas.MoveTo(x + 2 * direction, top);
-    Canvas.LineTo(x, top);
-    Canvas.LineTo(x, bottom);
-    Canvas.LineTo(x + 3 * direction, bottom);
+// The stem widens into the range the markers enclose, so that a marker on
+// the first or last column still shows whole. A handle with no room
+// outside the box turns inward, so that it can still be seen and taken.
+void TWavePicture::DrawMarker(int x, int direction, int handleRow) {
+    for (int i = 0; i < StemWidth; ++i) {
+        Canvas.MoveTo(x - i * direction, 0);
+        Canvas.LineTo(x - i * direction, Height);
+    }
+    const int tip = x + direction * HandleSize;
+    if (tip >= 0 && tip < Width) {
+        DrawHandles(x + direction, direction, handleRow);
+    } else {
+        DrawHandles(x - direction * StemWidth, -direction, handleRow);
+    }
+}
+
+void TWavePicture::DrawHandles(int first, int side, int handleRow) {
+    for (int row = 0; row < HandleSize; ++row) {
+        const int beyond = first + side * (HandleSize - row);
+        Canvas.MoveTo(first, handleRow + row);
+        Canvas.LineTo(beyond, handleRow + row);
+        Canvas.MoveTo(first, Height - 1 - handleRow - row);
+        Canvas.LineTo(beyond, Height - 1 - handleRow - row);
+    }
 }

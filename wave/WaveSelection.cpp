@@ -6,6 +6,7 @@
 #include "eps/Eps.h"
 #include "wave/PointMapping.h"
 #include "wave/WaveBox.h"
+#include "wave/WaveColours.h"
 #include "wave/WaveViewState.h"
 
 namespace {
@@ -110,9 +111,11 @@ void TWaveSelection::ExtendTo(std::int32_t first, std::int32_t last) {
 
 // The selection is drawn in the window as it is now: after a zoom out the
 // same samples cover fewer columns, and parts outside the window are cut off
-// by the picture's edges.
+// by the picture's edges. In the classic colours its columns are turned
+// over; in the desktop's the wave shows through a tint.
 void TWaveSelection::DrawSelection() {
-    if (State.SelectionDrawn) {
+    const QColor fill = TWaveColours::Of(State.Look).SelectionFill;
+    if (State.SelectionDrawn && !fill.isValid()) {
         Box.InvertColumns(State.DrawnLeft, State.DrawnRight + 1);
     }
     const int width = Box.width();
@@ -120,7 +123,11 @@ void TWaveSelection::DrawSelection() {
     const std::int32_t last = (State.SelEnd - Eps.ViewStart + 1) / Eps.SamplesPerPoint - 1;
     const int left = PointColumn(first, width);
     const int right = std::max(PointColumn(last, width), left);
-    Box.InvertColumns(left, right + 1);
+    if (fill.isValid()) {
+        Box.TintColumns(left, right + 1, fill);
+    } else {
+        Box.InvertColumns(left, right + 1);
+    }
     State.SelectionDrawn = true;
     State.DrawnLeft = left;
     State.DrawnRight = right;
@@ -128,6 +135,7 @@ void TWaveSelection::DrawSelection() {
 
 void TWaveSelection::Repainted() {
     State.SelectionDrawn = false;
+    Box.TintColumns(0, 0, {});
     if (State.HasSelection && Eps.WaveSampleOpen) {
         DrawSelection();
     }

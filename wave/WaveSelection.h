@@ -1,8 +1,8 @@
 // The mouse in the wave box: dragging with the left button selects a range of
-// display points, which is kept in samples and shown by inverting its columns
-// on the picture; a click without a drag clears the selection, and a click
-// with Shift extends it to the point clicked. Holding the right button plays
-// the wavesample's note.
+// display points, which is kept in samples and shown on the picture, its
+// columns inverted or tinted as the look has it; a click without a drag
+// clears the selection, and a click with Shift extends it to the point
+// clicked. Holding the right button plays the wavesample's note.
 #pragma once
 
 #include <Qt>
@@ -24,11 +24,10 @@ public:
 
     // The selection from the anchor and the current point of the drag.
     void UpdateSelection();
-    // Undoes the inversion shown, if any, and inverts the selection's
-    // columns.
+    // Shows the selection's columns in place of those shown before.
     void DrawSelection();
-    // The picture was drawn anew, without the inversion: shows the selection
-    // again if there is one.
+    // The picture was drawn anew, without the selection: shows it again if
+    // there is one.
     void Repainted();
     // Forgets the selection without touching the picture; the caller
     // repaints.

@@ -8,8 +8,10 @@
 #include <optional>
 
 #include "eps/Eps.h"
+#include "wave/WaveArea.h"
 #include "wave/WaveBox.h"
 #include "wave/WavePicture.h"
+#include "wave/WaveRuler.h"
 #include "wave/WaveViewState.h"
 
 namespace {
@@ -37,10 +39,18 @@ std::optional<TScrollCode> ScrollCodeOf(int action) {
 
 } // namespace
 
-TWaveView::TWaveView(TEps& eps, TEpsOwner& owner, TWaveViewState& state, QWidget& scrollBox,
-                     TWaveBox& box, QScrollBar& scrollBar, TWaveCommands& commands)
-    : Selection(eps, owner, state, box), Markers(eps, owner, commands, box), Eps(eps), State(state),
-      ScrollBox(scrollBox), Box(box), ScrollBar(scrollBar), Navigator(eps, box) {
+TWaveView::TWaveView(TEps& eps, TEpsOwner& owner, TWaveViewState& state, TWaveArea& area,
+                     TWaveCommands& commands)
+    : Selection(eps, owner, state, *area.Box), Markers(eps, owner, commands, *area.Box), Eps(eps),
+      State(state), Area(area), Box(*area.Box), ScrollBar(*area.ScrollBar),
+      Navigator(eps, *area.Box) {
+    Area.Ruler->SetSource([this](const QFontMetrics& metrics) {
+        return SampleAxisMarks(Eps, State.RulerUnit, Box.width(), metrics);
+    });
+    Area.AmplitudeScale->SetSource([this](const QFontMetrics& metrics) {
+        return Eps.WaveSampleOpen ? AmplitudeMarks(State.VScale, Box.height(), metrics)
+                                  : std::vector<TRulerMark>{};
+    });
     connect(&Box, &TWaveBox::Paint, this, &TWaveView::WaveBoxPaint);
     connect(&Box, &TWaveBox::MouseDown, this, &TWaveView::MouseDown);
     connect(&Box, &TWaveBox::MouseMove, this, [this](int x, int y) {
@@ -63,14 +73,16 @@ TWaveView::TWaveView(TEps& eps, TEpsOwner& owner, TWaveViewState& state, QWidget
 
 void TWaveView::UpdateView() {
     const bool open = Eps.WaveSampleOpen;
-    QPalette palette = ScrollBox.palette();
-    palette.setColor(QPalette::Window,
-                     open ? TWavePicture::OpenBackground : TWavePicture::ClosedBackground);
-    ScrollBox.setPalette(palette);
+    const TWaveColours colours = TWaveColours::Of(State.Look);
+    QPalette palette = Area.palette();
+    palette.setColor(QPalette::Window, open ? colours.Background : colours.ClosedBackground);
+    Area.setPalette(palette);
+    Area.Ruler->SetColour(colours.Ruler);
+    Area.AmplitudeScale->SetColour(colours.Ruler);
     ScrollBar.setVisible(open && Eps.Zoomed);
     if (open) {
         ScrollBar.setValue(ScrollPosition());
-        ScrollBox.update();
+        Area.update();
     }
     Box.Invalidate();
 }
@@ -85,7 +97,8 @@ int TWaveView::ScrollPosition() const {
 }
 
 void TWaveView::WaveBoxPaint(TWaveCanvas& canvas) {
-    TWavePicture(canvas, Eps, State.VScale, Box.width(), Box.height()).Draw();
+    const TWaveColours colours = TWaveColours::Of(State.Look);
+    TWavePicture(canvas, Eps, colours, State.VScale, Box.width(), Box.height()).Draw();
     Selection.Repainted();
 }
 

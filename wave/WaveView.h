@@ -1,6 +1,7 @@
 // The wave area of the main window: draws the open wavesample's view in the
-// wave box, keeps the scroll bar and the background in step with the engine's
-// view window, and moves that window for Zoom In, Zoom Out, Show All, the
+// wave box, keeps the ruler, the amplitude scale, the scroll bar and the
+// background in step with the engine's view window and the vertical scale,
+// and moves that window for Zoom In, Zoom Out, Show All, the
 // scroll bar, the wheel and the Home and End keys. The display points
 // themselves stay in the engine; every change of the window has the engine
 // read the points for it. The mouse in the box selects, or drags a marker
@@ -17,6 +18,7 @@ class QScrollBar;
 class QWheelEvent;
 class TEps;
 class TEpsOwner;
+class TWaveArea;
 class TWaveBox;
 class TWaveCanvas;
 class TWaveCommands;
@@ -41,11 +43,11 @@ public:
     static constexpr int ScrollRange = 1000;
 
     // The widgets are the main window's; the view answers their events.
-    TWaveView(TEps& eps, TEpsOwner& owner, TWaveViewState& state, QWidget& scrollBox, TWaveBox& box,
-              QScrollBar& scrollBar, TWaveCommands& commands);
+    TWaveView(TEps& eps, TEpsOwner& owner, TWaveViewState& state, TWaveArea& area,
+              TWaveCommands& commands);
 
-    // Background, scroll bar and repaint after the window or the points
-    // changed.
+    // Background, scroll bar and repaint after the window, the points or
+    // the look changed.
     void UpdateView();
     // The paint handler of the wave box.
     void WaveBoxPaint(TWaveCanvas& canvas);
@@ -81,7 +83,7 @@ private:
 
     TEps& Eps;
     TWaveViewState& State;
-    QWidget& ScrollBox;
+    TWaveArea& Area;
     TWaveBox& Box;
     QScrollBar& ScrollBar;
     TWaveNavigator Navigator;

@@ -1,5 +1,5 @@
 // What the main window keeps about its wave view besides the engine's view
-// window: the vertical scale and the selection.
+// window: the vertical scale, the selection, and how the area looks.
 //
 // The selection is held in samples, so that it stays on the same samples when
 // the window moves, and is made in display points of the window it was made
@@ -10,9 +10,17 @@
 
 #include "eps/SampleRange.h"
 
+// The colours of the wave area: green on black, or the desktop's.
+enum TWaveLook { wlClassic, wlTheme };
+// What the ruler above the wave counts: sample numbers or seconds.
+enum TRulerUnit { ruSamples, ruTime };
+
+// The vertical scales run from 0 (1:1) to this (1:256).
+constexpr int LargestVScale = 8;
+
 struct TWaveViewState {
     // The vertical scale: a point of 128 * 2^VScale reaches the top edge.
-    int VScale = 8;
+    int VScale = LargestVScale;
     // The left button was pressed in the wave box and is still held.
     bool Dragging = false;
     // Display points where the drag began and where the mouse is now.
@@ -23,9 +31,13 @@ struct TWaveViewState {
     bool HasSelection = false;
 
     TSampleRange Selection() const { return {SelStart, SelEnd}; }
-    // The selection is inverted on the picture now, over columns DrawnLeft
-    // .. DrawnRight (both included).
+    // The selection shows on the picture now, over columns DrawnLeft ..
+    // DrawnRight (both included).
     bool SelectionDrawn = false;
     int DrawnLeft = 0;
     int DrawnRight = 0;
+
+    // The look, which the selection is shown in too.
+    TWaveLook Look = wlClassic;
+    TRulerUnit RulerUnit = ruSamples;
 };

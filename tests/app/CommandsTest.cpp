@@ -8,11 +8,14 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -21,6 +24,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <algorithm>
 #include <set>
 
 #include "AppFixture.h"
@@ -37,6 +41,32 @@ namespace {
 
 constexpr int Piano = 0;
 constexpr int Pad = 3;
+
+// Pixels of a picture that show, and those that show a colour rather than
+// a grey.
+int VisiblePixels(const QImage& picture) {
+    int count = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            count += picture.pixelColor(x, y).alpha() > 0 ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+int ColouredPixels(const QImage& picture) {
+    constexpr int GreyTolerance = 24;
+    int count = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const QColor pixel = picture.pixelColor(x, y);
+            const int spread = std::max({pixel.red(), pixel.green(), pixel.blue()}) -
+                               std::min({pixel.red(), pixel.green(), pixel.blue()});
+            count += pixel.alpha() > 0 && spread > GreyTolerance ? 1 : 0;
+        }
+    }
+    return count;
+}
 
 // A point inside status panel n.
 QPoint InPanel(int n) {
@@ -208,7 +238,50 @@ private slots:
         // Speed buttons have a tool tip and no status hint.
         QCOMPARE(Form->ZoomInButton->toolTip(), QString("Zoom In"));
         QVERIFY(Form->ZoomInButton->statusTip().isEmpty());
-        QCOMPARE(Form->ScaleButtons[3]->toolTip(), QString("Set Vertical Scale"));
+        QCOMPARE(Form->ScaleButtons[3]->toolTip(), QString("Set Vertical Scale to 1:32"));
+    }
+
+    // The vertical scales' buttons show their ratio, and name it in their
+    // tool tips, which differ from one another.
+    void ScaleButtonsShowTheirRatio() {
+        for (int i = 0; i < TMainForm::ScaleCount; ++i) {
+            const QToolButton* button = Form->ScaleButtons[i];
+            const QString ratio = QString("1:%1").arg(256 >> i);
+            QCOMPARE(button->text(), ratio);
+            QCOMPARE(button->toolTip(), "Set Vertical Scale to " + ratio);
+            QVERIFY(button->width() > button->fontMetrics().horizontalAdvance(ratio));
+        }
+    }
+
+    // The pictures of the tool bar are drawn for the screen's pixels: at
+    // 150 % and 200 % they have that many more pixels, not the same ones
+    // enlarged. A disabled button's picture is grey.
+    void ButtonPicturesAreDrawnAtEveryScale_data() {
+        QTest::addColumn<double>("ratio");
+        QTest::newRow("100 %") << 1.0;
+        QTest::newRow("150 %") << 1.5;
+        QTest::newRow("200 %") << 2.0;
+    }
+
+    void ButtonPicturesAreDrawnAtEveryScale() {
+        QFETCH(double, ratio);
+        const QSize size = Form->ZoomInButton->iconSize();
+        const QSize pixels = size * ratio;
+        for (const QToolButton* button :
+             {Form->SetWaveStartButton, Form->SetWaveEndButton, Form->SetLoopStartButton,
+              Form->SetLoopEndButton, Form->FadeInButton, Form->ScaleButton, Form->FadeOutButton,
+              Form->UndoButton, Form->RedoButton, Form->ZoomInButton, Form->ZoomOutButton,
+              Form->ShowAllButton}) {
+            const QString name = button->toolTip();
+            const QPixmap normal = button->icon().pixmap(size, ratio, QIcon::Normal);
+            QCOMPARE(normal.size(), pixels);
+            QCOMPARE(normal.devicePixelRatio(), ratio);
+            QVERIFY2(ColouredPixels(normal.toImage()) > 0, qPrintable(name));
+            const QImage disabled = button->icon().pixmap(size, ratio, QIcon::Disabled).toImage();
+            QCOMPARE(disabled.size(), pixels);
+            QVERIFY2(ColouredPixels(disabled) == 0, qPrintable(name));
+            QVERIFY2(VisiblePixels(disabled) > pixels.width(), qPrintable(name));
+        }
     }
 
     void OpenThroughBrowserTakesTheOriginalOfACopy() {

@@ -16,6 +16,9 @@
 #include "ModalScript.h"
 #include "app/Application.h"
 #include "emulator/VirtualEpsPeer.h"
+#include "wave/WaveArea.h"
+#include "wave/WaveBox.h"
+#include "wave/WaveColours.h"
 
 namespace {
 
@@ -172,6 +175,52 @@ private slots:
                  QString("c:\\waves"));
     }
 
+    // View > Ruler and View > Colours: the choices read back checked, each
+    // item switches the wave area, and the other choice is kept at the
+    // close. A value that names no choice gives the default.
+    void LookChoicesAreKept_data() {
+        QTest::addColumn<QString>("ruler");
+        QTest::addColumn<QString>("colours");
+        QTest::addColumn<bool>("time");
+        QTest::addColumn<bool>("theme");
+        QTest::newRow("none saved") << QString() << QString() << false << false;
+        QTest::newRow("seconds, desktop colours") << "1"
+                                                  << "1" << true << true;
+        QTest::newRow("seconds, classic") << "1"
+                                          << "0" << true << false;
+        QTest::newRow("damaged") << "7"
+                                 << "desktop" << false << false;
+    }
+
+    void LookChoicesAreKept() {
+        QFETCH(QString, ruler);
+        QFETCH(QString, colours);
+        QFETCH(bool, time);
+        QFETCH(bool, theme);
+        Fixture->Store({{"MainForm/WelcomeShown", "1"}});
+        if (!ruler.isNull()) {
+            Fixture->Store({{"View/Ruler", ruler}, {"View/Colours", colours}});
+        }
+        TMainForm& form = *Fixture->Start().MainForm;
+        QCOMPARE(form.RulerTimeMenuItem->isChecked(), time);
+        QCOMPARE(form.RulerSamplesMenuItem->isChecked(), !time);
+        QCOMPARE(form.ThemeColoursMenuItem->isChecked(), theme);
+        QCOMPARE(form.ClassicColoursMenuItem->isChecked(), !theme);
+        QCOMPARE(form.RulerUnit, time ? ruTime : ruSamples);
+        QCOMPARE(form.Look, theme ? wlTheme : wlClassic);
+        ExpectClosedGround(form);
+
+        (time ? form.RulerSamplesMenuItem : form.RulerTimeMenuItem)->trigger();
+        (theme ? form.ClassicColoursMenuItem : form.ThemeColoursMenuItem)->trigger();
+        QCOMPARE(form.RulerUnit, time ? ruSamples : ruTime);
+        QCOMPARE(form.Look, theme ? wlClassic : wlTheme);
+        QCOMPARE(form.RulerTimeMenuItem->isChecked(), !time);
+        ExpectClosedGround(form);
+        Fixture->Stop();
+        QCOMPARE(Fixture->Stored("View/Ruler").toString(), QString(time ? "0" : "1"));
+        QCOMPARE(Fixture->Stored("View/Colours").toString(), QString(theme ? "0" : "1"));
+    }
+
     // Saved devices are found by their names wherever their numbers moved;
     // one that is gone is named at the start and kept in the settings for
     // when it is back, and no other device takes its place.
@@ -291,6 +340,13 @@ private slots:
     }
 
 private:
+    // With nothing open the wave area shows the look's empty ground.
+    static void ExpectClosedGround(TMainForm& form) {
+        const QColor ground = TWaveColours::Of(form.Look).ClosedBackground;
+        QCOMPARE(form.WaveBox->Picture().pixelColor(0, 0), ground);
+        QCOMPARE(form.WaveScrollBox->palette().color(QPalette::Window), ground);
+    }
+
     std::unique_ptr<TAppFixture> Fixture;
 };
 

@@ -22,8 +22,10 @@
 #include "wave/PBModeForm.h"
 #include "wave/PointMapping.h"
 #include "wave/ScaleDataForm.h"
+#include "wave/WaveArea.h"
 #include "wave/WaveBox.h"
-#include "wave/WavePicture.h"
+#include "wave/WaveColours.h"
+#include "wave/WaveRuler.h"
 
 namespace {
 
@@ -68,12 +70,12 @@ private slots:
     void DemoWavesampleIsGreenOnBlackWithRedMarkers() {
         const QImage& picture = Form->WaveBox->Picture();
         const int width = picture.width();
-        QVERIFY(HasColour(picture, width / 4, TWavePicture::WaveColour));
-        QCOMPARE(QColor(picture.pixel(width / 4, 0)), TWavePicture::OpenBackground);
-        QVERIFY(HasColour(picture, 0, TWavePicture::SampleMarkerColour));
+        QVERIFY(HasColour(picture, width / 4, TWaveColours::Classic.Wave));
+        QCOMPARE(QColor(picture.pixel(width / 4, 0)), TWaveColours::Classic.Background);
+        QVERIFY(HasColour(picture, 0, TWaveColours::Classic.SampleMarker));
         const int end = MarkerColumn(Form->Eps->GetSampleAddress(wpSampleEnd), *Form->Eps, width);
-        QVERIFY(HasColour(picture, end, TWavePicture::SampleMarkerColour));
-        QVERIFY(!HasColour(picture, width / 4, TWavePicture::SampleMarkerColour));
+        QVERIFY(HasColour(picture, end, TWaveColours::Classic.SampleMarker));
+        QVERIFY(!HasColour(picture, width / 4, TWaveColours::Classic.SampleMarker));
     }
 
     // The left half, dragged with the mouse, faded in through the menu: the
@@ -128,10 +130,10 @@ private slots:
 
     // The piano plays once; looping forward brings the loop markers, the
     // loop panels and the loop commands at once, and the sampler holds the
-    // new mode. Its loop spans the whole wavesample, so the loop brackets
-    // sit just inside the red ones.
+    // new mode. Its loop spans the whole wavesample, so the loop markers'
+    // handles show just inside the red ones.
     void PlaybackModeThroughTheMenuShowsTheLoop() {
-        QVERIFY(!HasColourAnywhere(Form->WaveBox->Picture(), TWavePicture::LoopMarkerColour));
+        QVERIFY(!HasColourAnywhere(Form->WaveBox->Picture(), TWaveColours::Classic.LoopMarker));
         TAppFixture::Select(*Form, 100, 199);
         QVERIFY(!Form->SetLoopStartMenuItem->isEnabled());
 
@@ -148,7 +150,7 @@ private slots:
         QVERIFY(forwardShown);
         QCOMPARE(SamplerPlaybackMode(), 512);
         QVERIFY(Form->InLoopMode());
-        QVERIFY(HasColourAnywhere(Form->WaveBox->Picture(), TWavePicture::LoopMarkerColour));
+        QVERIFY(HasColourAnywhere(Form->WaveBox->Picture(), TWaveColours::Classic.LoopMarker));
         QCOMPARE(Form->StatusPanels->Text(3),
                  QString("le:%1").arg(Form->Eps->GetSampleAddress(wpLoopEnd)));
         QVERIFY(Form->SetLoopStartMenuItem->isEnabled());
@@ -156,22 +158,26 @@ private slots:
         QVERIFY(Form->HasSelection);
     }
 
-    // One scale at a time, in the menu and on the tool bar alike.
+    // One scale at a time, in the menu and on the tool bar alike; the
+    // amplitude scale beside the wave follows.
     void VerticalScalesAreExclusive() {
         const QImage loud = Form->WaveBox->Picture().copy();
         Form->ScaleMenuItems[8]->trigger();
         QCOMPARE(Form->VScale, 0);
         ExpectScaleChecked(8);
         QVERIFY(Form->WaveBox->Picture() != loud);
+        QCOMPARE(FullScaleFigure(), QString("+0.391%"));
 
         Form->ScaleButtons[2]->click();
         QCOMPARE(Form->VScale, 6);
         ExpectScaleChecked(2);
+        QCOMPARE(FullScaleFigure(), QString("+25%"));
 
         QTest::keyClick(Form, Qt::Key_1, Qt::ControlModifier);
         QCOMPARE(Form->VScale, 8);
         ExpectScaleChecked(0);
         QCOMPARE(Form->WaveBox->Picture(), loud);
+        QCOMPARE(FullScaleFigure(), QString("+100%"));
     }
 
     // The status bar's figures follow the open wavesample and the selection;
@@ -270,6 +276,11 @@ private:
                 memory.Instrument(Piano)->WaveSample(1)->Parameters[TWaveSample::PlaybackModeWord];
         });
         return mode;
+    }
+
+    // What the amplitude scale writes at the top edge of the wave.
+    QString FullScaleFigure() const {
+        return Form->WaveScrollBox->AmplitudeScale->Marks().front().Text;
     }
 
     void ExpectScaleChecked(int item) {

@@ -3,11 +3,14 @@
 // window, the selection and the sampler's parameter block become, and how
 // many requests reach the sampler for it.
 #include <QAction>
+#include <QColor>
+#include <QImage>
 #include <QLabel>
 #include <QTest>
 #include <QToolButton>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <atomic>
 #include <utility>
 
@@ -17,6 +20,7 @@
 #include "wave/MarkerDrag.h"
 #include "wave/PointMapping.h"
 #include "wave/WaveBox.h"
+#include "wave/WavePicture.h"
 #include "wave/WaveView.h"
 
 namespace {
@@ -28,6 +32,21 @@ bool StartsWith(const std::string& line, const char* prefix) {
 }
 
 enum TCommand { cmSelectAll, cmUndo, cmRedo, cmSampleStart, cmFadeIn, cmNormalize };
+
+// The text stands out from the ground it is written on.
+bool Readable(QLabel& label) {
+    const QImage image = label.grab().toImage();
+    int darkest = 255;
+    int lightest = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const int lightness = QColor(image.pixel(x, y)).lightness();
+            darkest = std::min(darkest, lightness);
+            lightest = std::max(lightest, lightness);
+        }
+    }
+    return lightest - darkest > 128;
+}
 
 } // namespace
 
@@ -167,8 +186,9 @@ private slots:
         QCOMPARE(Form->WaveBox->cursor().shape(), Qt::SizeHorCursor);
         QTest::mousePress(Form->WaveBox, Qt::LeftButton, {}, {endColumn - 1, 2});
         QTest::mouseMove(Form->WaveBox, {middle, 2});
-        const QLabel* label = Form->WaveView->Markers.Label;
+        QLabel* label = Form->WaveView->Markers.Label;
         QVERIFY(label->isVisible());
+        QVERIFY(Readable(*label));
         QCOMPARE(label->text(), QString("we:%1").arg(dropped));
         QCOMPARE(ParameterWrites.load(), 0);
         QTest::mouseRelease(Form->WaveBox, Qt::LeftButton, {}, {middle, 2});
@@ -265,6 +285,36 @@ private slots:
                  escape ? QString("&Undo Set Sample Start") : QString("&Undo Set Sample End"));
         QVERIFY(Form->UndoMenuItem->isEnabled());
         QCOMPARE(Form->RedoMenuItem->isEnabled(), escape);
+    }
+
+    // Where a loop marker shares its place with the start or the end
+    // marker, each is taken by its own handles: the loop marker's lie just
+    // inside the other's, at the top and the bottom alike.
+    void WhereMarkersMeetEachIsTakenByItsHandles() {
+        TEps& eps = *Form->Eps;
+        eps.WaveSampleParameters[wpPlaybackMode] = 512;
+        eps.SetSampleAddress(wpLoopStart, eps.GetSampleAddress(wpSampleStart));
+        eps.SetSampleAddress(wpLoopEnd, eps.GetSampleAddress(wpSampleEnd));
+        Form->UpdateView();
+        const int size = TWavePicture::HandleSize;
+        const struct {
+            int First;
+            int Row;
+            int Taken;
+        } presses[] = {
+            {wpSampleStart, 1, wpSampleStart},
+            {wpSampleStart, size + 1, wpLoopStart},
+            {wpSampleEnd, Height - 2, wpSampleEnd},
+            {wpSampleEnd, Height - size - 2, wpLoopEnd},
+        };
+        for (const auto& press : presses) {
+            const int column = MarkerColumn(eps.GetSampleAddress(press.First), eps, Width);
+            QTest::mousePress(Form->WaveBox, Qt::LeftButton, {}, {column, press.Row});
+            QCOMPARE(Form->WaveView->Markers.Held(), std::optional<int>(press.Taken));
+            QTest::keyClick(Form, Qt::Key_Escape);
+            QTest::mouseRelease(Form->WaveBox, Qt::LeftButton, {}, {column, press.Row});
+        }
+        QCOMPARE(ParameterWrites.load(), 0);
     }
 
     // The window closed in the middle of a drag: the wavesample is closed

@@ -8,7 +8,7 @@
 #include <functional>
 
 #include "tests/wave/WaveViewFixture.h"
-#include "wave/WavePicture.h"
+#include "wave/WaveColours.h"
 
 namespace {
 
@@ -184,7 +184,7 @@ TEST_F(WaveCommandsTest, SampleStartStaysBeforeTheEnd) {
     State.HasSelection = false;
     Box->Invalidate();
     const QImage& picture = Picture();
-    EXPECT_EQ(QColor(picture.pixel(100, picture.height() / 2)), TWavePicture::SampleMarkerColour);
+    EXPECT_EQ(QColor(picture.pixel(100, picture.height() / 2)), TWaveColours::Classic.SampleMarker);
 }
 
 // The end and loop end name their last samples: a loop may run through the

@@ -1,8 +1,10 @@
 #include "tests/wave/WaveViewFixture.h"
 
 #include <QApplication>
+#include <QLayout>
 #include <QTest>
-#include <QVBoxLayout>
+
+#include "wave/WaveRuler.h"
 
 void TViewOwner::UpdateView() {
     if (View != nullptr) {
@@ -34,21 +36,13 @@ void WaveViewTest::AttachView() {
     engine->MidiOut->DeviceID = Eps->MidiOut->DeviceID;
     Eps = std::move(engine);
 
-    ScrollBox = std::make_unique<QWidget>();
-    ScrollBox->setFixedSize(BoxWidth, AreaHeight);
-    ScrollBox->setAutoFillBackground(true);
-    Box = new TWaveBox(ScrollBox.get());
-    ScrollBar = new QScrollBar(Qt::Horizontal, ScrollBox.get());
-    ScrollBar->setRange(0, TWaveView::ScrollRange);
-    ScrollBar->hide();
-    auto* column = new QVBoxLayout(ScrollBox.get());
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
-    column->addWidget(Box, 1);
-    column->addWidget(ScrollBar);
+    ScrollBox = std::make_unique<TWaveArea>();
+    ScrollBox->setFixedSize(BoxWidth + ScrollBox->AmplitudeScale->minimumWidth(),
+                            AreaHeight + ScrollBox->Ruler->minimumHeight());
+    Box = ScrollBox->Box;
+    ScrollBar = ScrollBox->ScrollBar;
     Commands = std::make_unique<TWaveCommands>(*Eps, ViewOwner, State);
-    View = std::make_unique<TWaveView>(*Eps, ViewOwner, State, *ScrollBox, *Box, *ScrollBar,
-                                       *Commands);
+    View = std::make_unique<TWaveView>(*Eps, ViewOwner, State, *ScrollBox, *Commands);
     ViewOwner.View = View.get();
     View->UpdateView();
     ScrollBox->show();

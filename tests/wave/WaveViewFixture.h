@@ -1,8 +1,8 @@
-// The wave area as the main window builds it (a scroll box holding the wave
-// box above a horizontal scroll bar) with the wave view on an engine that
-// talks to the recorded virtual sampler. The engine's calls back reach the
-// view, as they reach the main window in the program. The box is 512 pixels
-// wide, so that pixel column c shows display point c.
+// The wave area as the main window has it (the wave box with its ruler and
+// amplitude scale, above a horizontal scroll bar) with the wave view on an
+// engine that talks to the recorded virtual sampler. The engine's calls back
+// reach the view, as they reach the main window in the program. The box is
+// 512 pixels wide, so that pixel column c shows display point c.
 #pragma once
 
 #include <QImage>
@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "tests/eps/SamplerFixture.h"
+#include "wave/WaveArea.h"
 #include "wave/WaveBox.h"
 #include "wave/WaveCommands.h"
 #include "wave/WaveView.h"
@@ -66,7 +67,7 @@ protected:
 
     TViewOwner ViewOwner;
     TWaveViewState State;
-    std::unique_ptr<QWidget> ScrollBox;
+    std::unique_ptr<TWaveArea> ScrollBox;
     TWaveBox* Box = nullptr;
     QScrollBar* ScrollBar = nullptr;
     std::unique_ptr<TWaveView> View;
