@@ -72,8 +72,8 @@ bool TGuiTransferFrontEnd::Choose(TTransferDirection direction, const QString& c
     return false;
 }
 
-// An upload into a wavesample that holds data replaces it: asked first,
-// naming what would go.
+// An upload into a wavesample that holds samples replaces them: asked
+// first, naming what would go.
 bool TGuiTransferFrontEnd::ReplaceConfirmed() {
     TEps& eps = *MainForm.Eps;
     const int instrument = eps.Instrument;
@@ -84,7 +84,12 @@ bool TGuiTransferFrontEnd::ReplaceConfirmed() {
     QString held = QString("Wavesample %1 of %2")
                        .arg(waveSample)
                        .arg(QString::fromLatin1(eps.InstrumentName[instrument]));
-    if (const auto info = Browser.WaveSampleInfo(instrument, waveSample)) {
+    const auto info = Browser.WaveSampleInfo(instrument, waveSample);
+    // Nothing would go: a new wavesample holds no samples yet.
+    if (info && info->CopyOf == 0 && info->Samples == 0) {
+        return true;
+    }
+    if (info) {
         if (!info->Name.empty()) {
             held += QString(" (\"%1\")").arg(QString::fromLatin1(info->Name));
         }

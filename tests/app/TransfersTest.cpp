@@ -219,6 +219,25 @@ private slots:
                  qPrintable(question));
         QCOMPARE(SamplerData(Piano, 1), piano);
 
+        // A wavesample that holds no samples yet takes the file without a
+        // question; the one opened after the first upload is kept open.
+        Fixture->Sampler->Sampler().Inspect(
+            [](TSamplerModel& model) { model.Instrument(Drums)->Place(3, TWaveSample()); });
+        QString filled;
+        script.Then<QFileDialog>([&](QFileDialog* dialog) { Answer(dialog, file); })
+            .Then<TOpenWaveForm>([](TOpenWaveForm* browser) {
+                browser->InstrumentListBox->setCurrentRow(Drums);
+                browser->WaveSampleListBox->setCurrentRow(3);
+                browser->OkButton->click();
+            })
+            .Then<QMessageBox>([&](QMessageBox* box) { filled = Information(box); })
+            .Then<QMessageBox>([](QMessageBox* box) { box->reject(); });
+        Form->UploadMenuItem->trigger();
+        QVERIFY2(script.Finished(), qPrintable(script.Failure));
+        QVERIFY2(filled.startsWith("Sent"), qPrintable(filled));
+        QCOMPARE(SamplerData(Drums, 3), rimshot);
+        QCOMPARE(Form->Eps->OpenInstrument, EmptySlot);
+
         Fixture->Stop();
         QCOMPARE(Fixture->Stored("Preferences/UploadDownloadPath").toString(), Folder.path());
     }
