@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalBlocker>
 
@@ -15,6 +16,7 @@
 #include "app/SettingsKey.h"
 #include "dialogs/NoInstrForm.h"
 #include "dialogs/RenameInstrForm.h"
+#include "dialogs/SampleFigures.h"
 #include "eps/Eps.h"
 #include "eps/ReplyText.h"
 #include "transfer/WaveFile.h"
@@ -22,11 +24,13 @@
 namespace {
 
 // Until the user sizes the browser: room for the figures of a few rows.
-constexpr int DefaultWidth = 620;
+constexpr int DefaultWidth = 720;
 constexpr int DefaultHeight = 340;
 // The wavesample list takes this share of the width the instrument list
 // leaves.
 constexpr int WaveSampleListStretch = 2;
+// The most of the screen the browser takes before the user sizes it.
+constexpr double ScreenShare = 0.9;
 const QString SizeSection = "Browser";
 const QString WidthValue = "Width";
 const QString HeightValue = "Height";
@@ -154,10 +158,16 @@ void TOpenWaveForm::LayOutControls() {
     form->setRowStretch(1, 1);
 }
 
+// A size kept from a larger or less scaled screen would put the buttons out
+// of reach: the browser stays within the screen, its frame beside it.
 void TOpenWaveForm::RestoreSize() {
     TSettingsKey key;
-    resize(key.ReadInteger(SizeSection, WidthValue, DefaultWidth),
-           key.ReadInteger(SizeSection, HeightValue, DefaultHeight));
+    QSize kept(key.ReadInteger(SizeSection, WidthValue, DefaultWidth),
+               key.ReadInteger(SizeSection, HeightValue, DefaultHeight));
+    if (const QScreen* display = screen()) {
+        kept = kept.boundedTo(display->availableSize() * ScreenShare);
+    }
+    resize(kept);
 }
 
 void TOpenWaveForm::done(int result) {
@@ -261,9 +271,17 @@ void TOpenWaveForm::FillInstrumentList() {
     if (InstrumentListBox->count() > 0) {
         InstrumentListBox->setCurrentRow(current);
     }
-    InstrumentListBox->setMinimumWidth(InstrumentListBox->sizeHintForColumn(0) +
-                                       2 * InstrumentListBox->frameWidth() +
-                                       InstrumentListBox->verticalScrollBar()->sizeHint().width());
+    FitInstrumentList();
+}
+
+// Beside the wavesamples the instruments take no more room than their rows
+// need; alone, in a restore, they take it all.
+void TOpenWaveForm::FitInstrumentList() {
+    const int needed = InstrumentListBox->sizeHintForColumn(0) +
+                       2 * InstrumentListBox->frameWidth() +
+                       InstrumentListBox->verticalScrollBar()->sizeHint().width();
+    InstrumentListBox->setMinimumWidth(needed);
+    InstrumentListBox->setMaximumWidth(OpenMode == owRestore ? QWIDGETSIZE_MAX : needed);
 }
 
 bool TOpenWaveForm::OffersNew() const {
@@ -427,8 +445,8 @@ void TOpenWaveForm::ShowWaveSampleInfo() {
     QString text;
     if (choice && Eps.WaveSampleUsed[choice->Instrument][choice->WaveSample - 1]) {
         if (const auto info = WaveSampleInfo(choice->Instrument, choice->WaveSample)) {
-            text = QString("%1 samples at %2 Hz")
-                       .arg(info->Samples)
+            text = QString("%1 at %2 Hz")
+                       .arg(SampleCountText(info->Samples))
                        .arg(PeriodToRate(static_cast<std::uint32_t>(info->PeriodWord)));
             UpdateWaveSampleRows();
         }

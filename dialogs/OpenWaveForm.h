@@ -77,7 +77,7 @@ public:
 
     QLabel* InstrumentLabel;
     QLabel* WavesampleLabel;
-    // What the selected wavesample holds: "399 samples at 31250 Hz".
+    // What the selected wavesample holds: "2,000 samples at 31250 Hz".
     QLabel* WaveSampleInfoLabel;
     QListWidget* InstrumentListBox;
     TWaveSampleList* WaveSampleListBox;
@@ -118,6 +118,7 @@ private:
     // False once the user gave up on a directory that could not be read.
     bool ReadDirectory();
     void FillInstrumentList();
+    void FitInstrumentList();
     void FillWaveSampleList();
     // Whether absent instruments are listed, as "<new>".
     bool OffersNew() const;

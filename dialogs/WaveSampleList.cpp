@@ -1,6 +1,9 @@
 #include "dialogs/WaveSampleList.h"
 
 #include <QHeaderView>
+#include <QScrollBar>
+
+#include <algorithm>
 
 #include "dialogs/SampleFigures.h"
 #include "transfer/WaveFile.h"
@@ -118,8 +121,13 @@ void TWaveSampleList::ShowFigures(QTreeWidgetItem* row,
     SetFigure(row, RateColumn, QString("%1 Hz").arg(rate), rate);
 }
 
+// The list asks for the width of all its columns, so that the browser grows
+// rather than hiding a figure behind a scroll bar.
 void TWaveSampleList::FitColumns() {
-    for (int column = 0; column < columnCount() - 1; ++column) {
+    int needed = 2 * frameWidth() + verticalScrollBar()->sizeHint().width();
+    for (int column = 0; column < columnCount(); ++column) {
         resizeColumnToContents(column);
+        needed += std::max(sizeHintForColumn(column), header()->sectionSizeHint(column));
     }
+    setMinimumWidth(needed);
 }

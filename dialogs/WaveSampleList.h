@@ -35,5 +35,6 @@ public:
     // What the wavesample holds, or "not read" when its figures could not be
     // read.
     static void ShowFigures(QTreeWidgetItem* row, const std::optional<TWaveSampleInfo>& info);
+    // Sizes the columns to their texts and the list to its columns.
     void FitColumns();
 };

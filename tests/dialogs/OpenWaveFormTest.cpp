@@ -451,7 +451,7 @@ private slots:
             infos << Browser.WaveSampleInfoLabel->text();
             Browser.reject();
         });
-        QCOMPARE(infos, QStringList({"A new wavesample", "2000 samples at 31250 Hz"}));
+        QCOMPARE(infos, QStringList({"A new wavesample", "2,000 samples at 31250 Hz"}));
     }
 
     // Each wavesample row fills in its columns while the browser waits: name,
@@ -533,7 +533,7 @@ private slots:
     // The browser can be sized; the size the user gave it comes back in the
     // next run, that is, in a browser made anew.
     void TheSizeTheUserGaveComesBackInTheNextRun() {
-        const QSize given(910, 470);
+        const QSize given(710, 500);
         bool sizable = false;
         Browse(owOpen, [&] {
             sizable =
