@@ -49,22 +49,24 @@ QString TGuiTransferFrontEnd::DownloadFileName() const {
 }
 
 bool TGuiTransferFrontEnd::ChooseTarget(TTransferDirection direction) {
-    return Choose(direction, {}, &TGuiTransferFrontEnd::ReplaceConfirmed);
+    return Choose(direction == tdDownload ? owDownload : owUpload, {},
+                  &TGuiTransferFrontEnd::ReplaceConfirmed);
 }
 
 bool TGuiTransferFrontEnd::ChooseInstrument(TTransferDirection direction) {
     const QString caption =
         direction == tdDownload ? "Back Up Instrument" : "Restore Instrument Into";
-    return Choose(direction, caption, &TGuiTransferFrontEnd::InstrumentReplaceConfirmed);
+    return Choose(direction == tdDownload ? owDownload : owRestore, caption,
+                  &TGuiTransferFrontEnd::InstrumentReplaceConfirmed);
 }
 
 // An upload's No to the question goes back to the browser for another target.
-bool TGuiTransferFrontEnd::Choose(TTransferDirection direction, const QString& caption,
+bool TGuiTransferFrontEnd::Choose(TOpenWaveMode mode, const QString& caption,
                                   bool (TGuiTransferFrontEnd::*confirmed)()) {
-    if (direction == tdDownload) {
-        return Browser.Execute(owDownload, caption) == mrOk;
+    if (mode == owDownload) {
+        return Browser.Execute(mode, caption) == mrOk;
     }
-    while (Browser.Execute(owUpload, caption) == mrOk) {
+    while (Browser.Execute(mode, caption) == mrOk) {
         if ((this->*confirmed)()) {
             return true;
         }

@@ -9,10 +9,10 @@
 
 #include <QStringList>
 
+#include "dialogs/OpenWaveForm.h"
 #include "transfer/TransferFrontEnd.h"
 
 class TMainForm;
-class TOpenWaveForm;
 class TStatusForm;
 
 class TGuiTransferFrontEnd : public TTransferFrontEnd {
@@ -53,7 +53,7 @@ private:
     static QStringList UploadFilters();
     QString DownloadFileName() const;
     // The browser, with caption in place of its own when one is given.
-    bool Choose(TTransferDirection direction, const QString& caption,
+    bool Choose(TOpenWaveMode mode, const QString& caption,
                 bool (TGuiTransferFrontEnd::*confirmed)());
     bool ReplaceConfirmed();
     bool InstrumentReplaceConfirmed();

@@ -7,9 +7,13 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSignalBlocker>
-#include <QStringList>
 
+#include <algorithm>
+
+#include "app/SettingsKey.h"
 #include "dialogs/NoInstrForm.h"
 #include "dialogs/RenameInstrForm.h"
 #include "dialogs/SampleFigures.h"
@@ -19,15 +23,20 @@
 
 namespace {
 
-constexpr int ListWidth = 145;
-constexpr int ListHeight = 113;
-// Wide enough for a row with its name and figures.
-constexpr int WaveSampleListWidth = 300;
+// Until the user sizes the browser: room for the figures of a few rows.
+constexpr int DefaultWidth = 720;
+constexpr int DefaultHeight = 340;
+// The wavesample list takes this share of the width the instrument list
+// leaves.
+constexpr int WaveSampleListStretch = 2;
+// The most of the screen the browser takes before the user sizes it.
+constexpr double ScreenShare = 0.9;
+const QString SizeSection = "Browser";
+const QString WidthValue = "Width";
+const QString HeightValue = "Height";
 // How long the rows' figures wait while another request is under way.
 constexpr int TalkingRetryDelay = 50;
 const QString NewRow = "<new>";
-// In place of the figures that could not be read.
-const QString UnreadRow = "not read";
 
 std::optional<int> SelectedRow(const QListWidget* list) {
     const QList<QListWidgetItem*> selected = list->selectedItems();
@@ -37,23 +46,27 @@ std::optional<int> SelectedRow(const QListWidget* list) {
     return list->row(selected.front());
 }
 
+const QTreeWidgetItem* SelectedRow(const TWaveSampleList* list) {
+    const QList<QTreeWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.front();
+}
+
 QString Caption(TOpenWaveMode mode) {
     switch (mode) {
     case owUpload:
         return "Upload to Wavesample";
     case owDownload:
         return "Download Wavesample";
+    case owRestore:
+        return "Restore Instrument";
     case owOpen:
         break;
     }
     return "Open Wavesample";
 }
 
-QListWidget* MakeList() {
-    auto* list = new QListWidget;
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setFixedSize(ListWidth, ListHeight);
-    return list;
+QString WaveSampleCountText(int count) {
+    return QString(count == 1 ? "%1 wavesample" : "%1 wavesamples").arg(count);
 }
 
 // The count of requests under way, for the span of one.
@@ -68,29 +81,18 @@ private:
     int& Talking;
 };
 
-QString FiguresText(const TWaveSampleInfo& info) {
-    QStringList parts;
-    if (!info.Name.empty()) {
-        parts << QString::fromLatin1(info.Name);
-    }
-    if (info.CopyOf != 0) {
-        parts << QString("copy of %1").arg(info.CopyOf);
-    } else {
-        parts << SampleCountText(info.Samples)
-              << QString("%1 Hz").arg(PeriodToRate(static_cast<std::uint32_t>(info.PeriodWord)));
-    }
-    return parts.join(", ");
-}
-
 } // namespace
 
 TOpenWaveForm::TOpenWaveForm(TEps& eps, TRenameInstrForm& renameForm, TNoInstrForm& noInstrForm,
                              QWidget* parent)
     : TModalForm(parent), Eps(eps), RenameForm(renameForm), NoInstrForm(noInstrForm) {
     setWindowTitle("Open wavesample");
-    InstrumentListBox = MakeList();
-    WaveSampleListBox = MakeList();
-    WaveSampleListBox->setFixedWidth(WaveSampleListWidth);
+    InstrumentListBox = new QListWidget;
+    InstrumentListBox->setSelectionMode(QAbstractItemView::SingleSelection);
+    WaveSampleListBox = new TWaveSampleList;
+    // A click on a header sorts the rows: the row to index map follows.
+    connect(WaveSampleListBox->model(), &QAbstractItemModel::layoutChanged, this,
+            [this] { WaveSampleMap = WaveSampleListBox->Indexes(); });
     InfoTimer.setSingleShot(true);
     connect(&InfoTimer, &QTimer::timeout, this, &TOpenWaveForm::ReadNextRowInfo);
     InstrumentLabel = new QLabel("&Instrument");
@@ -103,17 +105,19 @@ TOpenWaveForm::TOpenWaveForm(TEps& eps, TRenameInstrForm& renameForm, TNoInstrFo
     connect(OkButton, &QPushButton::clicked, this, &TOpenWaveForm::OkButtonClick);
     connect(InstrumentListBox, &QListWidget::itemSelectionChanged, this,
             &TOpenWaveForm::FillWaveSampleList);
-    connect(WaveSampleListBox, &QListWidget::itemSelectionChanged, this,
+    connect(WaveSampleListBox, &QTreeWidget::itemSelectionChanged, this,
             &TOpenWaveForm::WaveSampleSelected);
     WaveSampleInfoLabel = new QLabel;
-    for (QListWidget* list : {InstrumentListBox, WaveSampleListBox}) {
-        connect(list, &QListWidget::itemDoubleClicked, this, &TOpenWaveForm::OkButtonClick);
-    }
+    connect(InstrumentListBox, &QListWidget::itemDoubleClicked, this,
+            &TOpenWaveForm::OkButtonClick);
+    connect(WaveSampleListBox, &QTreeWidget::itemDoubleClicked, this,
+            &TOpenWaveForm::OkButtonClick);
     UnreadBox = new QMessageBox(QMessageBox::Warning, "Instruments Not Read", QString(),
                                 QMessageBox::Retry | QMessageBox::Cancel, this);
     CreateMenus();
     LayOutControls();
     FormCreate();
+    RestoreSize();
 }
 
 void TOpenWaveForm::CreateMenus() {
@@ -150,7 +154,27 @@ void TOpenWaveForm::LayOutControls() {
     form->addWidget(WaveSampleListBox, 1, 1);
     form->addWidget(WaveSampleInfoLabel, 2, 0, 1, 2);
     form->addLayout(MakeButtonColumn({OkButton, CancelButton}), 1, 2);
-    form->setSizeConstraint(QLayout::SetFixedSize);
+    form->setColumnStretch(1, WaveSampleListStretch);
+    form->setRowStretch(1, 1);
+}
+
+// A size kept from a larger or less scaled screen would put the buttons out
+// of reach: the browser stays within the screen, its frame beside it.
+void TOpenWaveForm::RestoreSize() {
+    TSettingsKey key;
+    QSize kept(key.ReadInteger(SizeSection, WidthValue, DefaultWidth),
+               key.ReadInteger(SizeSection, HeightValue, DefaultHeight));
+    if (const QScreen* display = screen()) {
+        kept = kept.boundedTo(display->availableSize() * ScreenShare);
+    }
+    resize(kept);
+}
+
+void TOpenWaveForm::done(int result) {
+    TSettingsKey key;
+    key.WriteInteger(SizeSection, WidthValue, width());
+    key.WriteInteger(SizeSection, HeightValue, height());
+    TModalForm::done(result);
 }
 
 // Rows to show until the first Refresh replaces them.
@@ -159,13 +183,17 @@ void TOpenWaveForm::FormCreate() {
         InstrumentListBox->addItem(QString("Instrument %1").arg(i));
     }
     for (int j = 1; j <= InstrumentSlots; ++j) {
-        WaveSampleListBox->addItem(QString("WaveSample %1").arg(j));
+        WaveSampleListBox->AddRow(j - 1, false);
     }
 }
 
 TModalResult TOpenWaveForm::Execute(TOpenWaveMode mode, const QString& caption) {
     OpenMode = mode;
     setWindowTitle(caption.isEmpty() ? Caption(mode) : caption);
+    // A restore replaces a whole instrument: there is no wavesample to pick.
+    WavesampleLabel->setVisible(mode != owRestore);
+    WaveSampleListBox->setVisible(mode != owRestore);
+    WaveSampleInfoLabel->setVisible(mode != owRestore);
     Refresh();
     if (InstrumentListBox->count() == 0) {
         return mrCancel;
@@ -231,19 +259,48 @@ void TOpenWaveForm::FillInstrumentList() {
     int current = 0;
     for (int i = 0; i < InstrumentCount; ++i) {
         const bool present = Eps.InstrumentPresent[i];
-        if (!present && OpenMode != owUpload) {
+        if (!present && !OffersNew()) {
             continue;
         }
         if (i == Eps.Instrument) {
             current = InstrumentListBox->count();
         }
-        const QString name = present ? QString::fromLatin1(Eps.InstrumentName[i]) : NewRow;
-        InstrumentListBox->addItem(QString("(%1) ").arg(i + 1) + name);
+        InstrumentListBox->addItem(InstrumentRow(i));
         InstrumentMap.push_back(i);
     }
     if (InstrumentListBox->count() > 0) {
         InstrumentListBox->setCurrentRow(current);
     }
+    FitInstrumentList();
+}
+
+// Beside the wavesamples the instruments take no more room than their rows
+// need; alone, in a restore, they take it all.
+void TOpenWaveForm::FitInstrumentList() {
+    const int needed = InstrumentListBox->sizeHintForColumn(0) +
+                       2 * InstrumentListBox->frameWidth() +
+                       InstrumentListBox->verticalScrollBar()->sizeHint().width();
+    InstrumentListBox->setMinimumWidth(needed);
+    InstrumentListBox->setMaximumWidth(OpenMode == owRestore ? QWIDGETSIZE_MAX : needed);
+}
+
+bool TOpenWaveForm::OffersNew() const {
+    return OpenMode == owUpload || OpenMode == owRestore;
+}
+
+// A restore replaces what the instrument holds, so its row says how much.
+QString TOpenWaveForm::InstrumentRow(int instrument) const {
+    const QString number = QString("(%1) ").arg(instrument + 1);
+    if (!Eps.InstrumentPresent[instrument]) {
+        return number + NewRow;
+    }
+    QString row = number + QString::fromLatin1(Eps.InstrumentName[instrument]);
+    if (OpenMode == owRestore) {
+        const auto& used = Eps.WaveSampleUsed[instrument];
+        row += " \u2014 " +
+               WaveSampleCountText(static_cast<int>(std::count(used.begin(), used.end(), true)));
+    }
+    return row;
 }
 
 void TOpenWaveForm::FillWaveSampleList() {
@@ -251,41 +308,34 @@ void TOpenWaveForm::FillWaveSampleList() {
     WaveSampleListBox->clear();
     WaveSampleMap.clear();
     const std::optional<int> instrument = SelectedInstrument();
-    if (instrument) {
+    if (instrument && OpenMode != owRestore) {
         const int inst = *instrument;
+        // The index to select: the "<new>" row in upload mode, else the
+        // engine's wavesample; wherever the sorted list puts it.
+        std::optional<int> current;
         if (OpenMode == owUpload && HasFreeSlot(inst)) {
-            WaveSampleListBox->addItem(NewRow);
-            WaveSampleMap.push_back(Eps.FirstFreeWaveSample[inst]);
+            current = Eps.FirstFreeWaveSample[inst];
+            WaveSampleListBox->AddRow(*current, true);
         }
-        int current = 0;
         for (int j = 0; j < InstrumentSlots; ++j) {
             if (!Eps.WaveSampleUsed[inst][j]) {
                 continue;
             }
-            if (inst == Eps.Instrument && j + 1 == Eps.WaveSample) {
-                current = WaveSampleListBox->count();
+            if (OpenMode != owUpload && inst == Eps.Instrument && j + 1 == Eps.WaveSample) {
+                current = j;
             }
-            WaveSampleListBox->addItem(WaveSampleRow(inst, j));
-            WaveSampleMap.push_back(j);
+            WaveSampleListBox->AddRow(j, false);
         }
-        if (WaveSampleListBox->count() > 0) {
-            WaveSampleListBox->setCurrentRow(OpenMode == owUpload ? 0 : current);
+        WaveSampleMap = WaveSampleListBox->Indexes();
+        UpdateWaveSampleRows();
+        if (!WaveSampleMap.empty()) {
+            const auto row = std::ranges::find(WaveSampleMap, current.value_or(-1));
+            WaveSampleListBox->setCurrentRow(
+                row == WaveSampleMap.end() ? 0 : static_cast<int>(row - WaveSampleMap.begin()));
         }
     }
     WaveSampleSelected();
     InfoTimer.start(0);
-}
-
-QString TOpenWaveForm::WaveSampleRow(int instrument, int index) const {
-    if (!Eps.WaveSampleUsed[instrument][index]) {
-        return NewRow;
-    }
-    QString row = QString("WaveSample %1").arg(index + 1);
-    const auto known = Infos.find({instrument, index + 1});
-    if (known != Infos.end()) {
-        row += " \u2014 " + (known->second ? FiguresText(*known->second) : UnreadRow);
-    }
-    return row;
 }
 
 void TOpenWaveForm::UpdateWaveSampleRows() {
@@ -293,10 +343,19 @@ void TOpenWaveForm::UpdateWaveSampleRows() {
     if (!instrument) {
         return;
     }
-    for (std::size_t row = 0; row < WaveSampleMap.size(); ++row) {
-        WaveSampleListBox->item(static_cast<int>(row))
-            ->setText(WaveSampleRow(*instrument, WaveSampleMap[row]));
+    // Rows move as their figures come while the list is sorted by a figure.
+    std::vector<QTreeWidgetItem*> rows;
+    for (int row = 0; row < WaveSampleListBox->count(); ++row) {
+        rows.push_back(WaveSampleListBox->item(row));
     }
+    for (QTreeWidgetItem* row : rows) {
+        const int index = TWaveSampleList::Index(row);
+        const auto known = Infos.find({*instrument, index + 1});
+        if (Eps.WaveSampleUsed[*instrument][index] && known != Infos.end()) {
+            TWaveSampleList::ShowFigures(row, known->second);
+        }
+    }
+    WaveSampleListBox->FitColumns();
 }
 
 void TOpenWaveForm::ReadNextRowInfo() {
@@ -356,11 +415,14 @@ std::optional<int> TOpenWaveForm::RenamableInstrument() const {
 
 std::optional<TOpenWaveForm::TChoice> TOpenWaveForm::Choice() const {
     const std::optional<int> instrument = SelectedInstrument();
-    const std::optional<int> row = SelectedRow(WaveSampleListBox);
-    if (!instrument || !row) {
+    if (instrument && OpenMode == owRestore) {
+        return TChoice{*instrument, Eps.WaveSample};
+    }
+    const QTreeWidgetItem* row = SelectedRow(WaveSampleListBox);
+    if (!instrument || row == nullptr) {
         return std::nullopt;
     }
-    return TChoice{*instrument, WaveSampleMap[*row] + 1};
+    return TChoice{*instrument, TWaveSampleList::Index(row) + 1};
 }
 
 // An instrument without wavesamples offers nothing to open, so OK waits for
@@ -371,7 +433,9 @@ void TOpenWaveForm::UpdateOkButton() {
 
 void TOpenWaveForm::WaveSampleSelected() {
     UpdateOkButton();
-    ShowWaveSampleInfo();
+    if (OpenMode != owRestore) {
+        ShowWaveSampleInfo();
+    }
 }
 
 // So that the user sees what is there before choosing it, and what an
@@ -381,8 +445,8 @@ void TOpenWaveForm::ShowWaveSampleInfo() {
     QString text;
     if (choice && Eps.WaveSampleUsed[choice->Instrument][choice->WaveSample - 1]) {
         if (const auto info = WaveSampleInfo(choice->Instrument, choice->WaveSample)) {
-            text = QString("%1 samples at %2 Hz")
-                       .arg(info->Samples)
+            text = QString("%1 at %2 Hz")
+                       .arg(SampleCountText(info->Samples))
                        .arg(PeriodToRate(static_cast<std::uint32_t>(info->PeriodWord)));
             UpdateWaveSampleRows();
         }

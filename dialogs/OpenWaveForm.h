@@ -5,8 +5,8 @@
 // slot of an instrument, or an instrument that does not exist yet. The user's
 // choice goes into the engine's Instrument and WaveSample.
 //
-// Each wavesample row shows what the wavesample holds ("WaveSample 2 —
-// Rimshot, 399 samples, 31250 Hz"). The directory scan reads instrument
+// Each wavesample row shows what the wavesample holds in columns: number,
+// name, samples, rate and the wavesample it is a copy of. The directory scan reads instrument
 // blocks only and each wavesample costs a request of its own, about 0.15 s at
 // MIDI speed, so the figures are read for the selected instrument only, one
 // row at a time while the browser waits for the user, and kept until the
@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "dialogs/ModalForm.h"
+#include "dialogs/WaveSampleList.h"
 #include "eps/WaveSampleInfo.h"
 
 class QAction;
@@ -37,7 +38,9 @@ class TEps;
 class TNoInstrForm;
 class TRenameInstrForm;
 
-enum TOpenWaveMode { owOpen = 0, owUpload = 1, owDownload = 2 };
+// owRestore picks a whole instrument to be replaced: every slot is offered,
+// each saying what it holds, and no wavesample is chosen.
+enum TOpenWaveMode { owOpen = 0, owUpload = 1, owDownload = 2, owRestore = 3 };
 
 class TOpenWaveForm : public TModalForm {
     Q_OBJECT
@@ -74,10 +77,10 @@ public:
 
     QLabel* InstrumentLabel;
     QLabel* WavesampleLabel;
-    // What the selected wavesample holds: "399 samples at 31250 Hz".
+    // What the selected wavesample holds: "2,000 samples at 31250 Hz".
     QLabel* WaveSampleInfoLabel;
     QListWidget* InstrumentListBox;
-    QListWidget* WaveSampleListBox;
+    TWaveSampleList* WaveSampleListBox;
     QPushButton* OkButton;
     QPushButton* CancelButton;
     QMenu* InstrumentPopupMenu;
@@ -91,6 +94,10 @@ public:
     // wavesample index of each wavesample row.
     std::vector<int> InstrumentMap;
     std::vector<int> WaveSampleMap;
+
+protected:
+    // The size the user gave the browser comes back in the next run.
+    void done(int result) override;
 
 signals:
     // A wavesample's figures are about to be read while the user may be
@@ -107,13 +114,15 @@ private:
     void FormCreate();
     void CreateMenus();
     void LayOutControls();
+    void RestoreSize();
     // False once the user gave up on a directory that could not be read.
     bool ReadDirectory();
     void FillInstrumentList();
+    void FitInstrumentList();
     void FillWaveSampleList();
-    // The row of index (0-based) of instrument: its figures once they are
-    // read, "<new>" for a free slot.
-    QString WaveSampleRow(int instrument, int index) const;
+    // Whether absent instruments are listed, as "<new>".
+    bool OffersNew() const;
+    QString InstrumentRow(int instrument) const;
     void UpdateWaveSampleRows();
     // Reads the figures of the first row that lacks them, then comes back
     // for the next, until a read fails.

@@ -8,11 +8,14 @@ constexpr std::int64_t MillisecondsPerMinute = 60000;
 
 } // namespace
 
-QString SampleCountText(std::int64_t samples) {
+QString SampleNumberText(std::int64_t samples) {
     // Thousands grouped the same on every desktop, so that the figures read
     // alike in screenshots and help pages.
-    const QString count = QLocale(QLocale::English, QLocale::UnitedStates).toString(samples);
-    return count + (samples == 1 ? " sample" : " samples");
+    return QLocale(QLocale::English, QLocale::UnitedStates).toString(samples);
+}
+
+QString SampleCountText(std::int64_t samples) {
+    return SampleNumberText(samples) + (samples == 1 ? " sample" : " samples");
 }
 
 QString DurationText(std::int64_t samples, std::uint32_t rate) {

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+// "43,749".
+QString SampleNumberText(std::int64_t samples);
 // "43,749 samples"; "1 sample".
 QString SampleCountText(std::int64_t samples);
 // samples played at rate Hz: "0.013 s" under a minute, "1:02.345" from a

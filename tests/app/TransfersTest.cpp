@@ -679,17 +679,18 @@ private:
     static void ChooseNewInEmptySlot(TOpenWaveForm* browser) {
         QCOMPARE(browser->windowTitle(), QString("Upload to Wavesample"));
         browser->InstrumentListBox->setCurrentRow(EmptySlot);
-        QCOMPARE(browser->WaveSampleListBox->item(0)->text(), QString("<new>"));
+        QCOMPARE(browser->WaveSampleListBox->item(0)->text(TWaveSampleList::NumberColumn),
+                 QString("<new>"));
         browser->WaveSampleListBox->setCurrentRow(0);
         browser->OkButton->click();
     }
 
-    // The browser's instrument row (upload mode lists every slot) and its
-    // first wavesample row, which a restore does not look at.
+    // The browser's instrument row: a restore lists every slot and asks for
+    // no wavesample.
     static void ChooseSlot(TOpenWaveForm* browser, int instrument) {
         QCOMPARE(browser->windowTitle(), QString("Restore Instrument Into"));
+        QVERIFY(!browser->WaveSampleListBox->isVisible());
         browser->InstrumentListBox->setCurrentRow(instrument);
-        browser->WaveSampleListBox->setCurrentRow(0);
         browser->OkButton->click();
     }
 

@@ -3,12 +3,15 @@
 // hands the engine, renaming and re-reading while it is open.
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "ModalDriver.h"
@@ -21,10 +24,7 @@
 
 namespace {
 
-const QString FiguresDash = QStringLiteral(" \u2014 ");
-
-// The rows as they read, figures and all.
-QStringList FullRows(const QListWidget* list) {
+QStringList Rows(const QListWidget* list) {
     QStringList rows;
     for (int i = 0; i < list->count(); ++i) {
         rows << list->item(i)->text();
@@ -32,13 +32,55 @@ QStringList FullRows(const QListWidget* list) {
     return rows;
 }
 
-// The rows without the figures that fill in while the browser waits.
-QStringList Rows(const QListWidget* list) {
+// The number column, without the figures that fill in while the browser
+// waits.
+QStringList Rows(const TWaveSampleList* list) {
     QStringList rows;
-    for (const QString& row : FullRows(list)) {
-        rows << row.section(FiguresDash, 0, 0);
+    for (int i = 0; i < list->count(); ++i) {
+        rows << list->item(i)->text(TWaveSampleList::NumberColumn);
     }
     return rows;
+}
+
+// Every column of every row, as "1|Piano C4|43,750|29761 Hz|".
+QStringList FullRows(const TWaveSampleList* list) {
+    QStringList rows;
+    for (int i = 0; i < list->count(); ++i) {
+        QStringList columns;
+        for (int column = 0; column < list->columnCount(); ++column) {
+            columns << list->item(i)->text(column);
+        }
+        rows << columns.join('|');
+    }
+    return rows;
+}
+
+// Rows whose figures have come, read or not.
+qsizetype RowsWithFigures(const TWaveSampleList* list) {
+    qsizetype rows = 0;
+    for (int i = 0; i < list->count(); ++i) {
+        rows += list->item(i)->text(TWaveSampleList::NameColumn).isEmpty() ? 0 : 1;
+    }
+    return rows;
+}
+
+// The texts, headers among them, that their columns are too narrow for.
+QStringList CutTexts(const TWaveSampleList* list) {
+    QStringList cut;
+    const QHeaderView* header = list->header();
+    for (int column = 0; column < list->columnCount(); ++column) {
+        if (header->sectionSize(column) < header->sectionSizeHint(column)) {
+            cut << list->headerItem()->text(column);
+        }
+        for (int row = 0; row < list->count(); ++row) {
+            const QString text = list->item(row)->text(column);
+            const QRect cell = list->visualRect(list->model()->index(row, column));
+            if (cell.width() <= list->fontMetrics().horizontalAdvance(text)) {
+                cut << text;
+            }
+        }
+    }
+    return cut;
 }
 
 int SelectedRow(const QListWidget* list) {
@@ -46,17 +88,34 @@ int SelectedRow(const QListWidget* list) {
     return selected.isEmpty() ? -1 : list->row(selected.front());
 }
 
+int SelectedRow(const TWaveSampleList* list) {
+    const QList<QTreeWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? -1 : list->indexOfTopLevelItem(selected.front());
+}
+
 QPoint RowCentre(const QListWidget* list, int row) {
     return list->visualItemRect(list->item(row)).center();
 }
 
-void Click(QListWidget* list, int row, Qt::MouseButton button = Qt::LeftButton) {
+// On the number, which is in sight however wide the other columns are.
+QPoint RowCentre(const TWaveSampleList* list, int row) {
+    return list->visualRect(list->model()->index(row, TWaveSampleList::NumberColumn)).center();
+}
+
+template <class TList> void Click(TList* list, int row, Qt::MouseButton button = Qt::LeftButton) {
     QTest::mouseClick(list->viewport(), button, {}, RowCentre(list, row));
+}
+
+void ClickHeader(TWaveSampleList* list, int column) {
+    QHeaderView* header = list->header();
+    const QPoint centre(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                        header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, centre);
 }
 
 // The item view takes a double-click only on the row the button went down
 // on, so the press comes first, as from a real mouse.
-void DoubleClick(QListWidget* list, int row) {
+template <class TList> void DoubleClick(TList* list, int row) {
     QTest::mousePress(list->viewport(), Qt::LeftButton, {}, RowCentre(list, row));
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, RowCentre(list, row));
 }
@@ -81,6 +140,8 @@ void PlaceInstrument(TSamplerModel& model, int slot, const std::string& name,
 class TOpenWaveFormTest : public QObject {
     Q_OBJECT
 
+    // The settings of these runs, apart from the user's.
+    QTemporaryDir SettingsFolder;
     TSamplerConnection Sampler;
     TRenameInstrForm RenameForm;
     TNoInstrForm NoInstrForm;
@@ -165,7 +226,10 @@ class TOpenWaveFormTest : public QObject {
     }
 
 private slots:
-    void initTestCase() { QVERIFY(Sampler.Connect()); }
+    void initTestCase() {
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, SettingsFolder.path());
+        QVERIFY(Sampler.Connect());
+    }
 
     void init() {
         Sampler.Change(TDemoBank::Load);
@@ -190,10 +254,10 @@ private slots:
                  QStringList({"(1) Grand Piano", "(2) Drum Kit", "(4) Warm Pad"}));
         QCOMPARE(first.InstrumentMap, Numbers({0, 1, 3}));
         QCOMPARE(first.InstrumentRow, 0);
-        QCOMPARE(first.WaveSamples, QStringList({"WaveSample 1", "WaveSample 2"}));
+        QCOMPARE(first.WaveSamples, QStringList({"1", "2"}));
         QCOMPARE(first.WaveSampleMap, Numbers({0, 1}));
         QCOMPARE(first.WaveSampleRow, 0);
-        QCOMPARE(pad.WaveSamples, QStringList({"WaveSample 1"}));
+        QCOMPARE(pad.WaveSamples, QStringList({"1"}));
         QCOMPARE(Sampler.Eps.Instrument, 3);
         QCOMPARE(Sampler.Eps.WaveSample, 1);
     }
@@ -228,7 +292,7 @@ private slots:
                  QStringList({"(1) Grand Piano", "(2) Drum Kit", "(3) <new>", "(4) Warm Pad",
                               "(5) <new>", "(6) <new>", "(7) <new>", "(8) <new>"}));
         QCOMPARE(first.InstrumentMap, Numbers({0, 1, 2, 3, 4, 5, 6, 7}));
-        QCOMPARE(first.WaveSamples, QStringList({"<new>", "WaveSample 1", "WaveSample 2"}));
+        QCOMPARE(first.WaveSamples, QStringList({"<new>", "1", "2"}));
         QCOMPARE(first.WaveSampleMap, Numbers({2, 0, 1}));
         QCOMPARE(first.WaveSampleRow, 0);
         QCOMPARE(empty.WaveSamples, QStringList({"<new>"}));
@@ -273,8 +337,7 @@ private slots:
             Choose(0, 0);
         });
         QCOMPARE(result, mrOk);
-        QCOMPARE(seen.WaveSamples,
-                 QStringList({"<new>", "WaveSample 1", "WaveSample 2", "WaveSample 5"}));
+        QCOMPARE(seen.WaveSamples, QStringList({"<new>", "1", "2", "5"}));
         QCOMPARE(seen.WaveSampleMap, Numbers({2, 0, 1, 4}));
         QCOMPARE(Sampler.Eps.WaveSample, 3);
     }
@@ -295,8 +358,8 @@ private slots:
         });
         QCOMPARE(result, mrOk);
         QCOMPARE(seen.WaveSamples.size(), TInstrument::SlotCount);
-        QCOMPARE(seen.WaveSamples.front(), QString("WaveSample 1"));
-        QCOMPARE(seen.WaveSamples.back(), QString("WaveSample 127"));
+        QCOMPARE(seen.WaveSamples.front(), QString("1"));
+        QCOMPARE(seen.WaveSamples.back(), QString("127"));
         QCOMPARE(seen.WaveSampleRow, 0);
         QCOMPARE(Sampler.Eps.WaveSample, 1);
     }
@@ -388,16 +451,17 @@ private slots:
             infos << Browser.WaveSampleInfoLabel->text();
             Browser.reject();
         });
-        QCOMPARE(infos, QStringList({"A new wavesample", "2000 samples at 31250 Hz"}));
+        QCOMPARE(infos, QStringList({"A new wavesample", "2,000 samples at 31250 Hz"}));
     }
 
-    // Each wavesample row fills in with its name, length and rate while the
-    // browser waits; a parameters-only copy names its original. The figures
-    // are read once per directory read: another instrument and back reads
-    // nothing again.
-    void WavesampleRowsShowTheirFigures() {
+    // Each wavesample row fills in its columns while the browser waits: name,
+    // samples, rate and, for a parameters-only copy, its original; a
+    // wavesample without samples shows 0. No column cuts its figures. The
+    // figures are read once per directory read: another instrument and back
+    // reads nothing again.
+    void WavesampleRowsShowTheirFiguresInColumns() {
         Reload([](TSamplerModel& model) {
-            PlaceInstrument(model, 0, "ALPHA", {1, 2, 3});
+            PlaceInstrument(model, 0, "ALPHA", {1, 2, 3, 4});
             TWaveSample& first = *model.Instrument(0)->WaveSample(1);
             first.SetAddress(TWaveSample::StartWord, 0);
             first.SetAddress(TWaveSample::EndWord, 43749);
@@ -408,26 +472,106 @@ private slots:
             second.SetAddress(TWaveSample::EndWord, 499);
             second.SetHigh(TWaveSample::PeriodWord, 20);
             model.Instrument(0)->WaveSample(3)->SetHigh(TWaveSample::CopyOfWord, 1);
+            TWaveSample& empty = *model.Instrument(0)->WaveSample(4);
+            empty.SetAddress(TWaveSample::StartWord, 0);
+            empty.SetAddress(TWaveSample::EndWord, 0);
             PlaceInstrument(model, 1, "BETA", {1});
         });
         QStringList rows;
         QStringList again;
+        QStringList cut;
         Browse(owUpload, [&] {
-            QTRY_VERIFY(FullRows(Browser.WaveSampleListBox).filter(FiguresDash).size() == 3);
-            rows = FullRows(Browser.WaveSampleListBox);
+            TWaveSampleList* list = Browser.WaveSampleListBox;
+            QTRY_COMPARE(RowsWithFigures(list), 4);
+            rows = FullRows(list);
+            cut = CutTexts(list);
             Click(Browser.InstrumentListBox, 1);
-            QTRY_VERIFY(FullRows(Browser.WaveSampleListBox).filter(FiguresDash).size() == 1);
+            QTRY_COMPARE(RowsWithFigures(list), 1);
             // Back on the first instrument the rows are whole at once.
             Click(Browser.InstrumentListBox, 0);
-            again = FullRows(Browser.WaveSampleListBox);
+            again = FullRows(list);
             Browser.reject();
         });
-        const QStringList expected = {"<new>",
-                                      "WaveSample 1 \u2014 Piano C4, 43,750 samples, 29761 Hz",
-                                      "WaveSample 2 \u2014 Unnamed Ws, 400 samples, 31250 Hz",
-                                      "WaveSample 3 \u2014 Unnamed Ws, copy of 1"};
+        const QStringList expected = {"<new>||||", "1|Piano C4|43,750|29761 Hz|",
+                                      "2|Unnamed Ws|400|31250 Hz|", "3|Unnamed Ws|||1",
+                                      "4|Unnamed Ws|0|29761 Hz|"};
         QCOMPARE(rows, expected);
         QCOMPARE(again, expected);
+        QCOMPARE(cut, QStringList());
+    }
+
+    // A click on a header sorts by that column, a second click the other way
+    // round; the rows keep standing for their wavesamples.
+    void HeaderClickSortsAndTheChoiceFollows() {
+        Reload([](TSamplerModel& model) {
+            PlaceInstrument(model, 0, "ALPHA", {1, 2, 3});
+            const int lasts[] = {9999, 499, 99999};
+            for (int n = 1; n <= 3; ++n) {
+                model.Instrument(0)->WaveSample(n)->SetAddress(TWaveSample::EndWord, lasts[n - 1]);
+            }
+        });
+        QStringList ascending;
+        QStringList descending;
+        std::vector<int> map;
+        const TModalResult result = Browse(owOpen, [&] {
+            TWaveSampleList* list = Browser.WaveSampleListBox;
+            QTRY_COMPARE(RowsWithFigures(list), 3);
+            ClickHeader(list, TWaveSampleList::SamplesColumn);
+            ascending = Rows(list);
+            ClickHeader(list, TWaveSampleList::SamplesColumn);
+            descending = Rows(list);
+            map = Browser.WaveSampleMap;
+            Choose(0, 0);
+        });
+        QCOMPARE(result, mrOk);
+        QCOMPARE(ascending, QStringList({"2", "1", "3"}));
+        QCOMPARE(descending, QStringList({"3", "1", "2"}));
+        QCOMPARE(map, Numbers({2, 0, 1}));
+        QCOMPARE(Sampler.Eps.WaveSample, 3);
+    }
+
+    // The browser can be sized; the size the user gave it comes back in the
+    // next run, that is, in a browser made anew.
+    void TheSizeTheUserGaveComesBackInTheNextRun() {
+        const QSize given(710, 500);
+        bool sizable = false;
+        Browse(owOpen, [&] {
+            sizable =
+                Browser.minimumWidth() < given.width() && Browser.maximumHeight() > given.height();
+            Browser.resize(given);
+            Browser.reject();
+        });
+        TOpenWaveForm next(Sampler.Eps, RenameForm, NoInstrForm);
+        QSize seen;
+        WhenModal(&next, [&] {
+            seen = next.size();
+            next.reject();
+        });
+        next.Execute(owOpen);
+        QVERIFY(sizable);
+        QCOMPARE(seen, given);
+    }
+
+    // A restore replaces a whole instrument: every slot is offered, saying
+    // what it holds, and no wavesample is asked for.
+    void RestoreListsInstrumentsOnly() {
+        Sampler.Eps.WaveSample = 2;
+        TSeen seen;
+        bool waveSamplesShown = true;
+        const TModalResult result = Browse(owRestore, [&] {
+            seen = Look();
+            waveSamplesShown = Browser.WaveSampleListBox->isVisible();
+            Click(Browser.InstrumentListBox, 2);
+            QTest::mouseClick(Browser.OkButton, Qt::LeftButton);
+        });
+        QCOMPARE(result, mrOk);
+        QCOMPARE(seen.Instruments, QStringList({"(1) Grand Piano \u2014 2 wavesamples",
+                                                "(2) Drum Kit \u2014 2 wavesamples", "(3) <new>",
+                                                "(4) Warm Pad \u2014 1 wavesample", "(5) <new>",
+                                                "(6) <new>", "(7) <new>", "(8) <new>"}));
+        QVERIFY(!waveSamplesShown);
+        QCOMPARE(Sampler.Eps.Instrument, 2);
+        QCOMPARE(Sampler.Eps.WaveSample, 2);
     }
 
     void RenameRenamesTheInstrumentInTheSampler() {
@@ -447,7 +591,7 @@ private slots:
         QCOMPARE(seen.Instruments, QStringList({"(1) Grand Piano", "(2) Bongos", "(4) Warm Pad"}));
         // The list stays on the renamed instrument and shows its wavesamples.
         QCOMPARE(seen.InstrumentRow, 1);
-        QCOMPARE(seen.WaveSamples, QStringList({"WaveSample 1", "WaveSample 2"}));
+        QCOMPARE(seen.WaveSamples, QStringList({"1", "2"}));
     }
 
     void RenameCancelledSendsNothing() {
