@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTemporaryDir>
@@ -42,6 +43,31 @@ constexpr int Pad = 3;
 QPoint InPanel(int n) {
     return {n * TStatusPanels::PanelWidth + 10, 5};
 }
+
+// A key and the menu item it must reach, with the class of the dialog that
+// item opens, if any.
+struct TShortcut {
+    const char* Keys;
+    QAction* TMainForm::*Item;
+    const char* Dialog = nullptr;
+};
+
+const TShortcut Shortcuts[] = {
+    {"Ctrl+Z", &TMainForm::UndoMenuItem},
+    {"Alt+Backspace", &TMainForm::UndoMenuItem},
+    {"Ctrl+Shift+Z", &TMainForm::RedoMenuItem},
+    {"Ctrl+Y", &TMainForm::RedoMenuItem},
+    {"Shift+Alt+Backspace", &TMainForm::RedoMenuItem},
+    {"Ctrl++", &TMainForm::ZoomInMenuItem},
+    {"Ctrl+=", &TMainForm::ZoomInMenuItem},
+    {"Ctrl+-", &TMainForm::ZoomOutMenuItem},
+    {"Ctrl+0", &TMainForm::ShowAllMenuItem},
+    {"Ctrl+A", &TMainForm::SelectAllMenuItem},
+    {"Ctrl+O", &TMainForm::OpenWavesampleMenuItem, "TOpenWaveForm"},
+    {"Ctrl+,", &TMainForm::PreferencesMenuItem, "TPreferencesForm"},
+    {"F1", &TMainForm::ContentsMenuItem},
+    {"Ctrl+Q", &TMainForm::ExitMenuItem},
+};
 
 } // namespace
 
@@ -174,6 +200,51 @@ private slots:
         Form->Eps->SetSampleAddress(wpSampleStart, 0);
     }
 
+    void ShortcutsReachTheirCommands_data() {
+        QTest::addColumn<int>("row");
+        for (int row = 0; row < int(std::size(Shortcuts)); ++row) {
+            QTest::newRow(Shortcuts[row].Keys) << row;
+        }
+    }
+
+    // On a zoomed view with a selection, an edit made and a second one taken
+    // back, every command that has a key is enabled; the key reaches its
+    // command and no other.
+    void ShortcutsReachTheirCommands() {
+        QFETCH(int, row);
+        const TShortcut& shortcut = Shortcuts[row];
+        QVERIFY(Form->OpenWavesampleAt(Piano, 1));
+        Select(1000, 1999);
+        Form->ZoomInMenuItem->trigger();
+        Form->FadeOutMenuItem->trigger();
+        Form->FadeInMenuItem->trigger();
+        Form->UndoMenuItem->trigger();
+        QAction* item = Form->*shortcut.Item;
+        QVERIFY(item->isEnabled());
+
+        QDesktopServices::setUrlHandler("file", this, "OpenUrl");
+        std::vector<std::pair<QAction*, std::unique_ptr<QSignalSpy>>> spies;
+        for (QAction* any : Form->findChildren<QAction*>()) {
+            spies.emplace_back(any, std::make_unique<QSignalSpy>(any, &QAction::triggered));
+        }
+        TModalScript script;
+        QString dialog;
+        if (shortcut.Dialog != nullptr) {
+            script.Then<QDialog>([&](QDialog* shown) {
+                dialog = shown->metaObject()->className();
+                shown->reject();
+            });
+        }
+        QTest::keySequence(Form, QKeySequence(shortcut.Keys));
+        QDesktopServices::unsetUrlHandler("file");
+
+        QVERIFY2(script.Finished(), qPrintable(script.Failure));
+        QCOMPARE(dialog, QString(shortcut.Dialog));
+        for (const auto& [reached, spy] : spies) {
+            QVERIFY2(spy->count() == (reached == item ? 1 : 0), qPrintable(reached->text()));
+        }
+    }
+
     void HintsReplaceThePanels() {
         Form->OpenWavesampleMenuItem->showStatusText(Form);
         QCOMPARE(Form->StatusBar->currentMessage(), QString("Open wavesample for editing"));
@@ -206,9 +277,35 @@ private slots:
         QVERIFY(Form->StatusPanels->isVisible());
 
         // Speed buttons have a tool tip and no status hint.
-        QCOMPARE(Form->ZoomInButton->toolTip(), QString("Zoom In"));
         QVERIFY(Form->ZoomInButton->statusTip().isEmpty());
         QCOMPARE(Form->ScaleButtons[3]->toolTip(), QString("Set Vertical Scale"));
+    }
+
+    // A speed button's tool tip names its command as the menu does, with the
+    // key; the menu item shows the platform's usual key first.
+    void ToolTipsNameTheCommandAndItsKey() {
+        const std::vector<std::pair<QToolButton*, QString>> tips = {
+            {Form->SetWaveStartButton, "Set Sample Start"},
+            {Form->SetWaveEndButton, "Set Sample End"},
+            {Form->SetLoopStartButton, "Set Loop Start"},
+            {Form->SetLoopEndButton, "Set Loop End"},
+            {Form->FadeInButton, "Fade In"},
+            {Form->ScaleButton, "Scale Data"},
+            {Form->FadeOutButton, "Fade Out"},
+            {Form->UndoButton, "Undo (Ctrl+Z)"},
+            {Form->RedoButton, "Redo (%1)"},
+            {Form->ZoomInButton, "Zoom In (Ctrl++)"},
+            {Form->ZoomOutButton, "Zoom Out (Ctrl+-)"},
+            {Form->ShowAllButton, "Show All (Ctrl+0)"},
+        };
+        const QKeySequence redo = QKeySequence::keyBindings(QKeySequence::Redo).value(0);
+        for (const auto& [button, tip] : tips) {
+            QCOMPARE(button->toolTip(), QString(tip).replace("%1", redo.toString()));
+        }
+        QCOMPARE(Form->UndoMenuItem->shortcut(), QKeySequence("Ctrl+Z"));
+        QCOMPARE(Form->RedoMenuItem->shortcut(), redo);
+        QCOMPARE(Form->ExitMenuItem->text(), QString("E&xit"));
+        QCOMPARE(Form->ExitMenuItem->shortcut(), QKeySequence("Ctrl+Q"));
     }
 
     void OpenThroughBrowserTakesTheOriginalOfACopy() {
