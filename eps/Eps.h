@@ -194,6 +194,9 @@ public:
     // Opens the ports and probes the sampler, showing the connection dialog
     // on failure and trying again while the user answers Retry.
     bool CheckConnection();
+    // One try of the check without the dialog: why the sampler cannot be
+    // reached, nothing when it answers.
+    std::optional<NoEpsReason> ProbeConnection();
     // With prepare, opens the current wavesample for editing; without it,
     // only reads its parameters.
     TOpenResult OpenWavesample(bool prepare);
@@ -274,6 +277,8 @@ private:
     // One pass of CheckConnection; retry tells whether the user asked for
     // another.
     bool CheckConnectionOnce(bool& retry);
+    // ProbeConnection inside a busy exchange.
+    std::optional<NoEpsReason> ProbeSampler();
     void SettleInput();
     TModalResult ShowConnectionFailure(NoEpsReason reason);
     TOpenResult ReadParameters();

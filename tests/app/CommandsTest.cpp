@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QLabel>
@@ -407,6 +408,32 @@ private slots:
         QCOMPARE(Form->Eps->MidiOut->Channel(), 10);
         Fixture->Stop();
         QCOMPARE(Fixture->Stored("Preferences/Channel").toString(), QString("10"));
+    }
+
+    // A test of a sampler that does not answer is given up with Escape,
+    // which leaves the dialog open and the engine as it was.
+    void TestConnectionIsCancelledByEscape() {
+        TModalScript script;
+        QString result;
+        bool stillShown = false;
+        script.Then<TPreferencesForm>([&](TPreferencesForm* preferences) {
+            preferences->ChannelComboBox->SetChannel(5);
+            QTimer::singleShot(300, preferences,
+                               [preferences] { QTest::keyClick(preferences, Qt::Key_Escape); });
+            preferences->TestButton->click();
+            result = preferences->TestResultLabel->text();
+            stillShown = preferences->isVisible();
+            preferences->reject();
+        });
+        QElapsedTimer waited;
+        waited.start();
+        Form->PreferencesMenuItem->trigger();
+        QVERIFY2(script.Finished(), qPrintable(script.Failure));
+        QCOMPARE(result, QString("Test cancelled."));
+        QVERIFY(stillShown);
+        QVERIFY(waited.elapsed() < 5000);
+        QCOMPARE(Form->Eps->MidiOut->Channel(), 1);
+        QVERIFY(Form->OpenWavesampleAt(Piano, 1));
     }
 
     // Contents and the dialogs' Help buttons open pages that exist beside the
