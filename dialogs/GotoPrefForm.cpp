@@ -24,6 +24,5 @@ TModalResult TGotoPrefForm::Execute() {
 }
 
 void TGotoPrefForm::Button1Click() {
-    QMetaObject::invokeMethod(this, &TGotoPrefForm::PreferencesRequested, Qt::QueuedConnection);
-    CloseWith(mrOk);
+    CloseForPreferences(mrOk);
 }

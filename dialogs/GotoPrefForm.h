@@ -12,15 +12,11 @@ class TGotoPrefForm : public TModalForm {
 public:
     explicit TGotoPrefForm(QWidget* parent = nullptr);
 
-    // OK after "Continue ->", Cancel when closed otherwise.
+    // OK after "Continue ->", which asks for Preferences; Cancel when closed
+    // otherwise.
     TModalResult Execute();
 
     QPushButton* Button1;
-
-signals:
-    // Delivered through the event queue after the welcome has closed, so
-    // that Preferences never opens on top of it.
-    void PreferencesRequested();
 
 private:
     void Button1Click();

@@ -37,6 +37,11 @@ void TModalForm::CloseWith(TModalResult result) {
     done(result);
 }
 
+void TModalForm::CloseForPreferences(TModalResult result) {
+    QMetaObject::invokeMethod(this, &TModalForm::PreferencesRequested, Qt::QueuedConnection);
+    CloseWith(result);
+}
+
 void TModalForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (QScreen* display = screen()) {

@@ -25,6 +25,10 @@ signals:
     // The user asked for the help topic of this context; the program's help
     // viewer answers it.
     void HelpRequested(int context);
+    // The user asked for the Preferences dialog. Delivered through the event
+    // queue after this window has closed, so that Preferences never opens on
+    // top of it.
+    void PreferencesRequested();
 
 protected:
     // Shows the window modally. Closing it by Esc or its close box counts as
@@ -32,6 +36,8 @@ protected:
     TModalResult ShowModal();
     // Ends the modal loop with the given result.
     void CloseWith(TModalResult result);
+    // Ends the modal loop with the given result and asks for Preferences.
+    void CloseForPreferences(TModalResult result);
 
     void showEvent(QShowEvent* event) override;
 

@@ -34,6 +34,7 @@
 #include "emulator/VirtualEpsPeer.h"
 #include "midi/ChannelComboBox.h"
 #include "midi/MidiError.h"
+#include "midi/MidiOutComboBox.h"
 
 namespace {
 
@@ -434,6 +435,23 @@ private slots:
         QVERIFY(waited.elapsed() < 5000);
         QCOMPARE(Form->Eps->MidiOut->Channel(), 1);
         QVERIFY(Form->OpenWavesampleAt(Piano, 1));
+    }
+
+    // The connection dialog's Preferences button gives the command up and
+    // opens Preferences, where the devices can be put right.
+    void ConnectionDialogLeadsToPreferences() {
+        Form->Eps->MidiOut->Close();
+        Form->Eps->MidiOut->DeviceID = -1;
+        TModalScript script;
+        script.Then<TNoEpsForm>([](TNoEpsForm* noEps) { noEps->PreferencesButton->click(); })
+            .Then<TPreferencesForm>([](TPreferencesForm* preferences) {
+                preferences->MidiOutComboBox->setCurrentIndex(0);
+                preferences->OkButton->click();
+            });
+        Form->OpenWavesampleMenuItem->trigger();
+        QTRY_VERIFY2(script.Finished(), qPrintable(script.Failure));
+        QCOMPARE(Form->Eps->MidiOut->DeviceID, 0);
+        QVERIFY(!Form->Eps->WaveSampleOpen);
     }
 
     // Contents and the dialogs' Help buttons open pages that exist beside the

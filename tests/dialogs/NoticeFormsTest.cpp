@@ -21,6 +21,7 @@ private:
         QString Caption;
         QStringList Lines;
         bool RetryShown = false;
+        bool PreferencesShown = false;
         bool OkFocused = false;
         // Wide enough for its title beside the title bar's buttons.
         bool TitleFits = false;
@@ -39,6 +40,7 @@ private:
                 shown.Lines << label->text();
             }
             shown.RetryShown = form.RetryButton->isVisible();
+            shown.PreferencesShown = form.PreferencesButton->isVisible();
             shown.OkFocused = form.focusWidget() == form.OkButton;
             QFont titleFont = form.font();
             titleFont.setBold(true);
@@ -61,6 +63,7 @@ private slots:
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<bool>("retry");
+        QTest::addColumn<bool>("preferences");
         QTest::newRow("midi in") << 1 << "Unable to open Midi-in device"
                                  << QStringList{"Tavimor failed to open the",
                                                 "Midi input device",
@@ -69,7 +72,7 @@ private slots:
                                                 "the Midi input device in the Preferences",
                                                 "dialog",
                                                 ""}
-                                 << false;
+                                 << false << true;
         QTest::newRow("midi out") << 2 << "Unable to open Midi-out device"
                                   << QStringList{"Tavimor failed to open the",
                                                  "Midi output device",
@@ -78,7 +81,7 @@ private slots:
                                                  "the Midi output device in the Preferences",
                                                  "dialog",
                                                  ""}
-                                  << false;
+                                  << false << true;
         QTest::newRow("no answer") << 3 << "Unable to find EPS/ASR"
                                    << QStringList{"Tavimor failed to make a",
                                                   "connection to your EPS/ASR",
@@ -88,7 +91,7 @@ private slots:
                                                   "    * Channel in Preferences dialog",
                                                   "    * EPS/ASR system parameters",
                                                   "    * Midi cabling"}
-                                   << true;
+                                   << true << true;
         QTest::newRow("system disk") << 4 << "Unable to find EPS/ASR"
                                      << QStringList{"Tavimor failed to make a",
                                                     "connection to your EPS/ASR",
@@ -97,7 +100,7 @@ private slots:
                                                     "inserted into your EPS/ASR",
                                                     "",
                                                     ""}
-                                     << true;
+                                     << true << false;
     }
 
     void NoEpsShowsTheTextsOfEachReason() {
@@ -105,11 +108,13 @@ private slots:
         QFETCH(QString, caption);
         QFETCH(QStringList, lines);
         QFETCH(bool, retry);
+        QFETCH(bool, preferences);
         TNoEpsForm form;
         const TShown shown = ShowNoEps(form, static_cast<NoEpsReason>(reason), form.OkButton, mrOk);
         QCOMPARE(shown.Caption, caption);
         QCOMPARE(shown.Lines, lines);
         QCOMPARE(shown.RetryShown, retry);
+        QCOMPARE(shown.PreferencesShown, preferences);
         QVERIFY(shown.OkFocused);
         QVERIFY(shown.TitleFits);
     }
@@ -139,6 +144,27 @@ private slots:
         QCOMPARE(form.Execute(neNoAnswer), mrCancel);
         QCOMPARE(help.count(), 1);
         QCOMPARE(help.front().front().toInt(), 3);
+    }
+
+    // Where the advice points to the Preferences dialog, a button leads
+    // there: the connection is given up, and Preferences opens once the
+    // notice has gone.
+    void NoEpsLeadsToPreferencesAfterItHasClosed() {
+        TNoEpsForm form;
+        bool closedFirst = false;
+        int requests = 0;
+        connect(&form, &TModalForm::PreferencesRequested, this, [&] {
+            ++requests;
+            closedFirst = !form.isVisible() && QApplication::activeModalWidget() == nullptr;
+        });
+        QCOMPARE(form.PreferencesButton->text(), QString("Preferences..."));
+        QCOMPARE(ShowNoEps(form, neNoAnswer, form.PreferencesButton, mrCancel).Caption,
+                 QString("Unable to find EPS/ASR"));
+        QTRY_COMPARE(requests, 1);
+        QVERIFY(closedFirst);
+        ShowNoEps(form, neNoAnswer, form.OkButton, mrOk);
+        QTest::qWait(20);
+        QCOMPARE(requests, 1);
     }
 
     void NoInstrumentsNoticeOffersContinueAndCancel() {
