@@ -194,6 +194,8 @@ public:
     // The wave area and the status bar.
     QWidget* WaveScrollBox = nullptr;
     TWaveBox* WaveBox = nullptr;
+    // Over the wave area while no wavesample is open: where to start.
+    QLabel* StartLabel = nullptr;
     QScrollBar* ScrollBar = nullptr;
     QStatusBar* StatusBar = nullptr;
     TStatusPanels* StatusPanels = nullptr;
@@ -222,6 +224,7 @@ private:
     void CreateHelpMenu();
     void CreateTopPanel();
     void CreateWaveArea();
+    void CreateStartLabel();
     void CreateStatusBar();
     void CreateWaveView();
     QMenu* AddMenu(const QString& caption, const QString& hint);

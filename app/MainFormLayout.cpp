@@ -252,6 +252,7 @@ void TMainForm::CreateWaveArea() {
     column->setSpacing(0);
     column->addWidget(WaveBox, 1);
     column->addWidget(ScrollBar);
+    CreateStartLabel();
 
     auto* bevel = new QFrame;
     bevel->setFrameStyle(QFrame::HLine | QFrame::Sunken);
@@ -264,6 +265,25 @@ void TMainForm::CreateWaveArea() {
     layout->addWidget(TopPanel);
     layout->addWidget(WaveScrollBox, 1);
     setCentralWidget(client);
+}
+
+// The line lies over the wave box and lets the mouse through to it, so that
+// a file dropped there is still taken; it takes no room of its own, so that
+// the window can be narrower than the text.
+void TMainForm::CreateStartLabel() {
+    StartLabel =
+        new QLabel(QString("File > Open Wavesample (%1) to start")
+                       .arg(OpenWavesampleMenuItem->shortcut().toString(QKeySequence::NativeText)));
+    StartLabel->setAlignment(Qt::AlignCenter);
+    StartLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
+    StartLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    // Dark on the light grey of the empty area, whatever the desktop's
+    // colours.
+    QPalette palette = StartLabel->palette();
+    palette.setColor(QPalette::WindowText, Qt::black);
+    StartLabel->setPalette(palette);
+    auto* centre = new QVBoxLayout(WaveBox);
+    centre->addWidget(StartLabel);
 }
 
 void TMainForm::CreateStatusBar() {

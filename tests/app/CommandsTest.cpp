@@ -117,6 +117,17 @@ private slots:
         }
     }
 
+    // An empty window says where to start; an open wavesample takes its
+    // place, and closing it brings the line back.
+    void EmptyWindowSaysWhereToStart() {
+        QCOMPARE(Form->StartLabel->text(), QString("File > Open Wavesample (Ctrl+O) to start"));
+        QVERIFY(Form->StartLabel->isVisible());
+        QVERIFY(Form->OpenWavesampleAt(Piano, 1));
+        QVERIFY(!Form->StartLabel->isVisible());
+        Form->CloseWavesampleMenuItem->trigger();
+        QVERIFY(Form->StartLabel->isVisible());
+    }
+
     void WavesampleWithoutLoopEnablesNoLoopCommands() {
         QVERIFY(Form->OpenWavesampleAt(Piano, 1));
         QVERIFY(!Form->InLoopMode());
