@@ -1,5 +1,6 @@
-// The welcome of a user's first start: it leads to the Preferences dialog,
-// where the MIDI devices and the sampler's channel are chosen.
+// The welcome of a user's first start: the built-in sampler is ready to try,
+// and the Preferences dialog, to which it leads, reaches a real one through
+// its MIDI devices and channel.
 #pragma once
 
 #include "dialogs/ModalForm.h"

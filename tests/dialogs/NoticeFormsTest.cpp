@@ -231,6 +231,26 @@ private slots:
         QVERIFY(closedFirst);
     }
 
+    // Without a sampler the built-in one can be tried at once; the way to a
+    // real one is named.
+    void WelcomeSaysWhatIsReadyAndHowToReachASampler() {
+        TGotoPrefForm form;
+        QStringList lines;
+        for (const QLabel* label : form.findChildren<QLabel*>()) {
+            if (label->pixmap().isNull()) {
+                lines << label->text();
+            }
+        }
+        QCOMPARE(lines, QStringList({"Welcome to Tavimor",
+                                     "The built-in sampler, Virtual EPS, is selected and ready:",
+                                     "File > Open Wavesample (Ctrl+O) opens its demo sounds.", "",
+                                     "To work with a real EPS, EPS-16 Plus or ASR, choose the",
+                                     "MIDI devices it is connected to and its MIDI channel in",
+                                     "the Preferences dialog, where Test connection checks them.",
+                                     "Continue -> takes you there."}));
+        QCOMPARE(form.Button1->text(), QString("Continue ->"));
+    }
+
     void WelcomeClosedByItsCloseBoxOpensNothing() {
         TGotoPrefForm form;
         QSignalSpy requests(&form, &TGotoPrefForm::PreferencesRequested);
