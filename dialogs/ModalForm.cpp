@@ -3,7 +3,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 namespace {
@@ -40,15 +39,6 @@ void TModalForm::CloseWith(TModalResult result) {
 void TModalForm::CloseForPreferences(TModalResult result) {
     QMetaObject::invokeMethod(this, &TModalForm::PreferencesRequested, Qt::QueuedConnection);
     CloseWith(result);
-}
-
-void TModalForm::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (QScreen* display = screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(display->availableGeometry().center());
-        move(frame.topLeft());
-    }
 }
 
 QLabel* TModalForm::MakeIconLabel(QStyle::StandardPixmap picture) {

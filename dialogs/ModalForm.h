@@ -1,5 +1,6 @@
 // The common ground of the program's modal windows: each is created once,
-// centred on the screen whenever it appears, sized by its contents and shown
+// centred over its owner (the main window) whenever it appears, as Qt places
+// a dialog that the program has not moved, sized by its contents and shown
 // through an Execute method that returns the modal result as the engine
 // understands it (OK, Cancel, Retry).
 #pragma once
@@ -38,8 +39,6 @@ protected:
     void CloseWith(TModalResult result);
     // Ends the modal loop with the given result and asks for Preferences.
     void CloseForPreferences(TModalResult result);
-
-    void showEvent(QShowEvent* event) override;
 
     static QLabel* MakeBoldLabel(const QString& text = {});
     // A line that keeps its height while empty, so the window does not

@@ -465,6 +465,48 @@ private slots:
         QVERIFY(!Form->Eps->WaveSampleOpen);
     }
 
+    // Messages and dialogs come up over the main window, wherever it is,
+    // each time they come.
+    void MessagesComeUpOverTheMainWindow() {
+        Fixture->Stop();
+        Fixture->Store({{"MainForm/WelcomeShown", "1"},
+                        {"MainForm/WindowState", "0"},
+                        {"MainForm/Left", "0"},
+                        {"MainForm/Top", "0"},
+                        {"MainForm/Width", "760"},
+                        {"MainForm/Height", "540"}});
+        Form = Fixture->Start().MainForm.get();
+        QStringList missed;
+        const auto note = [&](QWidget* shown) {
+            const QPoint offset = shown->frameGeometry().center() - Form->frameGeometry().center();
+            if (offset.manhattanLength() > 4) {
+                missed << QString("%1 at %2,%3")
+                              .arg(shown->metaObject()->className())
+                              .arg(offset.x())
+                              .arg(offset.y());
+            }
+        };
+        TModalScript script;
+        const auto answer = [&](QDialog* shown) {
+            note(shown);
+            shown->reject();
+        };
+        script.Then<QMessageBox>(answer)
+            .Then<TPreferencesForm>(answer)
+            .Then<TPreferencesForm>(answer)
+            .Then<TNoEpsForm>(answer);
+        Form->ShowWarning("Wavesample is too big", mcEmpty);
+        Form->PreferencesMenuItem->trigger();
+        Form->move(30, 40);
+        QTRY_COMPARE(Form->pos(), QPoint(30, 40));
+        Form->PreferencesMenuItem->trigger();
+        Form->Eps->MidiIn->Close();
+        Form->Eps->MidiIn->DeviceID = -1;
+        Form->OpenWavesampleMenuItem->trigger();
+        QVERIFY2(script.Finished(), qPrintable(script.Failure));
+        QVERIFY2(missed.isEmpty(), qPrintable(missed.join("; ")));
+    }
+
     // Contents and the dialogs' Help buttons open pages that exist beside the
     // program, at the anchor of their topic.
     void HelpOpensTheTopicPages() {
