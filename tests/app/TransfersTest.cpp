@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -23,6 +24,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 #include <QUrl>
 #include <QWindow>
 
@@ -101,7 +103,24 @@ struct TFileDialogSeen {
     QString Suffix;
     QString Folder;
     bool ConfirmsOverwrite = true;
+    // Every column of the file list shows whole, its heading too, without
+    // scrolling sideways.
+    bool ColumnsFit = false;
 };
+
+bool ColumnsFit(const QFileDialog& dialog) {
+    const auto* list = dialog.findChild<QTreeView*>();
+    if (list == nullptr) {
+        return false;
+    }
+    const QHeaderView* header = list->header();
+    for (int column = 0; column < header->count(); ++column) {
+        if (header->sectionSize(column) < header->sectionSizeHint(column)) {
+            return false;
+        }
+    }
+    return header->length() <= list->viewport()->width();
+}
 
 } // namespace
 
@@ -153,6 +172,7 @@ private slots:
         QCOMPARE(save.Suffix, QString("wav"));
         QCOMPARE(save.Folder, Folder.path() + "/start");
         QVERIFY(!save.ConfirmsOverwrite);
+        QVERIFY(save.ColumnsFit);
         const TSamples rimshot = SamplerData(Drums, Rimshot);
         QCOMPARE(SamplesOf(file), rimshot);
         QCOMPARE(saved, QString("Saved %1 samples to %2.").arg(rimshot.size()).arg(file));
@@ -178,6 +198,7 @@ private slots:
         }
         QCOMPARE(open.Suffix, QString("wav"));
         QCOMPARE(open.Folder, Folder.path());
+        QVERIFY(open.ColumnsFit);
         QCOMPARE(SamplerData(EmptySlot, 1), rimshot);
         QCOMPARE(sent, QString("Sent %1 samples to instrument 3, wavesample 1 and named the "
                                "instrument after the file.")
@@ -471,6 +492,7 @@ private slots:
         QCOMPARE(backupFolder.Title, QString("Back Up Into Folder"));
         QCOMPARE(backupFolder.FileMode, QFileDialog::Directory);
         QCOMPARE(backupFolder.Folder, Folder.path() + "/start");
+        QVERIFY(backupFolder.ColumnsFit);
         QCOMPARE(backedUp, QString("Backed up Drum Kit in %1.").arg(backup));
         const QStringList files = QDir(backup).entryList(QDir::Files, QDir::Name);
         QCOMPARE(files.filter(".wav").size(), 2);
@@ -568,7 +590,8 @@ private:
                              dialog->nameFilters(),
                              dialog->defaultSuffix(),
                              dialog->directory().path(),
-                             !dialog->testOption(QFileDialog::DontConfirmOverwrite)};
+                             !dialog->testOption(QFileDialog::DontConfirmOverwrite),
+                             ColumnsFit(*dialog)};
         // Typed into the file name field, as a user does, then confirmed as
         // the dialog's own button does.
         if (auto* field = dialog->findChild<QLineEdit*>("fileNameEdit")) {
