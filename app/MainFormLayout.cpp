@@ -130,8 +130,8 @@ void TMainForm::CreateEditMenu() {
     SetSampleStartMenuItem = AddItem(menu, "Set Sample &Start", "Set the sample start point");
     SetSampleEndMenuItem = AddItem(menu, "Set Sample &End", "Set the sample end point");
     AddSeparator(menu);
-    SetLoopStartMenuItem = AddItem(menu, "Set Loop Start", "Set loop start point");
-    SetLoopEndMenuItem = AddItem(menu, "Set Loop End", "Set Loop end point");
+    SetLoopStartMenuItem = AddItem(menu, "Set Loop Start", "Set the loop start point");
+    SetLoopEndMenuItem = AddItem(menu, "Set Loop End", "Set the loop end point");
     AddSeparator(menu);
     SetPlaybackModeMenuItem =
         AddItem(menu, "Set Playback &Mode...", "Set wavesample playback mode");

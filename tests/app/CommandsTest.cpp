@@ -317,6 +317,11 @@ private slots:
         }
         QCOMPARE(Form->UndoMenuItem->shortcut(), QKeySequence("Ctrl+Z"));
         QCOMPARE(Form->RedoMenuItem->shortcut(), redo);
+        // The four marker commands' hints say the same of each.
+        QCOMPARE(Form->SetSampleStartMenuItem->statusTip(), QString("Set the sample start point"));
+        QCOMPARE(Form->SetSampleEndMenuItem->statusTip(), QString("Set the sample end point"));
+        QCOMPARE(Form->SetLoopStartMenuItem->statusTip(), QString("Set the loop start point"));
+        QCOMPARE(Form->SetLoopEndMenuItem->statusTip(), QString("Set the loop end point"));
         QCOMPARE(Form->ExitMenuItem->text(), QString("E&xit"));
         QCOMPARE(Form->ExitMenuItem->shortcut(), QKeySequence("Ctrl+Q"));
     }
