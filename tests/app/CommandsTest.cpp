@@ -471,7 +471,8 @@ private slots:
     }
 
     // Messages and dialogs come up over the main window, wherever it is,
-    // each time they come.
+    // each time they come; a dialog follows the window while it is up, as
+    // when a window manager maximizes the window late.
     void MessagesComeUpOverTheMainWindow() {
         Fixture->Stop();
         Fixture->Store({{"MainForm/WelcomeShown", "1"},
@@ -498,12 +499,14 @@ private slots:
         };
         script.Then<QMessageBox>(answer)
             .Then<TPreferencesForm>(answer)
-            .Then<TPreferencesForm>(answer)
+            .Then<TPreferencesForm>([&](TPreferencesForm* shown) {
+                Form->move(30, 40);
+                QTRY_COMPARE(Form->pos(), QPoint(30, 40));
+                answer(shown);
+            })
             .Then<TNoEpsForm>(answer);
         Form->ShowWarning("Wavesample is too big", mcEmpty);
         Form->PreferencesMenuItem->trigger();
-        Form->move(30, 40);
-        QTRY_COMPARE(Form->pos(), QPoint(30, 40));
         Form->PreferencesMenuItem->trigger();
         Form->Eps->MidiIn->Close();
         Form->Eps->MidiIn->DeviceID = -1;
