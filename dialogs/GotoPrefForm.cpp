@@ -12,9 +12,9 @@ TGotoPrefForm::TGotoPrefForm(QWidget* parent) : TModalForm(parent) {
                  {MakeLineLabel("The built-in sampler, Virtual EPS, is selected and ready:"),
                   MakeLineLabel("File > Open Wavesample (Ctrl+O) opens its demo sounds."),
                   MakeLineLabel(),
-                  MakeLineLabel("To work with a real EPS, EPS-16 Plus or ASR, choose the"),
-                  MakeLineLabel("MIDI devices it is connected to and its MIDI channel in"),
-                  MakeLineLabel("the Preferences dialog, where Test connection checks them."),
+                  MakeLineLabel("To work with a real EPS, EPS-16 Plus or ASR, choose"),
+                  MakeLineLabel("the MIDI devices it is connected to and its channel in"),
+                  MakeLineLabel("the Preferences dialog; Test connection checks them."),
                   MakeLineLabel("Continue -> takes you there.")},
                  {Button1});
 }

@@ -244,9 +244,9 @@ private slots:
         QCOMPARE(lines, QStringList({"Welcome to Tavimor",
                                      "The built-in sampler, Virtual EPS, is selected and ready:",
                                      "File > Open Wavesample (Ctrl+O) opens its demo sounds.", "",
-                                     "To work with a real EPS, EPS-16 Plus or ASR, choose the",
-                                     "MIDI devices it is connected to and its MIDI channel in",
-                                     "the Preferences dialog, where Test connection checks them.",
+                                     "To work with a real EPS, EPS-16 Plus or ASR, choose",
+                                     "the MIDI devices it is connected to and its channel in",
+                                     "the Preferences dialog; Test connection checks them.",
                                      "Continue -> takes you there."}));
         QCOMPARE(form.Button1->text(), QString("Continue ->"));
     }
