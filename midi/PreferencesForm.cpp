@@ -99,6 +99,9 @@ void TPreferencesForm::CreateControls() {
     TestResultLabel = new QLabel;
     TestResultLabel->setWordWrap(true);
     TestResultLabel->setTextFormat(Qt::PlainText);
+    TestResultLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Room for the longest result, so that the dialog keeps its size.
+    TestResultLabel->setMinimumHeight(2 * TestResultLabel->fontMetrics().lineSpacing());
     // A result describes the choice it was found for.
     for (QComboBox* choice :
          std::initializer_list<QComboBox*>{MidiInComboBox, MidiOutComboBox, ChannelComboBox}) {
@@ -206,7 +209,7 @@ void TPreferencesForm::HelpButtonClick() {
 // port that fails to close ends the test with the engine put back as far as
 // it goes.
 void TPreferencesForm::TestButtonClick() {
-    TestResultLabel->setText("Testing the connection...");
+    TestResultLabel->setText("Testing the connection... Esc gives up.");
     TestResultLabel->repaint();
     const TPortState in(*Eps.MidiIn);
     const TPortState out(*Eps.MidiOut);
