@@ -6,6 +6,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <list>
+
 #include "ModalDriver.h"
 #include "dialogs/GotoPrefForm.h"
 #include "dialogs/NoEpsForm.h"
@@ -54,6 +56,26 @@ private:
         }
         return shown;
     }
+
+    // How often a window asked for Preferences, and whether every request
+    // came once it had gone.
+    struct TPreferencesRequests {
+        int Count = 0;
+        bool AfterClosing = true;
+    };
+
+    // Kept by the test object, which outlives the window watched.
+    const TPreferencesRequests& Watch(TModalForm& form) {
+        TPreferencesRequests& requests = Requests.emplace_back();
+        connect(&form, &TModalForm::PreferencesRequested, this, [&form, &requests] {
+            ++requests.Count;
+            requests.AfterClosing = requests.AfterClosing && !form.isVisible() &&
+                                    QApplication::activeModalWidget() == nullptr;
+        });
+        return requests;
+    }
+
+    std::list<TPreferencesRequests> Requests;
 
 private slots:
     void cleanup() { QVERIFY(AllModalWindowsCame()); }
@@ -151,20 +173,15 @@ private slots:
     // notice has gone.
     void NoEpsLeadsToPreferencesAfterItHasClosed() {
         TNoEpsForm form;
-        bool closedFirst = false;
-        int requests = 0;
-        connect(&form, &TModalForm::PreferencesRequested, this, [&] {
-            ++requests;
-            closedFirst = !form.isVisible() && QApplication::activeModalWidget() == nullptr;
-        });
+        const TPreferencesRequests& requests = Watch(form);
         QCOMPARE(form.PreferencesButton->text(), QString("Preferences..."));
         QCOMPARE(ShowNoEps(form, neNoAnswer, form.PreferencesButton, mrCancel).Caption,
                  QString("Unable to find EPS/ASR"));
-        QTRY_COMPARE(requests, 1);
-        QVERIFY(closedFirst);
+        QTRY_COMPARE(requests.Count, 1);
+        QVERIFY(requests.AfterClosing);
         ShowNoEps(form, neNoAnswer, form.OkButton, mrOk);
         QTest::qWait(20);
-        QCOMPARE(requests, 1);
+        QCOMPARE(requests.Count, 1);
     }
 
     void NoInstrumentsNoticeOffersContinueAndCancel() {
@@ -219,16 +236,11 @@ private slots:
 
     void WelcomeLeadsToPreferencesOnlyAfterItHasClosed() {
         TGotoPrefForm form;
-        bool closedFirst = false;
-        int requests = 0;
-        connect(&form, &TGotoPrefForm::PreferencesRequested, this, [&] {
-            ++requests;
-            closedFirst = !form.isVisible() && QApplication::activeModalWidget() == nullptr;
-        });
+        const TPreferencesRequests& requests = Watch(form);
         WhenModal(&form, [&] { QTest::mouseClick(form.Button1, Qt::LeftButton); });
         QCOMPARE(form.Execute(), mrOk);
-        QTRY_COMPARE(requests, 1);
-        QVERIFY(closedFirst);
+        QTRY_COMPARE(requests.Count, 1);
+        QVERIFY(requests.AfterClosing);
     }
 
     // Without a sampler the built-in one can be tried at once; the way to a
