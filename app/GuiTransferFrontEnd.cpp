@@ -5,7 +5,10 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QMessageBox>
+#include <QScreen>
+#include <QTreeView>
 
 #include <span>
 #include <string>
@@ -19,6 +22,35 @@
 #include "transfer/SoundFile.h"
 #include "transfer/WaveFile.h"
 #include "transfer/ui/StatusForm.h"
+
+namespace {
+
+// Room for the file list's columns beside the places, in characters, and
+// for some twenty files.
+constexpr int FileDialogColumns = 100;
+constexpr int FileDialogLines = 28;
+
+// Qt's own dialog rather than the desktop's: it honours every option the
+// transfers set on every desktop. Wide enough that the size, type and date
+// show whole, and never wider than the screen; the names take what is left.
+void PrepareFileDialog(QFileDialog& dialog) {
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    if (auto* list = dialog.findChild<QTreeView*>()) {
+        QHeaderView* header = list->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(QHeaderView::ResizeToContents);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
+    const QFontMetrics metrics(dialog.font());
+    QSize size(metrics.averageCharWidth() * FileDialogColumns,
+               metrics.lineSpacing() * FileDialogLines);
+    if (const QScreen* screen = dialog.screen()) {
+        size = size.boundedTo(screen->availableGeometry().size());
+    }
+    dialog.setMinimumSize(size);
+}
+
+} // namespace
 
 TGuiTransferFrontEnd::TGuiTransferFrontEnd(TMainForm& mainForm, TOpenWaveForm& browser,
                                            TStatusForm& statusForm)
@@ -124,7 +156,7 @@ bool TGuiTransferFrontEnd::InstrumentReplaceConfirmed() {
 
 QString TGuiTransferFrontEnd::ChooseFolder(const QString& caption, const QString& initialFolder) {
     QFileDialog dialog(&MainForm, caption, initialFolder);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    PrepareFileDialog(dialog);
     dialog.setOption(QFileDialog::ShowDirsOnly);
     dialog.setFileMode(QFileDialog::Directory);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
@@ -133,9 +165,8 @@ QString TGuiTransferFrontEnd::ChooseFolder(const QString& caption, const QString
     return dialog.selectedFiles().constFirst();
 }
 
-// Qt's own dialog rather than the desktop's: it honours every option here on
-// every desktop. A download's dialog asks before it lets an existing file be
-// chosen, since the download replaces the file it is given.
+// A download's dialog asks before it lets an existing file be chosen, since
+// the download replaces the file it is given.
 std::string TGuiTransferFrontEnd::ChooseFile(TTransferDirection direction,
                                              const std::string& initialFolder) {
     const bool upload = direction == tdUpload;
@@ -147,7 +178,7 @@ std::string TGuiTransferFrontEnd::ChooseFile(TTransferDirection direction,
     }
     QFileDialog dialog(&MainForm, upload ? QStringLiteral("Upload") : QString(),
                        QFile::decodeName(QByteArray::fromStdString(initialFolder)));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    PrepareFileDialog(dialog);
     dialog.setAcceptMode(upload ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(upload ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setNameFilters(upload ? UploadFilters()

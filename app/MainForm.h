@@ -215,6 +215,8 @@ public:
     // The wave area and the status bar.
     TWaveArea* WaveScrollBox = nullptr;
     TWaveBox* WaveBox = nullptr;
+    // Over the wave area while no wavesample is open: where to start.
+    QLabel* StartLabel = nullptr;
     QScrollBar* ScrollBar = nullptr;
     QStatusBar* StatusBar = nullptr;
     TStatusPanels* StatusPanels = nullptr;
@@ -244,6 +246,7 @@ private:
     void CreateLookMenus();
     void CreateTopPanel();
     void CreateWaveArea();
+    void CreateStartLabel();
     void CreateStatusBar();
     void CreateWaveView();
     QMenu* AddMenu(const QString& caption, const QString& hint);

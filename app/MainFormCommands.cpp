@@ -83,6 +83,7 @@ void TMainForm::UpdateCommands() {
            selected && InLoopMode());
     Enable({ZoomInMenuItem}, {ZoomInButton}, selected && Eps->SamplesPerPoint > 1);
     Enable({ZoomOutMenuItem, ShowAllMenuItem}, {ZoomOutButton, ShowAllButton}, open && Eps->Zoomed);
+    StartLabel->setVisible(!open);
     UpdateUndoCommands();
     UpdateStatusBar();
     setWindowTitle(TitleText());

@@ -15,10 +15,13 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <initializer_list>
+
 #include "app/BusyIndicator.h"
 #include "app/ButtonGlyphs.h"
 #include "app/StatusPanels.h"
 #include "wave/WaveArea.h"
+#include "wave/WaveBox.h"
 
 namespace {
 
@@ -36,6 +39,19 @@ constexpr int ButtonGap = 8;
 // The vertical scale of the i-th item and button: "1:256" first.
 QString ScaleRatio(int i) {
     return QString("1:%1").arg(256 >> i);
+}
+
+// The platform's own keys for a command first, the menu showing the first
+// of them; then the keys people know from other programs, each once.
+QList<QKeySequence> CommonKeys(QKeySequence::StandardKey standard,
+                               std::initializer_list<QKeySequence> others = {}) {
+    QList<QKeySequence> keys = QKeySequence::keyBindings(standard);
+    for (const QKeySequence& key : others) {
+        if (!keys.contains(key)) {
+            keys << key;
+        }
+    }
+    return keys;
 }
 
 } // namespace
@@ -71,6 +87,7 @@ void TMainForm::CreateMenus() {
 void TMainForm::CreateFileMenu() {
     QMenu* menu = AddMenu("&File", "Open/Close wavesamples");
     OpenWavesampleMenuItem = AddItem(menu, "&Open Wavesample ...", "Open wavesample for editing");
+    OpenWavesampleMenuItem->setShortcuts(CommonKeys(QKeySequence::Open));
     CloseWavesampleMenuItem = AddItem(menu, "&Close Wavesample", "Close current wavesample");
     AddSeparator(menu);
     DownloadMenuItem = AddItem(menu, "&Download...", "Receive a wavesample");
@@ -81,6 +98,8 @@ void TMainForm::CreateFileMenu() {
         AddItem(menu, "&Restore Instrument...", "Rebuild a saved instrument in the sampler");
     AddSeparator(menu);
     ExitMenuItem = AddItem(menu, "E&xit", "Leave program");
+    ExitMenuItem->setShortcuts(
+        CommonKeys(QKeySequence::Quit, {QKeySequence(Qt::CTRL | Qt::Key_Q)}));
     connect(OpenWavesampleMenuItem, &QAction::triggered, this, &TMainForm::OpenWavesampleClick);
     connect(CloseWavesampleMenuItem, &QAction::triggered, this, &TMainForm::CloseWavesampleClick);
     connect(DownloadMenuItem, &QAction::triggered, this, &TMainForm::DownloadClick);
@@ -94,9 +113,14 @@ void TMainForm::CreateFileMenu() {
 void TMainForm::CreateEditMenu() {
     QMenu* menu = AddMenu("&Edit", "Perform editing commands");
     UndoMenuItem = AddItem(menu, "&Undo", "Take back the last edit");
-    UndoMenuItem->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Backspace));
+    UndoMenuItem->setShortcuts(
+        CommonKeys(QKeySequence::Undo, {QKeySequence(Qt::CTRL | Qt::Key_Z),
+                                        QKeySequence(Qt::ALT | Qt::Key_Backspace)}));
     RedoMenuItem = AddItem(menu, "&Redo", "Make the edit taken back again");
-    RedoMenuItem->setShortcut(QKeySequence(Qt::SHIFT | Qt::ALT | Qt::Key_Backspace));
+    RedoMenuItem->setShortcuts(
+        CommonKeys(QKeySequence::Redo, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                                        QKeySequence(Qt::CTRL | Qt::Key_Y),
+                                        QKeySequence(Qt::SHIFT | Qt::ALT | Qt::Key_Backspace)}));
     AddSeparator(menu);
     ClearDataMenuItem = AddItem(menu, "&Clear Data", "Clear selected range");
     ReverseDataMenuItem = AddItem(menu, "&Reverse Data", "Turn selected wavedata around backwards");
@@ -112,13 +136,15 @@ void TMainForm::CreateEditMenu() {
     SetSampleStartMenuItem = AddItem(menu, "Set Sample &Start", "Set the sample start point");
     SetSampleEndMenuItem = AddItem(menu, "Set Sample &End", "Set the sample end point");
     AddSeparator(menu);
-    SetLoopStartMenuItem = AddItem(menu, "Set Loop Start", "Set loop start point");
-    SetLoopEndMenuItem = AddItem(menu, "Set Loop End", "Set Loop end point");
+    SetLoopStartMenuItem = AddItem(menu, "Set Loop Start", "Set the loop start point");
+    SetLoopEndMenuItem = AddItem(menu, "Set Loop End", "Set the loop end point");
     AddSeparator(menu);
     SetPlaybackModeMenuItem =
         AddItem(menu, "Set Playback &Mode...", "Set wavesample playback mode");
     AddSeparator(menu);
     PreferencesMenuItem = AddItem(menu, "&Preferences...", "Change preferences");
+    PreferencesMenuItem->setShortcuts(
+        CommonKeys(QKeySequence::Preferences, {QKeySequence(Qt::CTRL | Qt::Key_Comma)}));
     GotoPrefMenuItem = AddItem(menu, "Goto Preferences", {});
     GotoPrefMenuItem->setVisible(false);
     connect(PreferencesMenuItem, &QAction::triggered, this, &TMainForm::PreferencesClick);
@@ -141,15 +167,21 @@ void TMainForm::CreateViewMenu() {
     }
     AddSeparator(menu);
     ZoomInMenuItem = AddItem(menu, "&Zoom In", "Zoom into selected range");
-    ZoomInMenuItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    ZoomInMenuItem->setShortcuts(
+        CommonKeys(QKeySequence::ZoomIn, {QKeySequence(Qt::CTRL | Qt::Key_Plus),
+                                          QKeySequence(Qt::CTRL | Qt::Key_Equal)}));
     ZoomOutMenuItem = AddItem(menu, "Zoom &Out", "Zoom out");
-    ZoomOutMenuItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    ZoomOutMenuItem->setShortcuts(
+        CommonKeys(QKeySequence::ZoomOut, {QKeySequence(Qt::CTRL | Qt::Key_Minus)}));
     ShowAllMenuItem = AddItem(menu, "&Show All", "Turn off zoom");
+    ShowAllMenuItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
 }
 
 void TMainForm::CreateHelpMenu() {
     QMenu* menu = AddMenu("&Help", "View online help");
     ContentsMenuItem = AddItem(menu, "&Contents", "Help on Tavimor");
+    ContentsMenuItem->setShortcuts(
+        CommonKeys(QKeySequence::HelpContents, {QKeySequence(Qt::Key_F1)}));
     HomepageMenuItem =
         AddItem(menu, "Tavimor &Homepage", "Go to the Tavimor Homepage on the internet");
     AboutMenuItem = AddItem(menu, "&About...", "Information about Tavimor");
@@ -199,13 +231,13 @@ void TMainForm::CreateTopPanel() {
         button->setIcon(GlyphIcon(glyph));
         return button;
     };
-    SetWaveStartButton = glyphButton("Set Wavesample Start|", glWaveStart);
-    SetWaveEndButton = glyphButton("Set Wavesample End|", glWaveEnd);
+    SetWaveStartButton = glyphButton("Set Sample Start|", glWaveStart);
+    SetWaveEndButton = glyphButton("Set Sample End|", glWaveEnd);
     SetLoopStartButton = glyphButton("Set Loop Start|", glLoopStart);
     SetLoopEndButton = glyphButton("Set Loop End|", glLoopEnd);
     row->addSpacing(ButtonGap);
     FadeInButton = glyphButton("Fade In|", glFadeIn);
-    ScaleButton = glyphButton("Scale|", glScale);
+    ScaleButton = glyphButton("Scale Data|", glScale);
     FadeOutButton = glyphButton("Fade Out|", glFadeOut);
     row->addSpacing(ButtonGap);
     UndoButton = glyphButton("Undo|Take back the last edit", glUndo);
@@ -221,6 +253,7 @@ void TMainForm::CreateWaveArea() {
     WaveScrollBox = new TWaveArea;
     WaveBox = WaveScrollBox->Box;
     ScrollBar = WaveScrollBox->ScrollBar;
+    CreateStartLabel();
 
     auto* bevel = new QFrame;
     bevel->setFrameStyle(QFrame::HLine | QFrame::Sunken);
@@ -233,6 +266,25 @@ void TMainForm::CreateWaveArea() {
     layout->addWidget(TopPanel);
     layout->addWidget(WaveScrollBox, 1);
     setCentralWidget(client);
+}
+
+// The line lies over the wave box and lets the mouse through to it, so that
+// a file dropped there is still taken; it takes no room of its own, so that
+// the window can be narrower than the text.
+void TMainForm::CreateStartLabel() {
+    StartLabel =
+        new QLabel(QString("File > Open Wavesample (%1) to start")
+                       .arg(OpenWavesampleMenuItem->shortcut().toString(QKeySequence::NativeText)));
+    StartLabel->setAlignment(Qt::AlignCenter);
+    StartLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
+    StartLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    // Dark on the light grey of the empty area, whatever the desktop's
+    // colours.
+    QPalette palette = StartLabel->palette();
+    palette.setColor(QPalette::WindowText, Qt::black);
+    StartLabel->setPalette(palette);
+    auto* centre = new QVBoxLayout(WaveBox);
+    centre->addWidget(StartLabel);
 }
 
 void TMainForm::CreateStatusBar() {

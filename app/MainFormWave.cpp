@@ -11,6 +11,18 @@
 #include "wave/WaveCommands.h"
 #include "wave/WaveView.h"
 
+namespace {
+
+// "Undo (Ctrl+Z)": a button tells the key of the menu item it stands for.
+void ShowKeyInToolTip(QToolButton& button, const QAction& item) {
+    if (!item.shortcut().isEmpty()) {
+        button.setToolTip(QString("%1 (%2)").arg(
+            button.toolTip(), item.shortcut().toString(QKeySequence::NativeText)));
+    }
+}
+
+} // namespace
+
 void TMainForm::CreateWaveView() {
     WaveCommands = std::make_unique<TWaveCommands>(*Eps, *this, *this);
     WaveView = std::make_unique<TWaveView>(*Eps, *this, *this, *WaveScrollBox, *WaveCommands);
@@ -20,6 +32,7 @@ void TMainForm::CreateWaveView() {
         connect(item, &QAction::triggered, this, handler);
         if (button != nullptr) {
             connect(button, &QToolButton::clicked, this, handler);
+            ShowKeyInToolTip(*button, *item);
         }
     };
     TWaveCommands* commands = WaveCommands.get();

@@ -47,7 +47,11 @@ void TProgramWindows::Connect() {
     TOpenWaveForm* browser = OpenWaveForm.get();
     QObject::connect(browser, &TOpenWaveForm::FiguresReadStarts, busy,
                      [busy, browser] { busy->KeepInputOf(browser); });
-    // The welcome's "Continue ->" leads on to Preferences.
-    QObject::connect(GotoPrefForm.get(), &TGotoPrefForm::PreferencesRequested,
-                     MainForm->PreferencesMenuItem, &QAction::trigger);
+    // The welcome's "Continue ->" and the connection dialog lead on to
+    // Preferences.
+    for (TModalForm* form : {static_cast<TModalForm*>(GotoPrefForm.get()),
+                             static_cast<TModalForm*>(NoEpsForm.get())}) {
+        QObject::connect(form, &TModalForm::PreferencesRequested, MainForm->PreferencesMenuItem,
+                         &QAction::trigger);
+    }
 }

@@ -9,12 +9,13 @@ TGotoPrefForm::TGotoPrefForm(QWidget* parent) : TModalForm(parent) {
     Button1->setDefault(true);
     connect(Button1, &QPushButton::clicked, this, &TGotoPrefForm::Button1Click);
     LayOutNotice(QStyle::SP_MessageBoxInformation, {MakeBoldLabel("Welcome to Tavimor")},
-                 {MakeLineLabel("By pressing the continue button "),
-                  MakeLineLabel("Tavimor will take you to the "),
-                  MakeLineLabel("Preferences dialog. Here you will "),
-                  MakeLineLabel("have to specify the Midi device, "),
-                  MakeLineLabel("and channel , that your EPS/ASR "),
-                  MakeLineLabel("is connected to.   ")},
+                 {MakeLineLabel("The built-in sampler, Virtual EPS, is selected and ready:"),
+                  MakeLineLabel("File > Open Wavesample (Ctrl+O) opens its demo sounds."),
+                  MakeLineLabel(),
+                  MakeLineLabel("To work with a real EPS, EPS-16 Plus or ASR, choose"),
+                  MakeLineLabel("the MIDI devices it is connected to and its channel in"),
+                  MakeLineLabel("the Preferences dialog; Test connection checks them."),
+                  MakeLineLabel("Continue -> takes you there.")},
                  {Button1});
 }
 
@@ -24,6 +25,5 @@ TModalResult TGotoPrefForm::Execute() {
 }
 
 void TGotoPrefForm::Button1Click() {
-    QMetaObject::invokeMethod(this, &TGotoPrefForm::PreferencesRequested, Qt::QueuedConnection);
-    CloseWith(mrOk);
+    CloseForPreferences(mrOk);
 }

@@ -1,5 +1,6 @@
-// The welcome of a user's first start: it leads to the Preferences dialog,
-// where the MIDI devices and the sampler's channel are chosen.
+// The welcome of a user's first start: the built-in sampler is ready to try,
+// and the Preferences dialog, to which it leads, reaches a real one through
+// its MIDI devices and channel.
 #pragma once
 
 #include "dialogs/ModalForm.h"
@@ -12,15 +13,11 @@ class TGotoPrefForm : public TModalForm {
 public:
     explicit TGotoPrefForm(QWidget* parent = nullptr);
 
-    // OK after "Continue ->", Cancel when closed otherwise.
+    // OK after "Continue ->", which asks for Preferences; Cancel when closed
+    // otherwise.
     TModalResult Execute();
 
     QPushButton* Button1;
-
-signals:
-    // Delivered through the event queue after the welcome has closed, so
-    // that Preferences never opens on top of it.
-    void PreferencesRequested();
 
 private:
     void Button1Click();

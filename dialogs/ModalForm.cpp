@@ -1,10 +1,13 @@
 #include "dialogs/ModalForm.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 constexpr int IconSize = 32;
@@ -37,13 +40,54 @@ void TModalForm::CloseWith(TModalResult result) {
     done(result);
 }
 
+void TModalForm::CloseForPreferences(TModalResult result) {
+    QMetaObject::invokeMethod(this, &TModalForm::PreferencesRequested, Qt::QueuedConnection);
+    CloseWith(result);
+}
+
+// A window manager may maximize the main window only after a dialog of the
+// first start has come up: the dialog follows.
 void TModalForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (QScreen* display = screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(display->availableGeometry().center());
-        move(frame.topLeft());
+    CentreOverOwner();
+    if (QWidget* owner = Owner()) {
+        owner->installEventFilter(this);
     }
+}
+
+void TModalForm::hideEvent(QHideEvent* event) {
+    if (QWidget* owner = Owner()) {
+        owner->removeEventFilter(this);
+    }
+    QDialog::hideEvent(event);
+}
+
+bool TModalForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Owner() && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
+        CentreOverOwner();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+QWidget* TModalForm::Owner() const {
+    return parentWidget() != nullptr ? parentWidget()->window() : nullptr;
+}
+
+void TModalForm::CentreOverOwner() {
+    const QScreen* display = screen();
+    if (display == nullptr) {
+        return;
+    }
+    const QRect room = display->availableGeometry();
+    const QWidget* owner = Owner();
+    const bool ownerShown = owner != nullptr && owner->isVisible() && !owner->isMinimized();
+    QRect frame = frameGeometry();
+    frame.moveCenter(ownerShown ? owner->frameGeometry().center() : room.center());
+    const auto within = [](int start, int length, int first, int last) {
+        return std::max(first, std::min(start, last + 1 - length));
+    };
+    move(within(frame.left(), frame.width(), room.left(), room.right()),
+         within(frame.top(), frame.height(), room.top(), room.bottom()));
 }
 
 QLabel* TModalForm::MakeIconLabel(QStyle::StandardPixmap picture) {

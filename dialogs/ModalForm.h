@@ -1,5 +1,6 @@
 // The common ground of the program's modal windows: each is created once,
-// centred on the screen whenever it appears, sized by its contents and shown
+// centred over its owner (the main window) whenever it appears and while the
+// owner moves or changes its size under it, sized by its contents and shown
 // through an Execute method that returns the modal result as the engine
 // understands it (OK, Cancel, Retry).
 #pragma once
@@ -25,6 +26,10 @@ signals:
     // The user asked for the help topic of this context; the program's help
     // viewer answers it.
     void HelpRequested(int context);
+    // The user asked for the Preferences dialog. Delivered through the event
+    // queue after this window has closed, so that Preferences never opens on
+    // top of it.
+    void PreferencesRequested();
 
 protected:
     // Shows the window modally. Closing it by Esc or its close box counts as
@@ -32,8 +37,12 @@ protected:
     TModalResult ShowModal();
     // Ends the modal loop with the given result.
     void CloseWith(TModalResult result);
+    // Ends the modal loop with the given result and asks for Preferences.
+    void CloseForPreferences(TModalResult result);
 
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     static QLabel* MakeBoldLabel(const QString& text = {});
     // A line that keeps its height while empty, so the window does not
@@ -53,6 +62,11 @@ protected:
 
 private:
     QLabel* MakeIconLabel(QStyle::StandardPixmap picture);
+    // The window this one belongs over; null for none.
+    QWidget* Owner() const;
+    // Over the owner's window where it is on screen, else in the middle of
+    // the screen; kept on the screen either way.
+    void CentreOverOwner();
     // A window manager cuts a title wider than the window ("Unable to o…e"):
     // a window that takes the size of its contents is made wide enough for
     // its title as well.

@@ -11,6 +11,8 @@ struct TReasonTexts {
     const char* Error2;
     std::array<const char*, 5> Info;
     bool Retry;
+    // The advice points to the Preferences dialog.
+    bool Preferences;
 };
 
 const TReasonTexts& TextsFor(NoEpsReason reason) {
@@ -19,13 +21,15 @@ const TReasonTexts& TextsFor(NoEpsReason reason) {
                                      "Midi input device",
                                      {"", "Please make sure you've configured",
                                       "the Midi input device in the Preferences", "dialog", ""},
-                                     false};
+                                     false,
+                                     true};
     static const TReasonTexts MidiOut{"Unable to open Midi-out device",
                                       "Tavimor failed to open the",
                                       "Midi output device",
                                       {"", "Please make sure you've configured",
                                        "the Midi output device in the Preferences", "dialog", ""},
-                                      false};
+                                      false,
+                                      true};
     static const TReasonTexts NoAnswer{"Unable to find EPS/ASR",
                                        "Tavimor failed to make a",
                                        "connection to your EPS/ASR",
@@ -33,13 +37,15 @@ const TReasonTexts& TextsFor(NoEpsReason reason) {
                                         "    * Midi Device in Preferences dialog",
                                         "    * Channel in Preferences dialog",
                                         "    * EPS/ASR system parameters", "    * Midi cabling"},
+                                       true,
                                        true};
     static const TReasonTexts SystemDisk{
         "Unable to find EPS/ASR",
         "Tavimor failed to make a",
         "connection to your EPS/ASR",
         {"", "Make sure the system disk is", "inserted into your EPS/ASR", "", ""},
-        true};
+        true,
+        false};
     switch (reason) {
     case neMidiIn:
         return MidiIn;
@@ -69,9 +75,11 @@ TNoEpsForm::TNoEpsForm(QWidget* parent) : TModalForm(parent) {
     HelpButton = new QPushButton("Help");
     connect(HelpButton, &QPushButton::clicked, this, &TNoEpsForm::HelpButtonClick);
     RetryButton = MakeResultButton("Retry", mrRetry);
+    PreferencesButton = new QPushButton("Preferences...");
+    connect(PreferencesButton, &QPushButton::clicked, this, &TNoEpsForm::PreferencesButtonClick);
     LayOutNotice(QStyle::SP_MessageBoxCritical, {Error1Label, Error2Label},
                  {Info1Label, Info2Label, Info3Label, Info4Label, Info5Label},
-                 {OkButton, HelpButton, RetryButton});
+                 {OkButton, HelpButton, RetryButton, PreferencesButton});
 }
 
 TModalResult TNoEpsForm::Execute(NoEpsReason reason) {
@@ -84,6 +92,7 @@ TModalResult TNoEpsForm::Execute(NoEpsReason reason) {
         lines[i]->setText(texts.Info[i]);
     }
     RetryButton->setVisible(texts.Retry);
+    PreferencesButton->setVisible(texts.Preferences);
     OkButton->setFocus();
     return ShowModal();
 }
@@ -94,4 +103,8 @@ std::array<QLabel*, 5> TNoEpsForm::InfoLabels() const {
 
 void TNoEpsForm::HelpButtonClick() {
     emit HelpRequested(HelpContext);
+}
+
+void TNoEpsForm::PreferencesButtonClick() {
+    CloseForPreferences(mrCancel);
 }

@@ -198,6 +198,9 @@ public:
     // Opens the ports and probes the sampler, showing the connection dialog
     // on failure and trying again while the user answers Retry.
     bool CheckConnection();
+    // One try of the check without the dialog: why the sampler cannot be
+    // reached, nothing when it answers.
+    std::optional<NoEpsReason> ProbeConnection();
     // With prepare, opens the current wavesample for editing; without it,
     // only reads its parameters.
     TOpenResult OpenWavesample(bool prepare);
@@ -311,6 +314,8 @@ private:
     // at most until `limit` after that.
     void SettleInput(std::chrono::milliseconds quiet, std::chrono::milliseconds limit);
     // For a line that should have nothing more to say.
+    // ProbeConnection inside a busy exchange.
+    std::optional<NoEpsReason> ProbeSampler();
     void SettleInput();
     TModalResult ShowConnectionFailure(NoEpsReason reason);
     TOpenResult ReadParameters();

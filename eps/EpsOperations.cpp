@@ -31,15 +31,31 @@ bool TEps::CheckConnection() {
     }
 }
 
+// The dialog is answered inside the busy span, where a Cancel of the probe is
+// still known: the user who gave up is not told of a failure.
 bool TEps::CheckConnectionOnce(bool& retry) {
     TBusy busy(*this);
+    const std::optional<NoEpsReason> failure = ProbeSampler();
+    if (!failure) {
+        return true;
+    }
+    const TModalResult answer = ShowConnectionFailure(*failure);
+    // Only the sampler's failures are worth another try as they stand.
+    retry = (*failure == neNoAnswer || *failure == neSystemDisk) && answer == mrRetry;
+    return false;
+}
+
+std::optional<NoEpsReason> TEps::ProbeConnection() {
+    TBusy busy(*this);
+    return ProbeSampler();
+}
+
+std::optional<NoEpsReason> TEps::ProbeSampler() {
     if (!MidiIn->Open()) {
-        ShowConnectionFailure(neMidiIn);
-        return false;
+        return neMidiIn;
     }
     if (!MidiOut->Open()) {
-        ShowConnectionFailure(neMidiOut);
-        return false;
+        return neMidiOut;
     }
     SettleInput();
     SendProbe(ProbeValue);
@@ -49,14 +65,12 @@ bool TEps::CheckConnectionOnce(bool& retry) {
         // the ports are open: the next try opens them afresh.
         MidiIn->Close();
         MidiOut->Close();
-        retry = ShowConnectionFailure(neNoAnswer) == mrRetry;
-        return false;
+        return neNoAnswer;
     case rrNothingAfterWait:
-        retry = ShowConnectionFailure(neSystemDisk) == mrRetry;
-        return false;
+        return neSystemDisk;
     default:
         // Any answer, even a refusal, shows that a sampler listens.
-        return true;
+        return std::nullopt;
     }
 }
 

@@ -1,11 +1,14 @@
 #include "midi/PreferencesForm.h"
 
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QVBoxLayout>
+
+#include <initializer_list>
 
 #include "eps/Eps.h"
 #include "midi/ChannelComboBox.h"
@@ -57,6 +60,24 @@ template <typename TPort> void SwitchDevice(TPort& port, std::int32_t deviceId) 
     port.Open();
 }
 
+// A port's device and whether it is open, to be put back after a test.
+template <typename TPort> class TPortState {
+public:
+    explicit TPortState(TPort& port) : Port(port), DeviceID(port.DeviceID), Open(port.IsOpen()) {}
+
+    void Restore() const {
+        SwitchDevice(Port, DeviceID);
+        if (Port.IsOpen() != Open) {
+            Open ? static_cast<void>(Port.Open()) : Port.Close();
+        }
+    }
+
+private:
+    TPort& Port;
+    std::int32_t DeviceID;
+    bool Open;
+};
+
 } // namespace
 
 TPreferencesForm::TPreferencesForm(TEps& eps, QWidget* parent) : TModalForm(parent), Eps(eps) {
@@ -73,6 +94,19 @@ void TPreferencesForm::CreateControls() {
     Label7 = MakeBuddyLabel("&Output", MidiOutComboBox);
     ChannelComboBox = new TChannelComboBox;
     Label1 = MakeBuddyLabel("&Channel", ChannelComboBox);
+    TestButton = new QPushButton("&Test connection");
+    connect(TestButton, &QPushButton::clicked, this, &TPreferencesForm::TestButtonClick);
+    TestResultLabel = new QLabel;
+    TestResultLabel->setWordWrap(true);
+    TestResultLabel->setTextFormat(Qt::PlainText);
+    TestResultLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Room for the longest result, so that the dialog keeps its size.
+    TestResultLabel->setMinimumHeight(2 * TestResultLabel->fontMetrics().lineSpacing());
+    // A result describes the choice it was found for.
+    for (QComboBox* choice :
+         std::initializer_list<QComboBox*>{MidiInComboBox, MidiOutComboBox, ChannelComboBox}) {
+        connect(choice, &QComboBox::currentIndexChanged, TestResultLabel, &QLabel::clear);
+    }
     BlockSizeScrollBar = MakeScrollBar(MinBlockSize, MaxBlockSize, 50, 500);
     Label2 = MakeBuddyLabel("Upload/download &Blocksize", BlockSizeScrollBar);
     BlockSizeValueLabel = MakeValueLabel(BlockSizeScrollBar, "words");
@@ -98,7 +132,8 @@ void TPreferencesForm::LayOutControls() {
     auto* sampler = new QGridLayout(GroupBox1);
     sampler->addWidget(Label1, 0, 0);
     sampler->addWidget(ChannelComboBox, 0, 1);
-    sampler->setRowStretch(1, 1);
+    sampler->addWidget(TestButton, 1, 0, 1, 2);
+    sampler->setRowStretch(2, 1);
 
     GroupBox2 = new QGroupBox("Transfer");
     auto* transfer = new QGridLayout(GroupBox2);
@@ -118,8 +153,9 @@ void TPreferencesForm::LayOutControls() {
     auto* form = new QGridLayout(this);
     form->addWidget(GroupBox4, 0, 0);
     form->addWidget(GroupBox1, 0, 1);
-    form->addWidget(GroupBox2, 1, 0, 1, 2);
-    form->addLayout(buttons, 0, 2, 2, 1);
+    form->addWidget(TestResultLabel, 1, 0, 1, 2);
+    form->addWidget(GroupBox2, 2, 0, 1, 2);
+    form->addLayout(buttons, 0, 2, 3, 1);
     form->setSizeConstraint(QLayout::SetFixedSize);
 }
 
@@ -128,7 +164,8 @@ void TPreferencesForm::SetTabOrder() {
     QWidget::setTabOrder(CancelButton, MidiInComboBox);
     QWidget::setTabOrder(MidiInComboBox, MidiOutComboBox);
     QWidget::setTabOrder(MidiOutComboBox, ChannelComboBox);
-    QWidget::setTabOrder(ChannelComboBox, BlockSizeScrollBar);
+    QWidget::setTabOrder(ChannelComboBox, TestButton);
+    QWidget::setTabOrder(TestButton, BlockSizeScrollBar);
     QWidget::setTabOrder(BlockSizeScrollBar, DelayScrollBar);
     QWidget::setTabOrder(DelayScrollBar, HelpButton);
 }
@@ -153,6 +190,7 @@ void TPreferencesForm::LoadControls() {
     ChannelComboBox->SetChannel(Eps.MidiOut->Channel());
     BlockSizeScrollBar->setValue(Eps.BlockSize());
     DelayScrollBar->setValue(Eps.Delay());
+    TestResultLabel->clear();
 }
 
 void TPreferencesForm::ApplyControls() {
@@ -165,4 +203,61 @@ void TPreferencesForm::ApplyControls() {
 
 void TPreferencesForm::HelpButtonClick() {
     emit HelpRequested(HelpContext);
+}
+
+// Nothing is kept of the choice tried: OK applies it, Cancel forgets it. A
+// port that fails to close ends the test with the engine put back as far as
+// it goes.
+void TPreferencesForm::TestButtonClick() {
+    TestResultLabel->setText("Testing the connection... Esc gives up.");
+    TestResultLabel->repaint();
+    const TPortState in(*Eps.MidiIn);
+    const TPortState out(*Eps.MidiOut);
+    const int channel = Eps.MidiOut->Channel();
+    const auto restore = [&] {
+        Eps.MidiOut->SetChannel(channel);
+        in.Restore();
+        out.Restore();
+    };
+    std::optional<NoEpsReason> failure;
+    int tried = 0;
+    try {
+        SwitchDevice(*Eps.MidiIn, MidiInComboBox->DeviceID());
+        SwitchDevice(*Eps.MidiOut, MidiOutComboBox->DeviceID());
+        Eps.MidiOut->SetChannel(ChannelComboBox->Channel());
+        tried = Eps.MidiOut->Channel();
+        failure = Eps.ProbeConnection();
+    } catch (...) {
+        restore();
+        throw;
+    }
+    restore();
+    TestResultLabel->setText(TestResultText(failure, tried));
+}
+
+QString TPreferencesForm::TestResultText(std::optional<NoEpsReason> failure, int channel) const {
+    const QString device = MidiOutComboBox->currentText();
+    if (Eps.Cancelled()) {
+        return "Test cancelled.";
+    }
+    if (!failure) {
+        return QString("Found: the EPS/ASR answers through %1 on channel %2.")
+            .arg(device)
+            .arg(channel);
+    }
+    switch (*failure) {
+    case neMidiIn:
+        return "Not found: the MIDI input device does not open.";
+    case neMidiOut:
+        return "Not found: the MIDI output device does not open.";
+    case neSystemDisk:
+        return "Not found: the EPS/ASR answered once and fell silent. Is its system disk "
+               "inserted?";
+    case neNoAnswer:
+        break;
+    }
+    return QString("Not found: nothing answers through %1 on channel %2. Check the devices, the "
+                   "channel, the sampler's System Exclusive setting and the cables.")
+        .arg(device)
+        .arg(channel);
 }

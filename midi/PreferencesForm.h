@@ -1,9 +1,12 @@
 // The dialog in which the user chooses the MIDI devices, the sampler's
 // channel and the transfer settings. It shows the engine's current values and
 // applies the changes on OK at once: a port whose device changed is closed
-// and opened on the new device. Keeping the values between runs is the main
+// and opened on the new device. Test connection tries the devices and channel
+// shown before they are applied. Keeping the values between runs is the main
 // window's business.
 #pragma once
+
+#include <optional>
 
 #include "dialogs/ModalForm.h"
 
@@ -36,6 +39,9 @@ public:
     QGroupBox* GroupBox1;
     QLabel* Label1;
     TChannelComboBox* ChannelComboBox;
+    QPushButton* TestButton;
+    // What the last test found; empty until a test of the choice shown.
+    QLabel* TestResultLabel;
     QGroupBox* GroupBox2;
     QLabel* Label2;
     QScrollBar* BlockSizeScrollBar;
@@ -55,6 +61,11 @@ private:
     void LoadControls();
     void ApplyControls();
     void HelpButtonClick();
+    // Puts the engine on the devices and channel shown for one probe, then
+    // back as it was, open or closed.
+    void TestButtonClick();
+    // What a test on the output device shown and channel found.
+    QString TestResultText(std::optional<NoEpsReason> failure, int channel) const;
 
     TEps& Eps;
 };

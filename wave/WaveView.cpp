@@ -103,9 +103,9 @@ void TWaveView::WaveBoxPaint(TWaveCanvas& canvas) {
 }
 
 // The selection's last sample is passed as the window's end; the engine then
-// widens the window to whole pages.
+// widens the window to whole pages. The selection stays, to be edited or
+// zoomed into further.
 void TWaveView::ZoomIn() {
-    Selection.Drop();
     Eps.SetViewEnd(State.SelEnd);
     Eps.SetViewStart(State.SelStart);
     Eps.RefreshView();

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QIcon>
@@ -18,6 +19,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTemporaryDir>
@@ -36,6 +38,7 @@
 #include "emulator/VirtualEpsPeer.h"
 #include "midi/ChannelComboBox.h"
 #include "midi/MidiError.h"
+#include "midi/MidiOutComboBox.h"
 
 namespace {
 
@@ -72,6 +75,31 @@ int ColouredPixels(const QImage& picture) {
 QPoint InPanel(int n) {
     return {n * TStatusPanels::PanelWidth + 10, 5};
 }
+
+// A key and the menu item it must reach, with the class of the dialog that
+// item opens, if any.
+struct TShortcut {
+    const char* Keys;
+    QAction* TMainForm::*Item;
+    const char* Dialog = nullptr;
+};
+
+const TShortcut Shortcuts[] = {
+    {"Ctrl+Z", &TMainForm::UndoMenuItem},
+    {"Alt+Backspace", &TMainForm::UndoMenuItem},
+    {"Ctrl+Shift+Z", &TMainForm::RedoMenuItem},
+    {"Ctrl+Y", &TMainForm::RedoMenuItem},
+    {"Shift+Alt+Backspace", &TMainForm::RedoMenuItem},
+    {"Ctrl++", &TMainForm::ZoomInMenuItem},
+    {"Ctrl+=", &TMainForm::ZoomInMenuItem},
+    {"Ctrl+-", &TMainForm::ZoomOutMenuItem},
+    {"Ctrl+0", &TMainForm::ShowAllMenuItem},
+    {"Ctrl+A", &TMainForm::SelectAllMenuItem},
+    {"Ctrl+O", &TMainForm::OpenWavesampleMenuItem, "TOpenWaveForm"},
+    {"Ctrl+,", &TMainForm::PreferencesMenuItem, "TPreferencesForm"},
+    {"F1", &TMainForm::ContentsMenuItem},
+    {"Ctrl+Q", &TMainForm::ExitMenuItem},
+};
 
 } // namespace
 
@@ -117,6 +145,17 @@ private slots:
         for (int panel = 0; panel < TStatusPanels::PanelCount; ++panel) {
             QVERIFY(Form->StatusPanels->Text(panel).isEmpty());
         }
+    }
+
+    // An empty window says where to start; an open wavesample takes its
+    // place, and closing it brings the line back.
+    void EmptyWindowSaysWhereToStart() {
+        QCOMPARE(Form->StartLabel->text(), QString("File > Open Wavesample (Ctrl+O) to start"));
+        QVERIFY(Form->StartLabel->isVisible());
+        QVERIFY(Form->OpenWavesampleAt(Piano, 1));
+        QVERIFY(!Form->StartLabel->isVisible());
+        Form->CloseWavesampleMenuItem->trigger();
+        QVERIFY(Form->StartLabel->isVisible());
     }
 
     void WavesampleWithoutLoopEnablesNoLoopCommands() {
@@ -204,6 +243,51 @@ private slots:
         Form->Eps->SetSampleAddress(wpSampleStart, 0);
     }
 
+    void ShortcutsReachTheirCommands_data() {
+        QTest::addColumn<int>("row");
+        for (int row = 0; row < int(std::size(Shortcuts)); ++row) {
+            QTest::newRow(Shortcuts[row].Keys) << row;
+        }
+    }
+
+    // On a zoomed view with a selection, an edit made and a second one taken
+    // back, every command that has a key is enabled; the key reaches its
+    // command and no other.
+    void ShortcutsReachTheirCommands() {
+        QFETCH(int, row);
+        const TShortcut& shortcut = Shortcuts[row];
+        QVERIFY(Form->OpenWavesampleAt(Piano, 1));
+        Select(1000, 1999);
+        Form->ZoomInMenuItem->trigger();
+        Form->FadeOutMenuItem->trigger();
+        Form->FadeInMenuItem->trigger();
+        Form->UndoMenuItem->trigger();
+        QAction* item = Form->*shortcut.Item;
+        QVERIFY(item->isEnabled());
+
+        QDesktopServices::setUrlHandler("file", this, "OpenUrl");
+        std::vector<std::pair<QAction*, std::unique_ptr<QSignalSpy>>> spies;
+        for (QAction* any : Form->findChildren<QAction*>()) {
+            spies.emplace_back(any, std::make_unique<QSignalSpy>(any, &QAction::triggered));
+        }
+        TModalScript script;
+        QString dialog;
+        if (shortcut.Dialog != nullptr) {
+            script.Then<QDialog>([&](QDialog* shown) {
+                dialog = shown->metaObject()->className();
+                shown->reject();
+            });
+        }
+        QTest::keySequence(Form, QKeySequence(shortcut.Keys));
+        QDesktopServices::unsetUrlHandler("file");
+
+        QVERIFY2(script.Finished(), qPrintable(script.Failure));
+        QCOMPARE(dialog, QString(shortcut.Dialog));
+        for (const auto& [reached, spy] : spies) {
+            QVERIFY2(spy->count() == (reached == item ? 1 : 0), qPrintable(reached->text()));
+        }
+    }
+
     void HintsReplaceThePanels() {
         Form->OpenWavesampleMenuItem->showStatusText(Form);
         QCOMPARE(Form->StatusBar->currentMessage(), QString("Open wavesample for editing"));
@@ -236,7 +320,6 @@ private slots:
         QVERIFY(Form->StatusPanels->isVisible());
 
         // Speed buttons have a tool tip and no status hint.
-        QCOMPARE(Form->ZoomInButton->toolTip(), QString("Zoom In"));
         QVERIFY(Form->ZoomInButton->statusTip().isEmpty());
         QCOMPARE(Form->ScaleButtons[3]->toolTip(), QString("Set Vertical Scale to 1:32"));
     }
@@ -282,6 +365,38 @@ private slots:
             QVERIFY2(ColouredPixels(disabled) == 0, qPrintable(name));
             QVERIFY2(VisiblePixels(disabled) > pixels.width(), qPrintable(name));
         }
+    }
+
+    // A speed button's tool tip names its command as the menu does, with the
+    // key; the menu item shows the platform's usual key first.
+    void ToolTipsNameTheCommandAndItsKey() {
+        const std::vector<std::pair<QToolButton*, QString>> tips = {
+            {Form->SetWaveStartButton, "Set Sample Start"},
+            {Form->SetWaveEndButton, "Set Sample End"},
+            {Form->SetLoopStartButton, "Set Loop Start"},
+            {Form->SetLoopEndButton, "Set Loop End"},
+            {Form->FadeInButton, "Fade In"},
+            {Form->ScaleButton, "Scale Data"},
+            {Form->FadeOutButton, "Fade Out"},
+            {Form->UndoButton, "Undo (Ctrl+Z)"},
+            {Form->RedoButton, "Redo (%1)"},
+            {Form->ZoomInButton, "Zoom In (Ctrl++)"},
+            {Form->ZoomOutButton, "Zoom Out (Ctrl+-)"},
+            {Form->ShowAllButton, "Show All (Ctrl+0)"},
+        };
+        const QKeySequence redo = QKeySequence::keyBindings(QKeySequence::Redo).value(0);
+        for (const auto& [button, tip] : tips) {
+            QCOMPARE(button->toolTip(), QString(tip).replace("%1", redo.toString()));
+        }
+        QCOMPARE(Form->UndoMenuItem->shortcut(), QKeySequence("Ctrl+Z"));
+        QCOMPARE(Form->RedoMenuItem->shortcut(), redo);
+        // The four marker commands' hints say the same of each.
+        QCOMPARE(Form->SetSampleStartMenuItem->statusTip(), QString("Set the sample start point"));
+        QCOMPARE(Form->SetSampleEndMenuItem->statusTip(), QString("Set the sample end point"));
+        QCOMPARE(Form->SetLoopStartMenuItem->statusTip(), QString("Set the loop start point"));
+        QCOMPARE(Form->SetLoopEndMenuItem->statusTip(), QString("Set the loop end point"));
+        QCOMPARE(Form->ExitMenuItem->text(), QString("E&xit"));
+        QCOMPARE(Form->ExitMenuItem->shortcut(), QKeySequence("Ctrl+Q"));
     }
 
     void OpenThroughBrowserTakesTheOriginalOfACopy() {
@@ -383,6 +498,94 @@ private slots:
         QCOMPARE(Form->Eps->MidiOut->Channel(), 10);
         Fixture->Stop();
         QCOMPARE(Fixture->Stored("Preferences/Channel").toString(), QString("10"));
+    }
+
+    // A test of a sampler that does not answer is given up with Escape,
+    // which leaves the dialog open and the engine as it was.
+    void TestConnectionIsCancelledByEscape() {
+        TModalScript script;
+        QString result;
+        bool stillShown = false;
+        script.Then<TPreferencesForm>([&](TPreferencesForm* preferences) {
+            preferences->ChannelComboBox->SetChannel(5);
+            QTimer::singleShot(300, preferences,
+                               [preferences] { QTest::keyClick(preferences, Qt::Key_Escape); });
+            preferences->TestButton->click();
+            result = preferences->TestResultLabel->text();
+            stillShown = preferences->isVisible();
+            preferences->reject();
+        });
+        QElapsedTimer waited;
+        waited.start();
+        Form->PreferencesMenuItem->trigger();
+        QVERIFY2(script.Finished(), qPrintable(script.Failure));
+        QCOMPARE(result, QString("Test cancelled."));
+        QVERIFY(stillShown);
+        QVERIFY(waited.elapsed() < 5000);
+        QCOMPARE(Form->Eps->MidiOut->Channel(), 1);
+        QVERIFY(Form->OpenWavesampleAt(Piano, 1));
+    }
+
+    // The connection dialog's Preferences button gives the command up and
+    // opens Preferences, where the devices can be put right.
+    void ConnectionDialogLeadsToPreferences() {
+        Form->Eps->MidiOut->Close();
+        Form->Eps->MidiOut->DeviceID = -1;
+        TModalScript script;
+        script.Then<TNoEpsForm>([](TNoEpsForm* noEps) { noEps->PreferencesButton->click(); })
+            .Then<TPreferencesForm>([](TPreferencesForm* preferences) {
+                preferences->MidiOutComboBox->setCurrentIndex(0);
+                preferences->OkButton->click();
+            });
+        Form->OpenWavesampleMenuItem->trigger();
+        QTRY_VERIFY2(script.Finished(), qPrintable(script.Failure));
+        QCOMPARE(Form->Eps->MidiOut->DeviceID, 0);
+        QVERIFY(!Form->Eps->WaveSampleOpen);
+    }
+
+    // Messages and dialogs come up over the main window, wherever it is,
+    // each time they come; a dialog follows the window while it is up, as
+    // when a window manager maximizes the window late.
+    void MessagesComeUpOverTheMainWindow() {
+        Fixture->Stop();
+        Fixture->Store({{"MainForm/WelcomeShown", "1"},
+                        {"MainForm/WindowState", "0"},
+                        {"MainForm/Left", "0"},
+                        {"MainForm/Top", "0"},
+                        {"MainForm/Width", "760"},
+                        {"MainForm/Height", "540"}});
+        Form = Fixture->Start().MainForm.get();
+        QStringList missed;
+        const auto note = [&](QWidget* shown) {
+            const QPoint offset = shown->frameGeometry().center() - Form->frameGeometry().center();
+            if (offset.manhattanLength() > 4) {
+                missed << QString("%1 at %2,%3")
+                              .arg(shown->metaObject()->className())
+                              .arg(offset.x())
+                              .arg(offset.y());
+            }
+        };
+        TModalScript script;
+        const auto answer = [&](QDialog* shown) {
+            note(shown);
+            shown->reject();
+        };
+        script.Then<QMessageBox>(answer)
+            .Then<TPreferencesForm>(answer)
+            .Then<TPreferencesForm>([&](TPreferencesForm* shown) {
+                Form->move(30, 40);
+                QTRY_COMPARE(Form->pos(), QPoint(30, 40));
+                answer(shown);
+            })
+            .Then<TNoEpsForm>(answer);
+        Form->ShowWarning("Wavesample is too big", mcEmpty);
+        Form->PreferencesMenuItem->trigger();
+        Form->PreferencesMenuItem->trigger();
+        Form->Eps->MidiIn->Close();
+        Form->Eps->MidiIn->DeviceID = -1;
+        Form->OpenWavesampleMenuItem->trigger();
+        QVERIFY2(script.Finished(), qPrintable(script.Failure));
+        QVERIFY2(missed.isEmpty(), qPrintable(missed.join("; ")));
     }
 
     // Contents and the dialogs' Help buttons open pages that exist beside the

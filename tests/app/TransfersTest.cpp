@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -23,6 +24,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 #include <QUrl>
 #include <QWindow>
 
@@ -102,7 +104,24 @@ struct TFileDialogSeen {
     QString Suffix;
     QString Folder;
     bool ConfirmsOverwrite = true;
+    // Every column of the file list shows whole, its heading too, without
+    // scrolling sideways.
+    bool ColumnsFit = false;
 };
+
+bool ColumnsFit(const QFileDialog& dialog) {
+    const auto* list = dialog.findChild<QTreeView*>();
+    if (list == nullptr) {
+        return false;
+    }
+    const QHeaderView* header = list->header();
+    for (int column = 0; column < header->count(); ++column) {
+        if (header->sectionSize(column) < header->sectionSizeHint(column)) {
+            return false;
+        }
+    }
+    return header->length() <= list->viewport()->width();
+}
 
 } // namespace
 
@@ -167,6 +186,7 @@ private slots:
         QVERIFY2(overwrite.startsWith("rim.wav already exists."), qPrintable(overwrite));
         QVERIFY(keptOpen);
         QCOMPARE(keptSize, qint64{5000});
+        QVERIFY(save.ColumnsFit);
         const TSamples rimshot = SamplerData(Drums, Rimshot);
         QCOMPARE(SamplesOf(file), rimshot);
         QCOMPARE(saved, QString("Saved %1 samples to %2.").arg(rimshot.size()).arg(file));
@@ -192,6 +212,7 @@ private slots:
         }
         QCOMPARE(open.Suffix, QString("wav"));
         QCOMPARE(open.Folder, Folder.path());
+        QVERIFY(open.ColumnsFit);
         QCOMPARE(SamplerData(EmptySlot, 1), rimshot);
         QCOMPARE(sent, QString("Sent %1 samples to instrument 3, wavesample 1 and named the "
                                "instrument after the file.")
@@ -518,6 +539,7 @@ private slots:
         QCOMPARE(backupFolder.Title, QString("Back Up Into Folder"));
         QCOMPARE(backupFolder.FileMode, QFileDialog::Directory);
         QCOMPARE(backupFolder.Folder, Folder.path() + "/start");
+        QVERIFY(backupFolder.ColumnsFit);
         QCOMPARE(backedUp, QString("Backed up Drum Kit in %1.").arg(backup));
         const QStringList files = QDir(backup).entryList(QDir::Files, QDir::Name);
         QCOMPARE(files.filter(".wav").size(), 2);
@@ -634,7 +656,8 @@ private:
                 dialog->nameFilters(),
                 dialog->defaultSuffix(),
                 dialog->directory().path(),
-                !dialog->testOption(QFileDialog::DontConfirmOverwrite)};
+                !dialog->testOption(QFileDialog::DontConfirmOverwrite),
+                ColumnsFit(*dialog)};
     }
 
     // Into the file name field, as a user does.

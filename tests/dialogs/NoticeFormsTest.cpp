@@ -6,6 +6,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <list>
+
 #include "ModalDriver.h"
 #include "dialogs/GotoPrefForm.h"
 #include "dialogs/NoEpsForm.h"
@@ -21,6 +23,7 @@ private:
         QString Caption;
         QStringList Lines;
         bool RetryShown = false;
+        bool PreferencesShown = false;
         bool OkFocused = false;
         // Wide enough for its title beside the title bar's buttons.
         bool TitleFits = false;
@@ -39,6 +42,7 @@ private:
                 shown.Lines << label->text();
             }
             shown.RetryShown = form.RetryButton->isVisible();
+            shown.PreferencesShown = form.PreferencesButton->isVisible();
             shown.OkFocused = form.focusWidget() == form.OkButton;
             QFont titleFont = form.font();
             titleFont.setBold(true);
@@ -53,6 +57,26 @@ private:
         return shown;
     }
 
+    // How often a window asked for Preferences, and whether every request
+    // came once it had gone.
+    struct TPreferencesRequests {
+        int Count = 0;
+        bool AfterClosing = true;
+    };
+
+    // Kept by the test object, which outlives the window watched.
+    const TPreferencesRequests& Watch(TModalForm& form) {
+        TPreferencesRequests& requests = Requests.emplace_back();
+        connect(&form, &TModalForm::PreferencesRequested, this, [&form, &requests] {
+            ++requests.Count;
+            requests.AfterClosing = requests.AfterClosing && !form.isVisible() &&
+                                    QApplication::activeModalWidget() == nullptr;
+        });
+        return requests;
+    }
+
+    std::list<TPreferencesRequests> Requests;
+
 private slots:
     void cleanup() { QVERIFY(AllModalWindowsCame()); }
 
@@ -61,6 +85,7 @@ private slots:
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<bool>("retry");
+        QTest::addColumn<bool>("preferences");
         QTest::newRow("midi in") << 1 << "Unable to open Midi-in device"
                                  << QStringList{"Tavimor failed to open the",
                                                 "Midi input device",
@@ -69,7 +94,7 @@ private slots:
                                                 "the Midi input device in the Preferences",
                                                 "dialog",
                                                 ""}
-                                 << false;
+                                 << false << true;
         QTest::newRow("midi out") << 2 << "Unable to open Midi-out device"
                                   << QStringList{"Tavimor failed to open the",
                                                  "Midi output device",
@@ -78,7 +103,7 @@ private slots:
                                                  "the Midi output device in the Preferences",
                                                  "dialog",
                                                  ""}
-                                  << false;
+                                  << false << true;
         QTest::newRow("no answer") << 3 << "Unable to find EPS/ASR"
                                    << QStringList{"Tavimor failed to make a",
                                                   "connection to your EPS/ASR",
@@ -88,7 +113,7 @@ private slots:
                                                   "    * Channel in Preferences dialog",
                                                   "    * EPS/ASR system parameters",
                                                   "    * Midi cabling"}
-                                   << true;
+                                   << true << true;
         QTest::newRow("system disk") << 4 << "Unable to find EPS/ASR"
                                      << QStringList{"Tavimor failed to make a",
                                                     "connection to your EPS/ASR",
@@ -97,7 +122,7 @@ private slots:
                                                     "inserted into your EPS/ASR",
                                                     "",
                                                     ""}
-                                     << true;
+                                     << true << false;
     }
 
     void NoEpsShowsTheTextsOfEachReason() {
@@ -105,11 +130,13 @@ private slots:
         QFETCH(QString, caption);
         QFETCH(QStringList, lines);
         QFETCH(bool, retry);
+        QFETCH(bool, preferences);
         TNoEpsForm form;
         const TShown shown = ShowNoEps(form, static_cast<NoEpsReason>(reason), form.OkButton, mrOk);
         QCOMPARE(shown.Caption, caption);
         QCOMPARE(shown.Lines, lines);
         QCOMPARE(shown.RetryShown, retry);
+        QCOMPARE(shown.PreferencesShown, preferences);
         QVERIFY(shown.OkFocused);
         QVERIFY(shown.TitleFits);
     }
@@ -139,6 +166,22 @@ private slots:
         QCOMPARE(form.Execute(neNoAnswer), mrCancel);
         QCOMPARE(help.count(), 1);
         QCOMPARE(help.front().front().toInt(), 3);
+    }
+
+    // Where the advice points to the Preferences dialog, a button leads
+    // there: the connection is given up, and Preferences opens once the
+    // notice has gone.
+    void NoEpsLeadsToPreferencesAfterItHasClosed() {
+        TNoEpsForm form;
+        const TPreferencesRequests& requests = Watch(form);
+        QCOMPARE(form.PreferencesButton->text(), QString("Preferences..."));
+        QCOMPARE(ShowNoEps(form, neNoAnswer, form.PreferencesButton, mrCancel).Caption,
+                 QString("Unable to find EPS/ASR"));
+        QTRY_COMPARE(requests.Count, 1);
+        QVERIFY(requests.AfterClosing);
+        ShowNoEps(form, neNoAnswer, form.OkButton, mrOk);
+        QTest::qWait(20);
+        QCOMPARE(requests.Count, 1);
     }
 
     void NoInstrumentsNoticeOffersContinueAndCancel() {
@@ -193,16 +236,31 @@ private slots:
 
     void WelcomeLeadsToPreferencesOnlyAfterItHasClosed() {
         TGotoPrefForm form;
-        bool closedFirst = false;
-        int requests = 0;
-        connect(&form, &TGotoPrefForm::PreferencesRequested, this, [&] {
-            ++requests;
-            closedFirst = !form.isVisible() && QApplication::activeModalWidget() == nullptr;
-        });
+        const TPreferencesRequests& requests = Watch(form);
         WhenModal(&form, [&] { QTest::mouseClick(form.Button1, Qt::LeftButton); });
         QCOMPARE(form.Execute(), mrOk);
-        QTRY_COMPARE(requests, 1);
-        QVERIFY(closedFirst);
+        QTRY_COMPARE(requests.Count, 1);
+        QVERIFY(requests.AfterClosing);
+    }
+
+    // Without a sampler the built-in one can be tried at once; the way to a
+    // real one is named.
+    void WelcomeSaysWhatIsReadyAndHowToReachASampler() {
+        TGotoPrefForm form;
+        QStringList lines;
+        for (const QLabel* label : form.findChildren<QLabel*>()) {
+            if (label->pixmap().isNull()) {
+                lines << label->text();
+            }
+        }
+        QCOMPARE(lines, QStringList({"Welcome to Tavimor",
+                                     "The built-in sampler, Virtual EPS, is selected and ready:",
+                                     "File > Open Wavesample (Ctrl+O) opens its demo sounds.", "",
+                                     "To work with a real EPS, EPS-16 Plus or ASR, choose",
+                                     "the MIDI devices it is connected to and its channel in",
+                                     "the Preferences dialog; Test connection checks them.",
+                                     "Continue -> takes you there."}));
+        QCOMPARE(form.Button1->text(), QString("Continue ->"));
     }
 
     void WelcomeClosedByItsCloseBoxOpensNothing() {

@@ -61,6 +61,8 @@ private slots:
         Out().SetChannel(1);
         Sampler.Eps.SetBlockSize(256);
         Sampler.Eps.SetDelay(0);
+        // A sampler that stays silent is given up on sooner than a user's.
+        In().ByteTimeout = 1;
     }
 
     void cleanup() { QVERIFY(AllModalWindowsCame()); }
@@ -205,6 +207,74 @@ private slots:
         QCOMPARE(Out().Channel(), 1);
     }
 
+    void TestConnectionTriesTheChoiceShown_data() {
+        QTest::addColumn<int>("channel");
+        QTest::addColumn<bool>("silent");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("working") << 1 << false
+                                 << "Found: the EPS/ASR answers through Virtual EPS on channel 1.";
+        const QString noAnswer = "Not found: nothing answers through Virtual EPS on channel %1. "
+                                 "Check the devices, the channel, the sampler's System Exclusive "
+                                 "setting and the cables.";
+        QTest::newRow("wrong channel") << 5 << false << noAnswer.arg(5);
+        QTest::newRow("silent sampler") << 1 << true << noAnswer.arg(1);
+    }
+
+    // The devices and the channel chosen in the dialog are tried, not the
+    // engine's, which are as before afterwards and take over the choice only
+    // on OK; a changed choice clears the result, which no longer applies.
+    void TestConnectionTriesTheChoiceShown() {
+        QFETCH(int, channel);
+        QFETCH(bool, silent);
+        QFETCH(QString, result);
+        In().Close();
+        Out().Close();
+        In().DeviceID = Loopback.InputDevice();
+        Out().DeviceID = Loopback.OutputDevice();
+        QVERIFY(In().Open());
+        Out().SetChannel(3);
+        Sampler.SetFaults({.Silent = silent});
+        QString shown;
+        QString afterChange = "unset";
+        QString onReopening = "unset";
+        Execute([&] {
+            Form.MidiInComboBox->setCurrentIndex(TSamplerConnection::Device);
+            Form.MidiOutComboBox->setCurrentIndex(TSamplerConnection::Device);
+            Form.ChannelComboBox->SetChannel(channel);
+            QTest::mouseClick(Form.TestButton, Qt::LeftButton);
+            shown = Form.TestResultLabel->text();
+            Form.ChannelComboBox->SetChannel(channel + 1);
+            afterChange = Form.TestResultLabel->text();
+            QTest::mouseClick(Form.TestButton, Qt::LeftButton);
+            Form.reject();
+        });
+        Sampler.SetFaults({});
+        QCOMPARE(shown, result);
+        QCOMPARE(afterChange, QString());
+        QCOMPARE(In().DeviceID, Loopback.InputDevice());
+        QCOMPARE(Out().DeviceID, Loopback.OutputDevice());
+        QVERIFY(In().IsOpen());
+        QVERIFY(!Out().IsOpen());
+        QCOMPARE(Out().Channel(), 3);
+        Execute([&] {
+            onReopening = Form.TestResultLabel->text();
+            Form.reject();
+        });
+        QCOMPARE(onReopening, QString());
+    }
+
+    void TestConnectionSaysWhichDeviceDoesNotOpen() {
+        QString shown;
+        Execute([&] {
+            Form.MidiOutComboBox->setCurrentIndex(-1);
+            QTest::mouseClick(Form.TestButton, Qt::LeftButton);
+            shown = Form.TestResultLabel->text();
+            Form.reject();
+        });
+        QCOMPARE(shown, QString("Not found: the MIDI output device does not open."));
+        QCOMPARE(Out().DeviceID, TSamplerConnection::Device);
+    }
+
     void TabOrderRunsFromOkToHelp() {
         QList<QWidget*> order;
         Execute([&] {
@@ -217,10 +287,10 @@ private slots:
             } while (widget != Form.OkButton);
             Form.reject();
         });
-        const QList<QWidget*> expected{Form.OkButton,        Form.CancelButton,
-                                       Form.MidiInComboBox,  Form.MidiOutComboBox,
-                                       Form.ChannelComboBox, Form.BlockSizeScrollBar,
-                                       Form.DelayScrollBar,  Form.HelpButton};
+        const QList<QWidget*> expected{
+            Form.OkButton,           Form.CancelButton,    Form.MidiInComboBox,
+            Form.MidiOutComboBox,    Form.ChannelComboBox, Form.TestButton,
+            Form.BlockSizeScrollBar, Form.DelayScrollBar,  Form.HelpButton};
         QCOMPARE(order, expected);
     }
 

@@ -351,7 +351,10 @@ TEST_F(WaveViewTest, ZoomInFitsTheSelectionToWholePages) {
     EXPECT_EQ(Eps->ViewStart, 0);
     EXPECT_EQ(Eps->ViewEnd, 1024);
     EXPECT_TRUE(Eps->Zoomed);
-    EXPECT_FALSE(State.HasSelection);
+    // The selection stays, to be edited or zoomed into further.
+    EXPECT_TRUE(State.HasSelection);
+    EXPECT_EQ(State.SelStart, 0);
+    EXPECT_EQ(State.SelEnd, 1023);
     EXPECT_GT(ViewOwner.CommandUpdates, updates);
     EXPECT_TRUE(ScrollBar->isVisibleTo(ScrollBox.get()));
     EXPECT_EQ(ScrollBar->value(), 0);
