@@ -452,12 +452,12 @@ std::string TUpload::LeftChanged() {
                                                  : waveSample) +
                                   " was created for the upload and holds no samples.";
     }
-    const std::string created =
-        Created == 0 ? std::string()
-        : newInstrument
-            ? " Instrument " + std::to_string(instrument + 1) +
-                  " was created for the upload; its wavesample " + std::to_string(Eps.WaveSample)
-            : " " + waveSample + " was created for the upload and";
+    const std::string created = Created == 0 ? std::string()
+                                : newInstrument
+                                    ? " Instrument " + std::to_string(instrument + 1) +
+                                          " was created for the upload; its wavesample " +
+                                          std::to_string(Eps.WaveSample)
+                                    : " " + waveSample + " was created for the upload and";
     if (Report.Outcome == toNoAnswer) {
         return (created.empty() ? " " + waveSample : created) + " holds the " + done +
                " samples sent only if the sampler kept them: it does not answer.";
@@ -466,8 +466,8 @@ std::string TUpload::LeftChanged() {
     if (!played) {
         return " What " + waveSample + " plays now could not be read.";
     }
-    const std::string first = "the first " + done + " of the file's " +
-                              std::to_string(Report.Total) + " samples";
+    const std::string first =
+        "the first " + done + " of the file's " + std::to_string(Report.Total) + " samples";
     if (MadePlayable) {
         return (created.empty() ? " " + waveSample + " had no samples of its own and" : created) +
                " holds " + first + ".";

@@ -19,7 +19,6 @@ namespace {
 
 using nlohmann::json;
 
-
 json ReadJson(const std::filesystem::path& file) {
     std::ifstream in(file);
     return json::parse(in);
