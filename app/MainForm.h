@@ -101,6 +101,8 @@ public:
     void UpdateStatusBar();
     void UpdateUndoCommands();
     QString TitleText() const;
+    // The guidance over the empty wave area.
+    void ShowStartLabel(bool shown);
     // n is the exponent 0..8 of the scales "1:1" .. "1:256".
     void SetVerticalScale(int n);
     void SetRulerUnit(TRulerUnit unit);

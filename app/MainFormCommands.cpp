@@ -29,6 +29,7 @@
 #include "midi/PreferencesForm.h"
 #include "transfer/WaveFile.h"
 #include "wave/LoopMode.h"
+#include "wave/WaveColours.h"
 #include "wave/WaveView.h"
 
 namespace {
@@ -83,10 +84,20 @@ void TMainForm::UpdateCommands() {
            selected && InLoopMode());
     Enable({ZoomInMenuItem}, {ZoomInButton}, selected && Eps->SamplesPerPoint > 1);
     Enable({ZoomOutMenuItem, ShowAllMenuItem}, {ZoomOutButton, ShowAllButton}, open && Eps->Zoomed);
-    StartLabel->setVisible(!open);
+    ShowStartLabel(!open);
     UpdateUndoCommands();
     UpdateStatusBar();
     setWindowTitle(TitleText());
+}
+
+// Written dark on a light empty area and light on a dark one, in either
+// look.
+void TMainForm::ShowStartLabel(bool shown) {
+    const bool dark = TWaveColours::Of(Look).ClosedBackground.lightness() < 128;
+    QPalette palette = StartLabel->palette();
+    palette.setColor(QPalette::WindowText, dark ? Qt::white : Qt::black);
+    StartLabel->setPalette(palette);
+    StartLabel->setVisible(shown);
 }
 
 // "Piano C4 — Grand Piano — Tavimor" while a wavesample is open.

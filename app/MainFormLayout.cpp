@@ -278,11 +278,6 @@ void TMainForm::CreateStartLabel() {
     StartLabel->setAlignment(Qt::AlignCenter);
     StartLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
     StartLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
-    // Dark on the light grey of the empty area, whatever the desktop's
-    // colours.
-    QPalette palette = StartLabel->palette();
-    palette.setColor(QPalette::WindowText, Qt::black);
-    StartLabel->setPalette(palette);
     auto* centre = new QVBoxLayout(WaveBox);
     centre->addWidget(StartLabel);
 }

@@ -53,6 +53,7 @@ void TMainForm::SetRulerUnit(TRulerUnit unit) {
 void TMainForm::SetLook(TWaveLook look) {
     Look = look;
     (look == wlTheme ? ThemeColoursMenuItem : ClassicColoursMenuItem)->setChecked(true);
+    ShowStartLabel(!Eps->WaveSampleOpen);
     UpdateView();
 }
 

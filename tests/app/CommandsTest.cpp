@@ -39,6 +39,7 @@
 #include "midi/ChannelComboBox.h"
 #include "midi/MidiError.h"
 #include "midi/MidiOutComboBox.h"
+#include "wave/WaveColours.h"
 
 namespace {
 
@@ -156,6 +157,13 @@ private slots:
         QVERIFY(!Form->StartLabel->isVisible());
         Form->CloseWavesampleMenuItem->trigger();
         QVERIFY(Form->StartLabel->isVisible());
+        // Readable on the empty area in either look.
+        for (const TWaveLook look : {wlTheme, wlClassic}) {
+            Form->SetLook(look);
+            const QColor text = Form->StartLabel->palette().color(QPalette::WindowText);
+            const QColor ground = TWaveColours::Of(look).ClosedBackground;
+            QVERIFY(std::abs(text.lightness() - ground.lightness()) > 100);
+        }
     }
 
     void WavesampleWithoutLoopEnablesNoLoopCommands() {
