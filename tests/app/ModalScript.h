@@ -1,6 +1,7 @@
 // Answers the modal dialogs a command opens, one step after the other, as a
 // user would: each step waits for a modal window of its type to be on
 // screen, acts on it, and the next step waits until that window has gone.
+// A step waits while the program is busy with the sampler, as a user must.
 // A step that finds no dialog within the time limit closes whatever modal
 // window is open, so that a test fails instead of hanging.
 #pragma once
@@ -41,6 +42,7 @@ private:
         std::function<void(QWidget*)> Act;
     };
 
+    static bool ProgramBusy();
     void Poll();
 
     std::vector<TStep> Steps;
