@@ -10,11 +10,12 @@ set(expected
     MidiInHandler MidiOutHandler)
 set(linker_markers _init _fini _edata _end __bss_start)
 
-# A Windows DLL keeps its exports in a table of names, which objdump lists;
-# elsewhere nm lists the dynamic symbol table.
+# A Windows DLL keeps its exports in a table of names, which objdump lists
+# beside the table of their addresses; elsewhere nm lists the dynamic symbol
+# table.
 if(LIBRARY MATCHES "\\.dll$")
     execute_process(COMMAND ${OBJDUMP} -p ${LIBRARY} OUTPUT_VARIABLE listing RESULT_VARIABLE result)
-    set(entry "^[ \t]*\\[ *[0-9]+\\] (.+)$")
+    set(entry "^[ \t]*\\[ *[0-9]+\\] ([A-Za-z_][A-Za-z0-9_]*)$")
 else()
     execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
         OUTPUT_VARIABLE listing RESULT_VARIABLE result)
