@@ -116,6 +116,7 @@ void TWinMmInput::Report(UINT message, DWORD_PTR param1) {
 }
 
 void TWinMmInput::GiveBack(MIDIHDR* header) {
+    header->dwBytesRecorded = 0; // not every driver starts a buffer afresh
     Reports.BufferQueued();
     if (WinMm.InAddBuffer(Handle, header, sizeof(MIDIHDR)) != MMSYSERR_NOERROR) {
         Reports.BufferRefused();
