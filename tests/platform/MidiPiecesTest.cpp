@@ -198,12 +198,19 @@ TEST(MidiPiecesJoin, SplitAndJoinGiveBackAMixedStream) {
 }
 
 // This machine has no sound devices; where one has, the OS ports are real.
+// On Windows (and Wine in front of a sequencer) the path means nothing, and
+// only the list itself tells whether the system has ports.
 TEST(OsMidiProvider, WithoutASequencerListsNothingAndOpensNothing) {
     if (std::filesystem::exists("/dev/snd/seq")) {
         GTEST_SKIP() << "this system has a MIDI sequencer";
     }
     const auto provider = CreateOsMidiProvider();
     ASSERT_NE(provider, nullptr);
+#ifdef _WIN32
+    if (!provider->InputNames().empty() || !provider->OutputNames().empty()) {
+        GTEST_SKIP() << "this system has MIDI devices";
+    }
+#endif
     EXPECT_TRUE(provider->InputNames().empty());
     EXPECT_TRUE(provider->OutputNames().empty());
     struct TNoSink : TMidiByteSink {
