@@ -18,8 +18,9 @@ public:
     bool TimedOut() const { return TimedOutFlag; }
 
     // Polls condition until it holds (true) or seconds have passed (false).
-    // Between polls the thread sleeps a fraction of a millisecond: short
-    // enough to follow a MIDI byte stream, long enough not to hold a core.
+    // Between polls the thread sleeps a fraction of a millisecond (on Windows,
+    // which sleeps no shorter, a millisecond): short enough to follow a MIDI
+    // byte stream, long enough not to hold a core.
     template <typename TCondition> static bool WaitUntil(int seconds, TCondition condition) {
         TDeadline deadline;
         deadline.Start(seconds);

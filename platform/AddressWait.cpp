@@ -7,6 +7,10 @@
 
 #include <climits>
 #include <ctime>
+#elif defined(_WIN32)
+#include <windows.h>
+
+#include <algorithm>
 #else
 #include <algorithm>
 #include <thread>
@@ -41,6 +45,26 @@ void WaitWhileEqual(const std::atomic<std::uint32_t>& word, std::uint32_t value,
 
 void WakeAddressWaiters(const std::atomic<std::uint32_t>& word) {
     Futex(word, FUTEX_WAKE_PRIVATE, INT_MAX, nullptr);
+}
+
+#elif defined(_WIN32)
+
+// Like a futex, WaitOnAddress compares the word with value before it sleeps.
+// Its limit is in whole milliseconds, rounded up so that a short limit still
+// sleeps instead of returning at once into a spinning caller.
+void WaitWhileEqual(const std::atomic<std::uint32_t>& word, std::uint32_t value,
+                    std::chrono::nanoseconds limit) {
+    if (limit <= std::chrono::nanoseconds::zero()) {
+        return;
+    }
+    const auto milliseconds = std::chrono::ceil<std::chrono::milliseconds>(limit).count();
+    const DWORD timeout = static_cast<DWORD>(std::min<long long>(milliseconds, INFINITE - 1));
+    auto* address = const_cast<std::atomic<std::uint32_t>*>(&word);
+    WaitOnAddress(address, &value, sizeof value, timeout);
+}
+
+void WakeAddressWaiters(const std::atomic<std::uint32_t>& word) {
+    WakeByAddressAll(const_cast<std::atomic<std::uint32_t>*>(&word));
 }
 
 #else

@@ -8,7 +8,7 @@
 
 #include <alsa/asoundlib.h>
 
-#include "platform/AlsaSysEx.h"
+#include "platform/MidiPieces.h"
 
 class TAlsaEventReader {
 public:
@@ -26,5 +26,5 @@ public:
 
 private:
     snd_midi_event_t* Decoder = nullptr;
-    TAlsaSysEx Joiner;
+    TMidiPieces Joiner;
 };

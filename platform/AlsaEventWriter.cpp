@@ -24,13 +24,13 @@ TAlsaEventWriter::~TAlsaEventWriter() {
 bool TAlsaEventWriter::Write(snd_seq_t* seq, int port, const std::uint8_t* data,
                              std::size_t count) {
     bool sent = true;
-    Splitter.Split(data, count, [&](const TAlsaSysEx::TPiece& piece) {
+    Splitter.Split(data, count, [&](const TMidiPieces::TPiece& piece) {
         sent = sent && Output(seq, port, piece);
     });
     return sent;
 }
 
-bool TAlsaEventWriter::Output(snd_seq_t* seq, int port, const TAlsaSysEx::TPiece& piece) {
+bool TAlsaEventWriter::Output(snd_seq_t* seq, int port, const TMidiPieces::TPiece& piece) {
     const auto start = std::chrono::steady_clock::now();
     snd_seq_event_t event;
     snd_seq_ev_clear(&event);
@@ -55,7 +55,7 @@ bool TAlsaEventWriter::Output(snd_seq_t* seq, int port, const TAlsaSysEx::TPiece
     // drops what arrives faster than it can pass on.
     const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(
         std::chrono::steady_clock::now() - start);
-    std::this_thread::sleep_for(TAlsaSysEx::PaceDelay(piece.Bytes.size(), elapsed));
+    std::this_thread::sleep_for(TMidiPieces::PaceDelay(piece.Bytes.size(), elapsed));
     return true;
 }
 

@@ -11,7 +11,7 @@
 
 #include <alsa/asoundlib.h>
 
-#include "platform/AlsaSysEx.h"
+#include "platform/MidiPieces.h"
 
 class TAlsaEventWriter {
 public:
@@ -30,10 +30,10 @@ public:
     bool Write(snd_seq_t* seq, int port, const std::uint8_t* data, std::size_t count);
 
 private:
-    bool Output(snd_seq_t* seq, int port, const TAlsaSysEx::TPiece& piece);
+    bool Output(snd_seq_t* seq, int port, const TMidiPieces::TPiece& piece);
     int OutputDirect(snd_seq_t* seq, snd_seq_event_t& event);
 
     std::mutex* HandleLock;
     snd_midi_event_t* Encoder = nullptr;
-    TAlsaSysEx Splitter;
+    TMidiPieces Splitter;
 };

@@ -1,10 +1,9 @@
 #include "platform/AlsaProvider.h"
 
-#include <map>
-
 #include "platform/AlsaInput.h"
 #include "platform/AlsaOutput.h"
 #include "platform/OsMidiProvider.h"
+#include "platform/UniqueNames.h"
 
 namespace {
 
@@ -74,7 +73,10 @@ std::vector<TAlsaProvider::TPort> TAlsaProvider::Ports(unsigned capabilities) {
             }
         }
     }
-    Disambiguate(ports);
+    // Names that several ports share get the ports' numbers, "Name (20:0)".
+    MakeNamesUnique(ports, &TPort::Name, [](const TPort& port) {
+        return std::to_string(port.Address.client) + ":" + std::to_string(port.Address.port);
+    });
     return ports;
 }
 
@@ -93,18 +95,4 @@ bool TAlsaProvider::Find(unsigned capabilities, std::size_t index, snd_seq_addr_
     }
     address = ports[index].Address;
     return true;
-}
-
-// Names that several ports share get the ports' numbers, "Name (20:0)".
-void TAlsaProvider::Disambiguate(std::vector<TPort>& ports) {
-    std::map<std::string, int> uses;
-    for (const auto& port : ports) {
-        ++uses[port.Name];
-    }
-    for (auto& port : ports) {
-        if (uses[port.Name] > 1) {
-            port.Name += " (" + std::to_string(port.Address.client) + ":" +
-                         std::to_string(port.Address.port) + ")";
-        }
-    }
 }

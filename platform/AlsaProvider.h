@@ -29,7 +29,6 @@ private:
 
     // The ports with all of these capabilities, as they are now.
     std::vector<TPort> Ports(unsigned capabilities);
-    static void Disambiguate(std::vector<TPort>& ports);
     std::vector<std::string> Names(unsigned capabilities);
     bool Find(unsigned capabilities, std::size_t index, snd_seq_addr_t& address);
 

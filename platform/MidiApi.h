@@ -1,17 +1,25 @@
 // The MIDI calls the ports and Vorrin are written against: the Windows
 // multimedia MIDI API's names, constants, header record and callback
-// contract. On Windows the real <mmsystem.h> provides them; elsewhere the
-// platform library implements them over its device providers.
+// contract, implemented by the platform library over its device providers on
+// every system. On Windows the operating system's own MIDI ports are one of
+// those providers, which reaches winmm.dll at run time (WinMm.h): the
+// library's calls bear the same names as winmm's, so a file that includes the
+// Windows headers must not include this one, and the other way round.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-#ifdef _WIN32
-#include <windows.h>
+#if defined(_WINDOWS_) || defined(_INC_MMSYSTEM)
+#error "MidiApi.h and <windows.h> declare the same MIDI names: include only one of them"
+#endif
 
-#include <mmsystem.h>
+// The callbacks' calling convention, spelt as the Windows headers spell it.
+#ifdef _WIN32
+#define CALLBACK __stdcall
 #else
+#define CALLBACK
+#endif
 
 extern "C" {
 
@@ -82,8 +90,8 @@ struct MIDIINCAPSA {
 
 // Called from the layer's own thread, never while the caller of an API
 // function holds one of the layer's locks.
-using MidiCallback = void (*)(TMidiHandleRecord* handle, UINT message, DWORD_PTR instance,
-                              DWORD_PTR param1, DWORD_PTR param2);
+using MidiCallback = void(CALLBACK*)(TMidiHandleRecord* handle, UINT message, DWORD_PTR instance,
+                                     DWORD_PTR param1, DWORD_PTR param2);
 
 UINT midiOutGetNumDevs();
 MMRESULT midiOutGetDevCapsA(UINT_PTR deviceId, MIDIOUTCAPSA* caps, UINT size);
@@ -109,5 +117,3 @@ MMRESULT midiInStop(HMIDIIN handle);
 MMRESULT midiInReset(HMIDIIN handle);
 
 } // extern "C"
-
-#endif

@@ -43,3 +43,22 @@ constexpr std::size_t ShortMessageLength(std::uint8_t status) {
         return 0;
     }
 }
+
+// A short message as the multimedia MIDI calls carry it in one 32-bit word:
+// the status byte lowest, then the data bytes.
+constexpr std::uint32_t PackShortMessage(const std::uint8_t* bytes, std::size_t count) {
+    std::uint32_t packed = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        packed |= static_cast<std::uint32_t>(bytes[i]) << (8 * i);
+    }
+    return packed;
+}
+
+// The bytes of a packed short message, as many as its status byte calls for;
+// 0 when the word holds no short message.
+constexpr std::size_t UnpackShortMessage(std::uint32_t packed, std::uint8_t (&bytes)[3]) {
+    bytes[0] = static_cast<std::uint8_t>(packed & 0xFF);
+    bytes[1] = static_cast<std::uint8_t>((packed >> 8) & 0x7F);
+    bytes[2] = static_cast<std::uint8_t>((packed >> 16) & 0x7F);
+    return ShortMessageLength(bytes[0]);
+}

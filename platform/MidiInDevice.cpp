@@ -219,10 +219,7 @@ void TMidiInDevice::ShortByte(std::uint8_t b, TLock& lock) {
     if (ShortLength == 0 || ShortMessage.size() < ShortLength) {
         return;
     }
-    DWORD packed = 0;
-    for (std::size_t i = 0; i < ShortMessage.size(); ++i) {
-        packed |= static_cast<DWORD>(ShortMessage[i]) << (8 * i);
-    }
+    const DWORD packed = PackShortMessage(ShortMessage.data(), ShortMessage.size());
     if (ShortMessage[0] >= 0xF0) {
         ShortLength = 0; // system common messages cancel running status
     }

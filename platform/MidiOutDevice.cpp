@@ -131,10 +131,8 @@ bool TMidiOutDevice::Deliver(const TItem& item) {
         return true;
     }
     if (item.Header == nullptr) {
-        const std::uint8_t bytes[3] = {static_cast<std::uint8_t>(item.Short & 0xFF),
-                                       static_cast<std::uint8_t>((item.Short >> 8) & 0x7F),
-                                       static_cast<std::uint8_t>((item.Short >> 16) & 0x7F)};
-        return Endpoint->Send(bytes, ShortMessageLength(bytes[0]));
+        std::uint8_t bytes[3];
+        return Endpoint->Send(bytes, UnpackShortMessage(item.Short, bytes));
     }
     return item.Header->dwBufferLength == 0 ||
            Endpoint->Send(reinterpret_cast<const std::uint8_t*>(item.Header->lpData),

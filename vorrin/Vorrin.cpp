@@ -69,7 +69,7 @@ void LongData(HMIDIIN handle, std::size_t slot, MIDIHDR* header) {
 
 extern "C" {
 
-void MidiOutHandler(HMIDIOUT, UINT message, DWORD_PTR slot, DWORD_PTR, DWORD_PTR) {
+void CALLBACK MidiOutHandler(HMIDIOUT, UINT message, DWORD_PTR slot, DWORD_PTR, DWORD_PTR) {
     switch (message) {
     case MOM_OPEN:
         Set(OutBusy[slot], 0);
@@ -86,7 +86,8 @@ void MidiOutHandler(HMIDIOUT, UINT message, DWORD_PTR slot, DWORD_PTR, DWORD_PTR
     }
 }
 
-void MidiInHandler(HMIDIIN handle, UINT message, DWORD_PTR slot, DWORD_PTR param1, DWORD_PTR) {
+void CALLBACK MidiInHandler(HMIDIIN handle, UINT message, DWORD_PTR slot, DWORD_PTR param1,
+                            DWORD_PTR) {
     switch (message) {
     case MIM_OPEN:
         if (MidiInRing* ring = InRing[slot].load(std::memory_order_acquire)) {

@@ -56,10 +56,10 @@ static_assert(std::atomic<std::uint32_t>::is_always_lock_free);
 
 extern "C" {
 
-VORRIN_API void MidiOutHandler(HMIDIOUT handle, UINT message, DWORD_PTR slot, DWORD_PTR param1,
-                               DWORD_PTR param2);
-VORRIN_API void MidiInHandler(HMIDIIN handle, UINT message, DWORD_PTR slot, DWORD_PTR param1,
-                              DWORD_PTR param2);
+VORRIN_API void CALLBACK MidiOutHandler(HMIDIOUT handle, UINT message, DWORD_PTR slot,
+                                        DWORD_PTR param1, DWORD_PTR param2);
+VORRIN_API void CALLBACK MidiInHandler(HMIDIIN handle, UINT message, DWORD_PTR slot,
+                                       DWORD_PTR param1, DWORD_PTR param2);
 
 VORRIN_API std::uint8_t MIDIOUTISOPEN(std::int32_t slot);
 VORRIN_API std::uint8_t MIDIOUTISBUSY(std::int32_t slot);

@@ -1,11 +1,14 @@
-// The byte-level half of the ALSA sequencer provider, kept free of ALSA so
-// that it can be tested anywhere.
+// The byte-level half of the operating systems' MIDI providers: raw MIDI
+// bytes cut into the pieces a MIDI system carries, and pieces joined back
+// into bytes. Kept free of any MIDI system so that it can be tested anywhere.
 //
-// The sequencer carries MIDI as events, not bytes. It refuses single events
-// much above 16 KB and drops data when a receiver falls behind, so System
-// Exclusive goes out as a series of small fragments, each sent as its own
-// event and paced at MIDI wire speed. Received fragments are joined back into
-// the byte stream a MIDI cable would carry.
+// The ALSA sequencer carries MIDI as events, not bytes. It refuses single
+// events much above 16 KB and drops data when a receiver falls behind, so
+// System Exclusive goes out as a series of small fragments, each sent as its
+// own event and paced at MIDI wire speed. The Windows multimedia API hands
+// System Exclusive over in buffers, and a long message may arrive spread over
+// several of them. Either way, received pieces are joined back into the byte
+// stream a MIDI cable would carry.
 #pragma once
 
 #include <chrono>
@@ -15,7 +18,7 @@
 #include <span>
 #include <vector>
 
-class TAlsaSysEx {
+class TMidiPieces {
 public:
     // Longest System Exclusive fragment sent as one event.
     static constexpr std::size_t MaxFragment = 256;

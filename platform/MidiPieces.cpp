@@ -1,8 +1,8 @@
-#include "platform/AlsaSysEx.h"
+#include "platform/MidiPieces.h"
 
 #include "platform/MidiBytes.h"
 
-void TAlsaSysEx::Split(const std::uint8_t* data, std::size_t count, const TPieceSink& emit) {
+void TMidiPieces::Split(const std::uint8_t* data, std::size_t count, const TPieceSink& emit) {
     // System Exclusive bytes are passed on as runs of the caller's buffer;
     // `run` is the first one not passed on yet.
     const std::uint8_t* run = data;
@@ -51,7 +51,7 @@ void TAlsaSysEx::Split(const std::uint8_t* data, std::size_t count, const TPiece
     flush(data + count);
 }
 
-void TAlsaSysEx::StartShort(std::uint8_t status, const TPieceSink& emit) {
+void TMidiPieces::StartShort(std::uint8_t status, const TPieceSink& emit) {
     // System messages cancel running status.
     RunningStatus = status < 0xF0 ? status : 0;
     ShortNeed = ShortMessageLength(status);
@@ -61,7 +61,7 @@ void TAlsaSysEx::StartShort(std::uint8_t status, const TPieceSink& emit) {
     }
 }
 
-void TAlsaSysEx::AddData(std::uint8_t byte, const TPieceSink& emit) {
+void TMidiPieces::AddData(std::uint8_t byte, const TPieceSink& emit) {
     if (ShortHave == 0) {
         if (RunningStatus == 0) {
             return;
@@ -71,7 +71,7 @@ void TAlsaSysEx::AddData(std::uint8_t byte, const TPieceSink& emit) {
     Add(byte, emit);
 }
 
-void TAlsaSysEx::Add(std::uint8_t byte, const TPieceSink& emit) {
+void TMidiPieces::Add(std::uint8_t byte, const TPieceSink& emit) {
     Short[ShortHave++] = byte;
     if (ShortHave == ShortNeed) {
         emit({false, {Short, ShortHave}});
@@ -79,14 +79,14 @@ void TAlsaSysEx::Add(std::uint8_t byte, const TPieceSink& emit) {
     }
 }
 
-std::chrono::microseconds TAlsaSysEx::PaceDelay(std::size_t bytes,
-                                                std::chrono::microseconds elapsed) {
+std::chrono::microseconds TMidiPieces::PaceDelay(std::size_t bytes,
+                                                 std::chrono::microseconds elapsed) {
     const auto wire = ByteTime * static_cast<std::int64_t>(bytes);
     return elapsed < wire ? wire - elapsed : std::chrono::microseconds{0};
 }
 
-void TAlsaSysEx::Join(const std::uint8_t* data, std::size_t count, bool sysEx,
-                      std::vector<std::uint8_t>& out) {
+void TMidiPieces::Join(const std::uint8_t* data, std::size_t count, bool sysEx,
+                       std::vector<std::uint8_t>& out) {
     if (!sysEx) {
         // A short message other than realtime ends any message in progress.
         if (count > 0 && !IsRealTime(data[0])) {
