@@ -31,12 +31,21 @@ struct TRun {
 };
 
 // A way from the tool to the sampler: how the sampler is started and the
-// name the tool lists the device under.
+// name the tool lists the device under. The Windows build's tool runs under
+// Wine, whose multimedia MIDI devices are the sequencer's ports, so that its
+// own MIDI code meets a real kernel's sequencer.
 struct TRoute {
     std::string Name;
     std::vector<std::string> ServerOptions;
     std::string Device;
+    bool UnderWine = false;
 };
+
+// The Windows build's tool, where scripts/test-alsa found one and a Wine to
+// run it with.
+const char* WindowsCli() {
+    return std::getenv("TAVIMOR_WINDOWS_CLI");
+}
 
 void PrintTo(const TRoute& route, std::ostream* stream) {
     *stream << route.Name;
@@ -105,6 +114,9 @@ protected:
         if (!TAlsaPeer("Tavimor probe").Exists()) {
             GTEST_SKIP() << "no ALSA sequencer on this system (scripts/test-alsa runs these)";
         }
+        if (GetParam().UnderWine && WindowsCli() == nullptr) {
+            GTEST_SKIP() << "no Windows build to run under Wine (scripts/test-alsa runs it)";
+        }
         std::string pattern =
             (std::filesystem::temp_directory_path() / "tavimor-alsa-test-XXXXXX").string();
         Folder = mkdtemp(pattern.data());
@@ -128,6 +140,9 @@ protected:
 
     TRun Run(const std::vector<std::string>& arguments) {
         std::vector<std::string> command = {TAVIMOR_CLI};
+        if (GetParam().UnderWine) {
+            command = {"wine", WindowsCli()};
+        }
         command.insert(command.end(), arguments.begin(), arguments.end());
         TChildProcess process(command,
                               {"XDG_CONFIG_HOME=" + Path("config"), "TAVIMOR_MIDI_DEVICES="},
@@ -189,7 +204,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(TRoute{"SequencerPort", {"--virtual-port"}, "Virtual EPS: Virtual EPS"},
                       TRoute{"RawMidiBehindVirMidi",
                              {"--raw-midi", "/dev/snd/midiC0D0", "--baud", "31250"},
-                             "Virtual Raw MIDI 0-0: VirMIDI 0-0"}),
+                             "Virtual Raw MIDI 0-0: VirMIDI 0-0"},
+                      TRoute{"RawMidiBehindVirMidiUnderWine",
+                             {"--raw-midi", "/dev/snd/midiC0D0", "--baud", "31250"},
+                             "VirMIDI 0-0",
+                             true}),
     [](const auto& info) { return info.param.Name; });
 
 // A subscriber whose queue cannot take a fragment: the sampler cannot answer
