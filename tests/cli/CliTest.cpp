@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Utf8.h"
 #include "tests/transfer/ChildProcess.h"
 #include "tests/transfer/VirtualEpsServer.h"
 
@@ -93,7 +94,7 @@ void WriteSineFile(const std::string& path, std::uint32_t rate, std::uint32_t fr
 // The data chunk of a downloaded file: its size at byte 40, the samples
 // from byte 44; a "smpl" chunk follows.
 std::vector<std::int16_t> SamplesOf(const std::string& file) {
-    std::ifstream stream(file, std::ios::binary);
+    std::ifstream stream(TUtf8::Path(file), std::ios::binary);
     unsigned char size[4] = {};
     stream.seekg(40);
     stream.read(reinterpret_cast<char*>(size), 4);
@@ -129,6 +130,7 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
         {"--verify", "download", "1", "1", "x.wav"},
         {"--device", "no such device", "probe"},
         {"--in", "99", "probe"},
+        {"--device", "tcp:192.168.1.5:5000", "probe"},
     };
     for (const auto& arguments : mistakes) {
         const TRun run = Run(arguments);
@@ -136,6 +138,10 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
         ExpectOneLineReason(run, "");
         EXPECT_TRUE(run.Output.empty());
     }
+    // The sampler's bytes carry no authentication: only this computer.
+    ExpectOneLineReason(Run({"--device", "tcp:192.168.1.5:5000", "probe"}),
+                        "cannot use tcp:192.168.1.5:5000: only this computer's loopback address "
+                        "127.0.0.1 may be used, not 192.168.1.5");
 }
 
 TEST_F(CliTest, HelpAndDevices) {
@@ -231,6 +237,23 @@ TEST_F(CliTest, DownloadsAndRefusesWhatCannotBeDownloaded) {
     ExpectOneLineReason(missing, "instrument 1 has no wavesample 7");
 }
 
+// File names reach the files as they are typed, in any script: a download,
+// the upload of what it saved, and the trace of both.
+TEST_F(CliTest, FilesMayBeNamedInAnyScript) {
+    const std::string wave = Path("Rimshot \u00e4\u00df \u20ac \u65e5\u672c.wav");
+    const std::string trace = Path("Spur \u00fc.txt");
+    const TRun down = RunBuiltIn({"--trace", trace, "download", "2", "2", wave});
+    EXPECT_EQ(down.Status, 0) << down.Errors;
+    EXPECT_EQ(down.Output, "Saved 400 samples to " + wave + ".\n");
+    EXPECT_EQ(SamplesOf(wave).size(), 400u);
+    EXPECT_NE(ReadTextFile(trace).find("* Start of debug session *"), std::string::npos);
+
+    const TRun up = RunBuiltIn({"upload", wave, "3", "new"});
+    EXPECT_EQ(up.Status, 0) << up.Errors;
+    EXPECT_NE(up.Output.find("Sent 400 samples to instrument 3, wavesample 1"), std::string::npos)
+        << up.Output;
+}
+
 // Before the transfer the tool says what it makes of the file: a download
 // goes back as it is, a 44.1 kHz file is converted to period 14's rate
 // unless --keep-rate is given. Each is read back; the built-in sampler of
@@ -321,7 +344,8 @@ TEST_F(CliTest, SavedDevicesAreFoundByTheirNames) {
     }
 }
 
-class CliServerTest : public CliTest {
+// Over each kind of byte-stream device the standalone sampler serves.
+class CliServerTest : public CliTest, public ::testing::WithParamInterface<TServerSocket> {
 protected:
     void SetUp() override {
         CliTest::SetUp();
@@ -333,10 +357,14 @@ protected:
         return Run(arguments);
     }
 
-    TVirtualEpsServer Server;
+    TVirtualEpsServer Server{{}, GetParam()};
 };
 
-TEST_F(CliServerTest, AnUploadComesBackByDownload) {
+INSTANTIATE_TEST_SUITE_P(Sockets, CliServerTest,
+                         ::testing::Values(TServerSocket::Unix, TServerSocket::Tcp),
+                         [](const auto& info) { return SocketName(info.param); });
+
+TEST_P(CliServerTest, AnUploadComesBackByDownload) {
     ASSERT_EQ(RunOnServer({"download", "2", "1", Path("kick.wav")}).Status, 0);
 
     const TRun up = RunOnServer({"upload", Path("kick.wav"), "3", "new"});
@@ -352,7 +380,7 @@ TEST_F(CliServerTest, AnUploadComesBackByDownload) {
               std::string::npos);
 }
 
-TEST_F(CliServerTest, UploadTargetsAUsedOrTheFirstFreeSlot) {
+TEST_P(CliServerTest, UploadTargetsAUsedOrTheFirstFreeSlot) {
     ASSERT_EQ(RunOnServer({"download", "2", "2", Path("rim.wav")}).Status, 0);
 
     const TRun gap = RunOnServer({"upload", Path("rim.wav"), "1", "5"});
@@ -370,7 +398,7 @@ TEST_F(CliServerTest, UploadTargetsAUsedOrTheFirstFreeSlot) {
     ExpectOneLineReason(copy, "The sampler stopped the upload");
 }
 
-TEST_F(CliServerTest, RenamesAnInstrument) {
+TEST_P(CliServerTest, RenamesAnInstrument) {
     const TRun run = RunOnServer({"rename", "2", "beat box"});
     EXPECT_EQ(run.Status, 0);
     EXPECT_EQ(run.Output, "Renamed instrument 2 to \"Beat Box\".\n");
@@ -381,7 +409,7 @@ TEST_F(CliServerTest, RenamesAnInstrument) {
     ExpectOneLineReason(absent, "instrument 3 is not loaded");
 }
 
-TEST_F(CliServerTest, EditsARangeAsTheEditMenuDoes) {
+TEST_P(CliServerTest, EditsARangeAsTheEditMenuDoes) {
     ASSERT_EQ(RunOnServer({"download", "2", "2", Path("before.wav")}).Status, 0);
 
     const TRun clear = RunOnServer({"edit", "2", "2", "clear", "10", "19"});

@@ -121,7 +121,8 @@ TEST(ServerOptionsTest, ReadsEveryOptionInBothSpellings) {
                                "s.bin", "--log", "--edit-time", "0.5", "--block-time=10"},
                               options, error))
         << error;
-    EXPECT_EQ(options.ListenPath, "/tmp/eps.sock");
+    ASSERT_TRUE(options.Listen);
+    EXPECT_EQ(options.Listen->Text(), "unix:/tmp/eps.sock");
     EXPECT_EQ(options.Sampler.Kind, TSamplerKind::Asr);
     EXPECT_EQ(options.Sampler.Channel, 16);
     EXPECT_FALSE(options.Sampler.DemoBank);

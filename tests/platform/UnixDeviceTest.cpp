@@ -105,6 +105,8 @@ TEST(UnixDeviceTest, RoundTripsThroughOneSharedConnectionAndFailsAfterAHangUp) {
     ASSERT_TRUE(MidiAddDevice(name));
     EXPECT_FALSE(MidiAddDevice(name));
     EXPECT_FALSE(MidiAddDevice("tcp:localhost"));
+    EXPECT_FALSE(MidiAddDevice("tcp:192.168.1.5:5000"));
+    EXPECT_FALSE(MidiAddDevice("tcp:example.com:5000"));
 
     HMIDIOUT out = nullptr;
     HMIDIIN in = nullptr;

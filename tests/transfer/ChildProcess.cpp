@@ -7,6 +7,8 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include "platform/Utf8.h"
+
 extern char** environ;
 
 namespace {
@@ -89,6 +91,6 @@ void TChildProcess::Signal(int signal) {
 }
 
 std::string ReadTextFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(TUtf8::Path(path), std::ios::binary);
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
