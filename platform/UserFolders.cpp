@@ -16,14 +16,16 @@ namespace {
 #ifdef _WIN32
 
 // Settings and traces follow the user from computer to computer, as the
-// registry's user hive does.
+// registry's user hive does. The variable comes first, as XDG's do
+// elsewhere, so that a test or a portable setup can move the folder.
 std::string RoamingFolder() {
+    if (const wchar_t* variable = _wgetenv(L"APPDATA"); variable != nullptr && *variable != 0) {
+        return TUtf8::FromWide(variable);
+    }
     wchar_t* folder = nullptr;
     std::string result;
     if (SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &folder) == S_OK) {
         result = TUtf8::FromWide(folder);
-    } else if (const wchar_t* variable = _wgetenv(L"APPDATA")) {
-        result = TUtf8::FromWide(variable);
     }
     CoTaskMemFree(folder);
     return result;

@@ -1,7 +1,8 @@
 // The user's own folders where the programs keep their files, found without
-// Qt: on Windows the roaming application data folder (%APPDATA%), elsewhere
-// by the XDG base directory rules: the variable when it holds an absolute
-// path, else the usual folder in the home folder. The texts are UTF-8.
+// Qt: on Windows the roaming application data folder (%APPDATA%, else the
+// system's known folder), elsewhere by the XDG base directory rules: the
+// variable when it holds an absolute path, else the usual folder in the home
+// folder. The texts are UTF-8.
 #pragma once
 
 #include <string>

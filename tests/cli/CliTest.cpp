@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "platform/Utf8.h"
+#include "tests/support/Eventually.h"
+#include "tests/support/TempFolder.h"
 #include "tests/transfer/ChildProcess.h"
 #include "tests/transfer/VirtualEpsServer.h"
 
@@ -23,11 +25,7 @@ struct TRun {
 
 class CliTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "tavimor-cli-test-XXXXXX").string();
-        Folder = mkdtemp(pattern.data());
-    }
+    void SetUp() override { Folder = MakeTempFolder("tavimor-cli-test"); }
     void TearDown() override { std::filesystem::remove_all(Folder); }
 
     // The tool with these arguments, its settings kept in the test's folder.
@@ -37,7 +35,8 @@ protected:
         const std::string output = Path("stdout");
         const std::string errors = Path("stderr");
         TChildProcess process(command,
-                              {"XDG_CONFIG_HOME=" + Path("config"), "TAVIMOR_MIDI_DEVICES="},
+                              {"XDG_CONFIG_HOME=" + Path("config"), "APPDATA=" + Path("config"),
+                               "TAVIMOR_MIDI_DEVICES="},
                               output, errors);
         TRun run;
         run.Status = process.Wait();
@@ -254,6 +253,31 @@ TEST_F(CliTest, FilesMayBeNamedInAnyScript) {
         << up.Output;
 }
 
+// Ctrl+C during a transfer cancels it cleanly: the tool says so, keeps what
+// it saved and exits with 1.
+TEST_F(CliTest, CtrlCCancelsATransfer) {
+    TVirtualEpsServer server({"--baud", "31250"}, ServerSockets().back());
+    ASSERT_TRUE(server.Listening());
+    const std::string wave = Path("piano.wav");
+    TChildProcess tool({TAVIMOR_CLI, "--device", server.DeviceName(), "download", "1", "1", wave},
+                       {"APPDATA=" + Path("config"), "XDG_CONFIG_HOME=" + Path("config")},
+                       Path("stdout"), Path("stderr"));
+    // The file fills once the transfer has started to watch for the key.
+    ASSERT_TRUE(Eventually(
+        [&] {
+            std::error_code error;
+            return std::filesystem::file_size(TUtf8::Path(wave), error) > 0 && !error;
+        },
+        std::chrono::seconds(30)));
+    tool.Interrupt();
+
+    TRun run;
+    run.Status = tool.Wait();
+    run.Errors = ReadTextFile(Path("stderr"));
+    EXPECT_EQ(run.Status, 1);
+    ExpectOneLineReason(run, "The download was cancelled; " + wave + " is incomplete");
+}
+
 // Before the transfer the tool says what it makes of the file: a download
 // goes back as it is, a 44.1 kHz file is converted to period 14's rate
 // unless --keep-rate is given. Each is read back; the built-in sampler of
@@ -360,8 +384,7 @@ protected:
     TVirtualEpsServer Server{{}, GetParam()};
 };
 
-INSTANTIATE_TEST_SUITE_P(Sockets, CliServerTest,
-                         ::testing::Values(TServerSocket::Unix, TServerSocket::Tcp),
+INSTANTIATE_TEST_SUITE_P(Sockets, CliServerTest, ::testing::ValuesIn(ServerSockets()),
                          [](const auto& info) { return SocketName(info.param); });
 
 TEST_P(CliServerTest, AnUploadComesBackByDownload) {

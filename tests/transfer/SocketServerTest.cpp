@@ -23,8 +23,7 @@ protected:
     TVirtualEpsServer Server{{}, GetParam()};
 };
 
-INSTANTIATE_TEST_SUITE_P(Sockets, SocketServerTest,
-                         ::testing::Values(TServerSocket::Unix, TServerSocket::Tcp),
+INSTANTIATE_TEST_SUITE_P(Sockets, SocketServerTest, ::testing::ValuesIn(ServerSockets()),
                          [](const auto& info) { return SocketName(info.param); });
 
 TEST_P(SocketServerTest, AnUploadComesBackByDownload) {

@@ -1,6 +1,7 @@
 #include "tests/transfer/VirtualEpsServer.h"
 
 #include "tests/support/Eventually.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -18,9 +19,7 @@ std::string ListeningAddress(const std::string& errors) {
 
 TVirtualEpsServer::TVirtualEpsServer(const std::vector<std::string>& options,
                                      TServerSocket socket) {
-    // Short, because a socket's path has to fit in about a hundred bytes.
-    char pattern[] = "/tmp/tavimor-eps-XXXXXX";
-    Folder = mkdtemp(pattern);
+    Folder = MakeShortTempFolder("tavimor-eps");
     // Port 0: the server takes a free port and says which.
     const std::string address = socket == TServerSocket::Unix
                                     ? "unix:" + (Folder / "eps.sock").string()
@@ -37,6 +36,14 @@ TVirtualEpsServer::TVirtualEpsServer(const std::vector<std::string>& options,
 TVirtualEpsServer::~TVirtualEpsServer() {
     Process.reset();
     std::filesystem::remove_all(Folder);
+}
+
+std::vector<TServerSocket> ServerSockets() {
+#ifdef _WIN32
+    return {TServerSocket::Tcp};
+#else
+    return {TServerSocket::Unix, TServerSocket::Tcp};
+#endif
 }
 
 std::string SocketName(TServerSocket socket) {

@@ -35,5 +35,7 @@ private:
     std::string Device;
 };
 
+// The kinds this system has: no Unix sockets on Windows.
+std::vector<TServerSocket> ServerSockets();
 // For test names: "Unix" or "Tcp".
 std::string SocketName(TServerSocket socket);
