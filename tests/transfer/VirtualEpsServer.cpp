@@ -37,15 +37,3 @@ TVirtualEpsServer::~TVirtualEpsServer() {
     Process.reset();
     std::filesystem::remove_all(Folder);
 }
-
-std::vector<TServerSocket> ServerSockets() {
-#ifdef _WIN32
-    return {TServerSocket::Tcp};
-#else
-    return {TServerSocket::Unix, TServerSocket::Tcp};
-#endif
-}
-
-std::string SocketName(TServerSocket socket) {
-    return socket == TServerSocket::Unix ? "Unix" : "Tcp";
-}

@@ -8,11 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/ServerSockets.h"
 #include "tests/transfer/ChildProcess.h"
-
-// The two kinds of byte-stream device the server offers; the tests that
-// reach it run over each kind.
-enum class TServerSocket { Unix, Tcp };
 
 class TVirtualEpsServer {
 public:
@@ -34,8 +31,3 @@ private:
     std::unique_ptr<TChildProcess> Process;
     std::string Device;
 };
-
-// The kinds this system has: no Unix sockets on Windows.
-std::vector<TServerSocket> ServerSockets();
-// For test names: "Unix" or "Tcp".
-std::string SocketName(TServerSocket socket);
