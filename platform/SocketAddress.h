@@ -1,8 +1,8 @@
 // Where a byte-stream device or the standalone sampler's server lies:
-// "unix:PATH", a Unix-domain socket (not on Windows, whose AF_UNIX not every
-// system has), or "tcp:127.0.0.1:PORT" on the loopback interface. The raw MIDI
-// bytes carry no authentication, so nothing but this computer may reach them:
-// any other host is refused.
+// "unix:PATH", a Unix-domain socket (not on Windows: older versions and Wine
+// have no AF_UNIX), or "tcp:127.0.0.1:PORT" on the loopback interface. The
+// raw MIDI bytes carry no authentication, so nothing but this computer may
+// reach them: any other host is refused.
 #pragma once
 
 #include <cstddef>
@@ -11,9 +11,6 @@
 
 class TSocketAddress {
 public:
-    static constexpr const char* UnixPrefix = "unix:";
-    static constexpr const char* TcpPrefix = "tcp:";
-
     // Empty with the reason when the text names no address we may use. Port
     // 0 stands for any free port (for a server).
     static std::optional<TSocketAddress> Parse(const std::string& text, std::string& error);
@@ -25,7 +22,6 @@ public:
     bool IsUnix() const { return Unix; }
     // The socket file's path; empty for tcp.
     const std::string& Path() const { return FilePath; }
-    int Port() const { return PortNumber; }
     // The address the socket calls take, and its length.
     const void* Data() const { return Storage; }
     int Size() const { return Length; }
@@ -36,6 +32,9 @@ public:
     TSocketAddress WithPort(int port) const;
 
 private:
+    static constexpr const char* UnixPrefix = "unix:";
+    static constexpr const char* TcpPrefix = "tcp:";
+
     TSocketAddress() = default;
     static std::optional<TSocketAddress> ParseUnix(const std::string& path, std::string& error);
     static std::optional<TSocketAddress> ParseTcp(const std::string& text, std::string& error);

@@ -209,15 +209,11 @@ int TChildProcess::Wait() {
     return Status;
 }
 
-// Windows has no SIGTERM: the program is asked as Ctrl+Break asks it, and
-// ended if it has not stopped a while later.
+// Windows has no SIGTERM, and a program without our console cannot be
+// asked to stop: it is ended at once, with the status SIGTERM would give.
 int TChildProcess::Terminate() {
     if (Started()) {
-        Interrupt();
-        const HANDLE process = reinterpret_cast<HANDLE>(Process);
-        if (WaitForSingleObject(process, 10000) != WAIT_OBJECT_0) {
-            TerminateProcess(process, 128 + 15);
-        }
+        TerminateProcess(reinterpret_cast<HANDLE>(Process), 128 + 15);
     }
     return Wait();
 }

@@ -5,11 +5,12 @@
 
 namespace {
 
-// The address the server names once it accepts connections.
+// The address the server names once it accepts connections (on a line that
+// Windows' text mode ends with CR LF).
 std::string ListeningAddress(const std::string& errors) {
     const std::string mark = "listening on ";
     const std::size_t at = errors.find(mark);
-    const std::size_t end = errors.find('\n', at);
+    const std::size_t end = errors.find_first_of("\r\n", at);
     return at == std::string::npos || end == std::string::npos
                ? std::string()
                : errors.substr(at + mark.size(), end - at - mark.size());
