@@ -13,7 +13,8 @@ bool RemoveStale(const TSocketAddress& address, std::string& error) {
     const std::filesystem::path path = TUtf8::Path(address.Path());
     std::error_code failure;
     const auto type = std::filesystem::symlink_status(path, failure).type();
-    if (type == std::filesystem::file_type::not_found) {
+    // Nothing there, or nothing we can see: binding tells what is wrong.
+    if (failure || type == std::filesystem::file_type::not_found) {
         return true;
     }
     if (type != std::filesystem::file_type::socket) {
