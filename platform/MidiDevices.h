@@ -2,9 +2,9 @@
 //
 // Devices are listed in this order: registered in-process peers, the OS's
 // MIDI ports, then the byte-stream devices (unix:PATH, tcp:127.0.0.1:PORT).
-// The byte-stream
-// devices named in the environment variable TAVIMOR_MIDI_DEVICES (separated
-// by ';') are added the first time the list is consulted.
+// The byte-stream devices named in the environment variable
+// TAVIMOR_MIDI_DEVICES (separated by ';') are added the first time the list
+// is consulted.
 #pragma once
 
 #include <memory>
