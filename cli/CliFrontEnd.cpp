@@ -5,16 +5,6 @@
 
 #include "cli/SamplerTexts.h"
 
-namespace {
-
-volatile std::sig_atomic_t Interrupted = 0;
-
-void OnInterrupt(int) {
-    Interrupted = 1;
-}
-
-} // namespace
-
 void TCliFrontEnd::SetTarget(int instrument, int waveSample) {
     TargetInstrument = instrument;
     TargetWaveSample = waveSample;
@@ -72,11 +62,7 @@ void TCliFrontEnd::ShowFileInfo(const std::string& text) {
 }
 
 void TCliFrontEnd::BeginTransfer(const std::string&) {
-    Interrupted = 0;
-    struct sigaction action = {};
-    action.sa_handler = &OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &PreviousInterrupt);
+    Interrupt.Begin();
     Progress.Begin(Label);
 }
 
@@ -93,12 +79,12 @@ void TCliFrontEnd::ShowStall(int seconds) {
 }
 
 void TCliFrontEnd::EndTransfer() {
-    sigaction(SIGINT, &PreviousInterrupt, nullptr);
+    Interrupt.End();
     Progress.End();
 }
 
 bool TCliFrontEnd::Cancelled() {
-    return Interrupted != 0;
+    return Interrupt.Interrupted();
 }
 
 TModalResult TCliFrontEnd::ShowConnectionFailure(NoEpsReason reason) {

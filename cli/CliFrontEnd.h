@@ -3,12 +3,12 @@
 // transfer, and the engine's dialogs become reasons to report.
 #pragma once
 
-#include <csignal>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/InterruptWatch.h"
 #include "cli/TerminalProgress.h"
 #include "eps/Eps.h"
 #include "transfer/TransferFrontEnd.h"
@@ -57,5 +57,5 @@ private:
     int TargetWaveSample = 1;
     int TargetChoices = 0;
     TTerminalProgress Progress;
-    struct sigaction PreviousInterrupt = {};
+    TInterruptWatch Interrupt;
 };

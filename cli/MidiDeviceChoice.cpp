@@ -6,6 +6,7 @@
 #include "midi/MidiDeviceNames.h"
 #include "platform/MidiApi.h"
 #include "platform/MidiDevices.h"
+#include "platform/SocketAddress.h"
 
 namespace {
 
@@ -64,7 +65,12 @@ std::optional<int> MatchName(const std::vector<std::string>& names, const std::s
 
 std::optional<int> ChooseMidiDevice(const std::string& text, bool input, std::string& error) {
     const std::string kind = input ? "input" : "output";
-    if (text.starts_with("unix:")) {
+    if (TSocketAddress::Looks(text)) {
+        std::string reason;
+        if (!TSocketAddress::Parse(text, reason)) {
+            error = "cannot use " + text + ": " + reason;
+            return std::nullopt;
+        }
         MidiAddDevice(text);
         const std::optional<int> found =
             FindName(input ? MidiInputNames() : MidiOutputNames(), text);

@@ -1,6 +1,6 @@
 // Finding a MIDI device from what a user types: a device number, a part of
-// a device's name that no other device's name shares, or unix:PATH for a
-// byte-stream device (added to the lists first).
+// a device's name that no other device's name shares, or unix:PATH or
+// tcp:127.0.0.1:PORT for a byte-stream device (added to the lists first).
 #pragma once
 
 #include <optional>

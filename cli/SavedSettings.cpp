@@ -7,18 +7,20 @@
 #include <iterator>
 
 #include "platform/UserFolders.h"
+#include "platform/Utf8.h"
 
 TSavedSettings TSavedSettings::Load() {
     return LoadFile(DefaultPath());
 }
 
 std::string TSavedSettings::DefaultPath() {
-    return TUserFolders::Configuration() + "/Tavimor/Tavimor.ini";
+    return TUtf8::Text(
+        TUtf8::Path(TUserFolders::Configuration() + "/Tavimor/Tavimor.ini").make_preferred());
 }
 
 TSavedSettings TSavedSettings::LoadFile(const std::string& path) {
     TSavedSettings settings;
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(TUtf8::Path(path), std::ios::binary);
     const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     settings.Values = TIniText::Parse(text);
     return settings;

@@ -13,7 +13,8 @@ class TSavedSettings {
 public:
     // The user's file; no settings when there is none.
     static TSavedSettings Load();
-    // $XDG_CONFIG_HOME/Tavimor/Tavimor.ini, or ~/.config/Tavimor/Tavimor.ini.
+    // $XDG_CONFIG_HOME/Tavimor/Tavimor.ini, or ~/.config/Tavimor/Tavimor.ini;
+    // %APPDATA%\Tavimor\Tavimor.ini on Windows.
     static std::string DefaultPath();
     static TSavedSettings LoadFile(const std::string& path);
 

@@ -3,7 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -20,9 +25,17 @@ std::string TimeText(float seconds) {
     return text;
 }
 
+bool ErrorsOnTerminal() {
+#ifdef _WIN32
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(STDERR_FILENO) != 0;
+#endif
+}
+
 } // namespace
 
-TTerminalProgress::TTerminalProgress() : Enabled(isatty(STDERR_FILENO) != 0) {}
+TTerminalProgress::TTerminalProgress() : Enabled(ErrorsOnTerminal()) {}
 
 void TTerminalProgress::Begin(const std::string& label) {
     Label = label;

@@ -1,15 +1,12 @@
-// The debug trace of one run written to a file the user names. The trace
-// device writes "Debug.txt" in a folder it is given, so the tool gives it a
-// private folder in which that name leads to the user's file.
+// The debug trace of one run written to a file the user names.
 #pragma once
 
-#include <filesystem>
 #include <string>
 
 class TTraceFile {
 public:
     TTraceFile() = default;
-    // Closes the trace and removes the private folder.
+    // Closes the trace.
     ~TTraceFile();
     TTraceFile(const TTraceFile&) = delete;
     TTraceFile& operator=(const TTraceFile&) = delete;
@@ -18,5 +15,5 @@ public:
     bool Open(const std::string& file, std::string& error);
 
 private:
-    std::filesystem::path Folder;
+    bool Opened = false;
 };

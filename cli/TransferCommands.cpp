@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "cli/SamplerTexts.h"
+#include "platform/Utf8.h"
 #include "transfer/Download.h"
 #include "transfer/InstrumentBackup.h"
 #include "transfer/InstrumentRestore.h"
@@ -36,14 +37,14 @@ int BackupCommand(TCliSession& session, const TCliArguments& arguments) {
     if (!ReadDirectory(eps, problem)) {
         return session.Fail(problem);
     }
-    const std::filesystem::path folder = arguments.File;
+    const std::filesystem::path folder = TUtf8::Path(arguments.File);
     std::vector<TInstrumentBackup::TTarget> targets;
     for (int i = 0; i < InstrumentCount; ++i) {
         const bool present = eps.InstrumentPresent[static_cast<std::size_t>(i)];
         if (arguments.All && present) {
             targets.push_back(
-                {i, folder / TInstrumentBackup::FolderName(
-                                 i, eps.InstrumentName[static_cast<std::size_t>(i)])});
+                {i, folder / TUtf8::Path(TInstrumentBackup::FolderName(
+                                 i, eps.InstrumentName[static_cast<std::size_t>(i)]))});
         } else if (!arguments.All && i == arguments.Instrument) {
             if (!present) {
                 return session.Fail("instrument " + std::to_string(i + 1) + " is not loaded");
@@ -61,7 +62,7 @@ int BackupCommand(TCliSession& session, const TCliArguments& arguments) {
 
 int RestoreCommand(TCliSession& session, const TCliArguments& arguments) {
     std::vector<TInstrumentRestore::TTarget> targets;
-    const std::filesystem::path folder = arguments.File;
+    const std::filesystem::path folder = TUtf8::Path(arguments.File);
     if (!arguments.All) {
         targets.push_back({folder, arguments.Instrument});
     } else {
@@ -72,7 +73,8 @@ int RestoreCommand(TCliSession& session, const TCliArguments& arguments) {
             }
         }
         if (targets.empty()) {
-            return session.Fail(folder.string() + " holds no instrument backups (folders with " +
+            return session.Fail(TUtf8::Text(folder) +
+                                " holds no instrument backups (folders with " +
                                 TInstrumentManifest::FileName + ")");
         }
         std::sort(targets.begin(), targets.end(),

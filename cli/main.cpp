@@ -12,6 +12,7 @@
 #include "cli/TransferCommands.h"
 #include "emulator/VirtualEpsPeer.h"
 #include "midi/MidiError.h"
+#include "platform/Utf8.h"
 
 namespace {
 
@@ -44,9 +45,10 @@ int Run(TCliSession& session, const TCliArguments& arguments) {
 } // namespace
 
 int main(int argc, char** argv) {
+    TUtf8::UseConsole();
     std::string error;
     const std::optional<TCliArguments> arguments =
-        TCliArguments::Parse({argv + 1, argv + argc}, error);
+        TCliArguments::Parse(TUtf8::Arguments(argc, argv), error);
     if (!arguments) {
         return TCliSession::UsageError(error);
     }

@@ -9,6 +9,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/Utf8.h"
 #else
 #include <fcntl.h>
 #include <sys/ioctl.h>
@@ -36,13 +38,13 @@ std::string LastErrorText() {
 }
 
 std::intptr_t ConnectHandle(const std::string& address) {
-    HANDLE pipe =
-        CreateFileA(address.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE pipe = CreateFileW(TUtf8::Wide(address).c_str(), GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
     return reinterpret_cast<std::intptr_t>(pipe);
 }
 
 std::intptr_t OpenSerialHandle(const std::string& port) {
-    HANDLE handle = CreateFileA(port.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+    HANDLE handle = CreateFileW(TUtf8::Wide(port).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                 OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         return -1;

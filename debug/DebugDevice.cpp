@@ -2,6 +2,7 @@
 
 #include "debug/DebugChannel.h"
 #include "platform/UserFolders.h"
+#include "platform/Utf8.h"
 
 #include <algorithm>
 #include <cctype>
@@ -25,6 +26,7 @@ struct TDebugState {
     // The monitor connection or the serial port, whichever the medium uses.
     TDebugChannel Channel;
     std::string FileFolder;
+    std::string FileName;
     std::string SerialPort;
 };
 
@@ -38,8 +40,9 @@ constexpr std::string_view BannerEdge = "**************************";
 
 std::filesystem::path ExecutableFolder() {
 #ifdef _WIN32
-    char name[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, name, MAX_PATH);
+    // Wide, so that a folder named in any script is found.
+    std::wstring name(32768, L'\0');
+    name.resize(GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size())));
     return std::filesystem::path(name).parent_path();
 #else
     std::error_code error;
@@ -54,11 +57,12 @@ constexpr const char* TraceFileName = "Debug.txt";
 // when the program's folder cannot be written, as when it is installed.
 std::filesystem::path UserTraceFolder() {
     const std::string data = TUserFolders::Data();
-    return data.empty() ? std::filesystem::path() : std::filesystem::path(data) / "Tavimor";
+    return data.empty() ? std::filesystem::path() : TUtf8::Path(data) / "Tavimor";
 }
 
 bool OpenTraceFileIn(TDebugState& state, const std::filesystem::path& folder) {
-    state.FilePath = folder / TraceFileName;
+    state.FilePath =
+        folder / (state.FileName.empty() ? TraceFileName : TUtf8::Path(state.FileName));
     // Binary, so that the CR LF line ends reach the file unchanged.
     state.File.open(state.FilePath, std::ios::out | std::ios::trunc | std::ios::binary);
     return state.File.is_open();
@@ -68,7 +72,7 @@ bool OpenTraceFileIn(TDebugState& state, const std::filesystem::path& folder) {
 // folder.
 bool OpenTraceFile(TDebugState& state) {
     const std::filesystem::path preferred =
-        state.FileFolder.empty() ? ExecutableFolder() : std::filesystem::path(state.FileFolder);
+        state.FileFolder.empty() ? ExecutableFolder() : TUtf8::Path(state.FileFolder);
     if (OpenTraceFileIn(state, preferred)) {
         return true;
     }
@@ -83,7 +87,8 @@ bool OpenTraceFile(TDebugState& state) {
 
 std::string DefaultSerialPort() {
 #ifdef _WIN32
-    return "COM1";
+    // The device namespace's name, which also reaches the ports past COM9.
+    return R"(\\.\COM1)";
 #else
     return "/dev/ttyS0";
 #endif
@@ -148,7 +153,7 @@ void TDebugDevice::Close() {
 
 std::string TDebugDevice::FilePath() {
     const TDebugState& state = State();
-    return state.IsOpen && state.Media == dmFile ? state.FilePath.string() : std::string();
+    return state.IsOpen && state.Media == dmFile ? TUtf8::Text(state.FilePath) : std::string();
 }
 
 void TDebugDevice::Write(std::string_view text) {
@@ -169,6 +174,10 @@ void TDebugDevice::WriteBool(bool value) {
 
 void TDebugDevice::SetFileFolder(std::string folder) {
     State().FileFolder = std::move(folder);
+}
+
+void TDebugDevice::SetFileName(std::string name) {
+    State().FileName = std::move(name);
 }
 
 void TDebugDevice::SetSerialPort(std::string port) {

@@ -40,6 +40,9 @@ public:
     // cannot be written falls back to the user's data folder all the same.
     static void SetFileFolder(std::string folder);
     static void SetSerialPort(std::string port);
+    // The command-line tool writes the trace into a file the user names;
+    // empty restores "Debug.txt".
+    static void SetFileName(std::string name);
 };
 
 // The device of the data module; null until the data module exists.

@@ -52,13 +52,15 @@ const std::map<std::string, TSetter>& Setters() {
     static const std::map<std::string, TSetter> setters = {
         {"--listen",
          [](TServerOptions& o, const std::string& text, std::string& error) {
-             const std::string prefix = "unix:";
-             if (text.rfind(prefix, 0) != 0 || text.size() == prefix.size()) {
-                 error = "--listen takes unix:PATH, not " + text;
-                 return false;
+             std::string reason;
+             o.Listen = TSocketAddress::Parse(text, reason);
+             if (!o.Listen) {
+                 error = TSocketAddress::Looks(text)
+                             ? "--listen " + text + ": " + reason
+                             : "--listen takes " + std::string(TSocketAddress::Forms()) + ", not " +
+                                   text;
              }
-             o.ListenPath = text.substr(prefix.size());
-             return true;
+             return o.Listen.has_value();
          }},
         {"--raw-midi", FileName("--raw-midi needs a device file", &TServerOptions::RawMidiPath)},
         {"--model",
@@ -146,12 +148,12 @@ bool TServerOptions::Parse(const std::vector<std::string>& arguments, TServerOpt
             return false;
         }
     }
-    if (!options.Help && !options.Version && options.ListenPath.empty() &&
-        options.RawMidiPath.empty() && !options.VirtualPort) {
-        error = "--listen unix:PATH, --raw-midi FILE or --virtual-port is required";
+    if (!options.Help && !options.Version && !options.Listen && options.RawMidiPath.empty() &&
+        !options.VirtualPort) {
+        error = "--listen ADDRESS, --raw-midi FILE or --virtual-port is required";
         return false;
     }
-    if (!options.ListenPath.empty() && !options.RawMidiPath.empty()) {
+    if (options.Listen && !options.RawMidiPath.empty()) {
         error = "--listen and --raw-midi cannot be used together";
         return false;
     }
@@ -159,12 +161,17 @@ bool TServerOptions::Parse(const std::vector<std::string>& arguments, TServerOpt
 }
 
 std::string TServerOptions::Usage() {
-    return "Usage: tavimor-virtual-eps (--listen unix:PATH | --raw-midi FILE) [options]\n"
+    return "Usage: tavimor-virtual-eps (--listen ADDRESS | --raw-midi FILE) [options]\n"
            "A virtual Ensoniq EPS / EPS-16 Plus / ASR sampler that answers the editor's\n"
-           "System Exclusive requests, serving one client at a time on a Unix socket,\n"
-           "or attached to a raw MIDI device as a sampler behind a MIDI interface.\n"
+           "System Exclusive requests, serving one client at a time on a Unix socket or\n"
+           "a loopback TCP port, or attached to a raw MIDI device as a sampler behind a\n"
+           "MIDI interface.\n"
            "\n"
-           "  --listen unix:PATH  the socket to serve (a stale socket file is replaced)\n"
+           "  --listen unix:PATH  the Unix socket to serve (a stale socket file is replaced;\n"
+           "                      not on Windows)\n"
+           "  --listen tcp:127.0.0.1:PORT\n"
+           "                      the TCP port to serve on this computer only; port 0\n"
+           "                      takes a free one, which the program prints\n"
            "  --raw-midi FILE     read requests from and write replies to a raw MIDI\n"
            "                      device file, such as /dev/snd/midiC0D0\n"
            "  --model eps|eps16|asr\n"

@@ -1,13 +1,15 @@
 // The command line of the standalone virtual sampler.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "emulator/SamplerOptions.h"
+#include "platform/SocketAddress.h"
 
 struct TServerOptions {
-    std::string ListenPath; // without its "unix:" prefix
+    std::optional<TSocketAddress> Listen;
     std::string RawMidiPath;
     bool VirtualPort = false;
     std::string StatePath;

@@ -1,23 +1,32 @@
 #include "emulator/SocketServer.h"
 
-#include <cerrno>
-#include <cstring>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
-#include <unistd.h>
+#include <filesystem>
 
 #include "emulator/StreamLink.h"
+#include "platform/Utf8.h"
 
 namespace {
 
-bool MakeAddress(const std::string& path, sockaddr_un& address) {
-    address = {};
-    address.sun_family = AF_UNIX;
-    if (path.empty() || path.size() >= sizeof(address.sun_path)) {
+// A socket file that nobody accepts connections at is left over from a
+// server that did not end cleanly; one that answers belongs to a live server.
+bool RemoveStale(const TSocketAddress& address, std::string& error) {
+    const std::filesystem::path path = TUtf8::Path(address.Path());
+    std::error_code failure;
+    const auto type = std::filesystem::symlink_status(path, failure).type();
+    // Nothing there, or nothing we can see: binding tells what is wrong.
+    if (failure || type == std::filesystem::file_type::not_found) {
+        return true;
+    }
+    if (type != std::filesystem::file_type::socket) {
+        error = address.Path() + " exists and is not a socket";
         return false;
     }
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    std::string unanswered;
+    if (TSocket::Connect(address, unanswered).IsOpen()) {
+        error = "another server is listening at " + address.Path();
+        return false;
+    }
+    std::filesystem::remove(path, failure);
     return true;
 }
 
@@ -26,88 +35,55 @@ bool MakeAddress(const std::string& path, sockaddr_un& address) {
 TSocketServer::TSocketServer(TVirtualSampler& sampler) : Sampler(sampler) {
     // The drop fault cuts the line: the client sees the connection end.
     Sampler.SetDropHandler([this] {
-        const int client = Client.load();
-        if (client >= 0) {
-            shutdown(client, SHUT_RDWR);
+        const TSocket::THandle client = Client.load();
+        if (client != TSocket::None) {
+            TSocket::Shutdown(client);
         }
     });
 }
 
 TSocketServer::~TSocketServer() {
     Sampler.SetDropHandler(nullptr);
-    if (Listener >= 0) {
-        close(Listener);
-        unlink(Path.c_str());
+    if (Listener.IsOpen() && Bound->IsUnix()) {
+        Listener.Close();
+        std::error_code ignored;
+        std::filesystem::remove(TUtf8::Path(Bound->Path()), ignored);
     }
 }
 
-bool TSocketServer::Listen(const std::string& path, std::string& error) {
-    sockaddr_un address;
-    if (!MakeAddress(path, address)) {
-        error = "the socket path must have 1 to " + std::to_string(sizeof(address.sun_path) - 1) +
-                " characters";
+bool TSocketServer::Listen(const TSocketAddress& address, std::string& error) {
+    if (address.IsUnix() && !RemoveStale(address, error)) {
         return false;
     }
-    if (!RemoveStale(path, error)) {
+    Listener = TSocket::Listen(address, error);
+    if (!Listener.IsOpen()) {
         return false;
     }
-    Listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (Listener < 0 ||
-        bind(Listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        listen(Listener, 4) != 0) {
-        error = "cannot listen at " + path + ": " + std::strerror(errno);
-        if (Listener >= 0) {
-            close(Listener);
-            Listener = -1;
-        }
-        return false;
-    }
-    Path = path;
+    Bound = address.IsUnix() ? address : address.WithPort(Listener.LocalPort());
     return true;
 }
 
-// A socket file that nobody accepts connections at is left over from a
-// server that did not end cleanly; one that answers belongs to a live server.
-bool TSocketServer::RemoveStale(const std::string& path, std::string& error) {
-    struct stat info;
-    if (lstat(path.c_str(), &info) != 0) {
-        return true;
-    }
-    if (!S_ISSOCK(info.st_mode)) {
-        error = path + " exists and is not a socket";
-        return false;
-    }
-    sockaddr_un address;
-    MakeAddress(path, address);
-    const int probe = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const bool live = connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    close(probe);
-    if (live) {
-        error = "another server is listening at " + path;
-        return false;
-    }
-    unlink(path.c_str());
-    return true;
+std::string TSocketServer::Address() const {
+    return Bound ? Bound->Text() : std::string();
 }
 
-void TSocketServer::Serve(int stopFd) {
-    while (TStreamLink::WaitReadable(Listener, stopFd)) {
-        const int client = accept4(Listener, nullptr, nullptr, SOCK_CLOEXEC);
-        if (client >= 0) {
-            ServeClient(client, stopFd);
+void TSocketServer::Serve(const TWakeup& stop) {
+    while (TSocket::WaitReadable(Listener.Get(), stop.Handle())) {
+        const TSocket client = Listener.Accept();
+        if (client.IsOpen()) {
+            ServeClient(client, stop);
         }
     }
 }
 
-void TSocketServer::ServeClient(int client, int stopFd) {
-    Client = client;
+void TSocketServer::ServeClient(const TSocket& client, const TWakeup& stop) {
+    Client = client.Get();
     {
-        TStreamLink link(Sampler, client);
-        link.Serve(stopFd);
+        TStreamLink link(Sampler, client.Get());
+        link.Serve(stop);
         // Shut down first: a reply blocked on a full socket must give up
         // before the sampler can let go of the link.
-        shutdown(client, SHUT_RDWR);
+        TSocket::Shutdown(client.Get());
     }
-    Client = -1;
-    close(client);
+    Client = TSocket::None;
 }

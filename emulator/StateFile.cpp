@@ -1,13 +1,20 @@
 #include "emulator/StateFile.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <unistd.h>
 #include <vector>
+
+#include "platform/Utf8.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -134,6 +141,23 @@ void ReadInstrument(TReader& in, TInstrument& instrument) {
 
 // Writes the bytes and waits until they are on the disk, so that the rename
 // that follows never puts an incomplete file in place of a good one.
+#ifdef _WIN32
+
+bool WriteWhole(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    const HANDLE file = CreateFileW(TUtf8::Wide(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    DWORD written = 0;
+    const bool whole =
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+        written == bytes.size() && FlushFileBuffers(file);
+    return CloseHandle(file) && whole;
+}
+
+#else
+
 bool WriteWhole(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
@@ -154,6 +178,8 @@ bool WriteWhole(const std::string& path, const std::vector<std::uint8_t>& bytes)
     return close(fd) == 0 && synced;
 }
 
+#endif
+
 } // namespace
 
 bool TStateFile::Save(const TSamplerModel& model, const std::string& path, std::string& error) {
@@ -168,13 +194,16 @@ bool TStateFile::Save(const TSamplerModel& model, const std::string& path, std::
         }
     }
     const std::string temporary = path + ".tmp";
+    std::error_code failure;
     if (!WriteWhole(temporary, out.Out)) {
-        std::remove(temporary.c_str());
+        std::filesystem::remove(TUtf8::Path(temporary), failure);
         error = "cannot write " + temporary;
         return false;
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
+    // Replaces the old file in one step on every system.
+    std::filesystem::rename(TUtf8::Path(temporary), TUtf8::Path(path), failure);
+    if (failure) {
+        std::filesystem::remove(TUtf8::Path(temporary), failure);
         error = "cannot replace " + path;
         return false;
     }
@@ -182,7 +211,7 @@ bool TStateFile::Save(const TSamplerModel& model, const std::string& path, std::
 }
 
 bool TStateFile::Load(TSamplerModel& model, const std::string& path, std::string& error) {
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(TUtf8::Path(path), std::ios::binary);
     if (!file) {
         error = "cannot read " + path;
         return false;

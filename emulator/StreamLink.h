@@ -5,25 +5,23 @@
 
 #include "emulator/VirtualSampler.h"
 #include "platform/MidiProvider.h"
+#include "platform/Socket.h"
+#include "platform/Wakeup.h"
 
 class TStreamLink : private TMidiByteSink {
 public:
-    // Attaches to the sampler; fd stays the caller's.
-    TStreamLink(TVirtualSampler& sampler, int fd);
+    // Attaches to the sampler; the handle stays the caller's.
+    TStreamLink(TVirtualSampler& sampler, TSocket::THandle handle);
     ~TStreamLink() override;
     TStreamLink(const TStreamLink&) = delete;
     TStreamLink& operator=(const TStreamLink&) = delete;
 
-    // Feeds what arrives until the stream ends or fails, or stopFd becomes
-    // readable.
-    void Serve(int stopFd);
-
-    // Waits until fd or stopFd can be read; false when it is time to stop.
-    static bool WaitReadable(int fd, int stopFd);
+    // Feeds what arrives until the stream ends or fails, or stop is raised.
+    void Serve(const TWakeup& stop);
 
 private:
     void Received(const std::uint8_t* data, std::size_t count) override;
 
     TVirtualSampler& Sampler;
-    int Fd;
+    TSocket::THandle Handle;
 };

@@ -1,14 +1,19 @@
 // tavimor-virtual-eps: the virtual sampler as a program of its own, serving
-// a Unix socket or a raw MIDI device file (and, where there is a sequencer,
-// an ALSA port) until it is interrupted, then saving its memory if asked to.
-#include <csignal>
-#include <cstring>
-#include <fcntl.h>
+// a Unix socket, a loopback TCP port or a raw MIDI device file (and, where
+// there is a sequencer, an ALSA port) until it is interrupted, then saving
+// its memory if asked to.
 #include <filesystem>
 #include <iostream>
 #include <memory>
-#include <poll.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
+#endif
 
 #include "TavimorVersion.h"
 #include "emulator/DemoBank.h"
@@ -17,28 +22,48 @@
 #include "emulator/StateFile.h"
 #include "emulator/StreamLink.h"
 #include "emulator/VirtualSampler.h"
+#include "platform/Utf8.h"
+#include "platform/Wakeup.h"
 #ifdef TAVIMOR_HAVE_ALSA
 #include "emulator/AlsaVirtualPort.h"
 #endif
 
 namespace {
 
-// Readable once the program is to stop: every loop polls it, and a signal
-// handler may write to it.
-int StopPipe[2] = {-1, -1};
+// Raised once the program is to stop: every loop waits on it, and a signal
+// or console handler raises it.
+const TWakeup* StopRequest = nullptr;
 
-void RequestStop(int) {
-    const char byte = 0;
-    [[maybe_unused]] const ssize_t written = write(StopPipe[1], &byte, 1);
+#ifdef _WIN32
+
+// Ctrl+C and Ctrl+Break stop the server cleanly, as SIGINT does elsewhere;
+// the other events end the process as they would without us.
+BOOL WINAPI RequestStop(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) {
+        return FALSE;
+    }
+    StopRequest->Raise();
+    return TRUE;
 }
 
-bool InstallSignals() {
+bool InstallStopHandlers() {
+    return SetConsoleCtrlHandler(&RequestStop, TRUE) != 0;
+}
+
+#else
+
+void RequestStop(int) {
+    StopRequest->Raise();
+}
+
+bool InstallStopHandlers() {
     struct sigaction action = {};
     action.sa_handler = &RequestStop;
     sigemptyset(&action.sa_mask);
-    return pipe2(StopPipe, O_CLOEXEC) == 0 && sigaction(SIGINT, &action, nullptr) == 0 &&
-           sigaction(SIGTERM, &action, nullptr) == 0;
+    return sigaction(SIGINT, &action, nullptr) == 0 && sigaction(SIGTERM, &action, nullptr) == 0;
 }
+
+#endif
 
 int Fail(const std::string& message, int code) {
     std::cerr << "tavimor-virtual-eps: " << message << std::endl;
@@ -47,7 +72,7 @@ int Fail(const std::string& message, int code) {
 
 // The state file's memory when there is one, else the chosen bank.
 bool StartingMemory(const TServerOptions& options, TSamplerModel& memory, std::string& error) {
-    if (!options.StatePath.empty() && std::filesystem::exists(options.StatePath)) {
+    if (!options.StatePath.empty() && std::filesystem::exists(TUtf8::Path(options.StatePath))) {
         return TStateFile::Load(memory, options.StatePath, error);
     }
     if (options.Sampler.DemoBank) {
@@ -56,32 +81,37 @@ bool StartingMemory(const TServerOptions& options, TSamplerModel& memory, std::s
     return true;
 }
 
+#ifdef _WIN32
+
+int ServeRawMidi(const std::string&, const std::string&, TVirtualSampler&) {
+    return Fail("--raw-midi needs a raw MIDI device file, which Windows does not have", 1);
+}
+
+#else
+
 int ServeRawMidi(const std::string& path, const std::string& name, TVirtualSampler& sampler) {
     const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0) {
-        RequestStop(0); // lets the sequencer port's reader end
+        StopRequest->Raise(); // lets the sequencer port's reader end
         return Fail("cannot open " + path + ": " + std::strerror(errno), 1);
     }
     std::cerr << name << " on " << path << std::endl;
     {
         TStreamLink link(sampler, fd);
-        link.Serve(StopPipe[0]);
+        link.Serve(*StopRequest);
     }
     close(fd);
     return 0;
 }
 
-void WaitForStop() {
-    pollfd stop = {StopPipe[0], POLLIN, 0};
-    while (poll(&stop, 1, -1) < 0 && errno == EINTR) {
-    }
-}
+#endif
 
 int Serve(const TServerOptions& options, TVirtualSampler& sampler) {
     std::string error;
 #ifdef TAVIMOR_HAVE_ALSA
     std::unique_ptr<TAlsaVirtualPort> port;
-    if (options.VirtualPort && !(port = TAlsaVirtualPort::Open(sampler, StopPipe[0], error))) {
+    if (options.VirtualPort &&
+        !(port = TAlsaVirtualPort::Open(sampler, StopRequest->Handle(), error))) {
         return Fail(error, 1);
     }
 #else
@@ -95,27 +125,28 @@ int Serve(const TServerOptions& options, TVirtualSampler& sampler) {
     if (!options.RawMidiPath.empty()) {
         return ServeRawMidi(options.RawMidiPath, name, sampler);
     }
-    if (options.ListenPath.empty()) {
+    if (!options.Listen) {
         std::cerr << name << " on the sequencer port" << std::endl;
-        WaitForStop();
+        StopRequest->Wait();
         return 0;
     }
     TSocketServer server(sampler);
-    if (!server.Listen(options.ListenPath, error)) {
-        RequestStop(0); // lets the sequencer port's reader end
+    if (!server.Listen(*options.Listen, error)) {
+        StopRequest->Raise(); // lets the sequencer port's reader end
         return Fail(error, 1);
     }
-    std::cerr << name << " listening on unix:" << options.ListenPath << std::endl;
-    server.Serve(StopPipe[0]);
+    std::cerr << name << " listening on " << server.Address() << std::endl;
+    server.Serve(*StopRequest);
     return 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    TUtf8::UseConsole();
     TServerOptions options;
     std::string error;
-    if (!TServerOptions::Parse({argv + 1, argv + argc}, options, error)) {
+    if (!TServerOptions::Parse(TUtf8::Arguments(argc, argv), options, error)) {
         return Fail(error + " (see --help)", 2);
     }
     if (options.Help) {
@@ -130,7 +161,9 @@ int main(int argc, char** argv) {
     if (!StartingMemory(options, memory, error)) {
         return Fail(error, 1);
     }
-    if (!InstallSignals()) {
+    static const TWakeup stop;
+    StopRequest = &stop;
+    if (!stop.IsReady() || !InstallStopHandlers()) {
         return Fail("cannot set up the signal handlers", 1);
     }
     TVirtualSampler sampler(options.Sampler, std::move(memory));

@@ -18,7 +18,7 @@ TMidiDeviceList::TMidiDeviceList() : OsDevices(CreateOsMidiProvider()) {
         std::istringstream stream(names);
         std::string name;
         while (std::getline(stream, name, ';')) {
-            UnixDevices.Add(name);
+            SocketDevices.Add(name);
         }
     }
 }
@@ -34,7 +34,7 @@ std::vector<TMidiDeviceList::TDevice> TMidiDeviceList::Outputs() {
 std::vector<TMidiDeviceList::TDevice> TMidiDeviceList::List(bool inputs) {
     std::vector<TDevice> devices;
     for (TMidiProvider* provider : {static_cast<TMidiProvider*>(&LocalDevices), OsDevices.get(),
-                                    static_cast<TMidiProvider*>(&UnixDevices)}) {
+                                    static_cast<TMidiProvider*>(&SocketDevices)}) {
         const auto names = inputs ? provider->InputNames() : provider->OutputNames();
         for (std::size_t i = 0; i < names.size(); ++i) {
             devices.push_back({provider, i, names[i]});
@@ -52,5 +52,5 @@ void MidiUnregisterLocalPeer(const std::string& name) {
 }
 
 bool MidiAddDevice(const std::string& name) {
-    return TMidiDeviceList::Instance().Unix().Add(name);
+    return TMidiDeviceList::Instance().Sockets().Add(name);
 }

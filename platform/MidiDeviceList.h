@@ -9,7 +9,7 @@
 
 #include "platform/LocalProvider.h"
 #include "platform/MidiProvider.h"
-#include "platform/UnixProvider.h"
+#include "platform/SocketProvider.h"
 
 class TMidiDeviceList {
 public:
@@ -24,7 +24,7 @@ public:
     std::vector<TDevice> Inputs();
     std::vector<TDevice> Outputs();
     TLocalProvider& Local() { return LocalDevices; }
-    TUnixProvider& Unix() { return UnixDevices; }
+    TSocketProvider& Sockets() { return SocketDevices; }
 
 private:
     TMidiDeviceList();
@@ -32,5 +32,5 @@ private:
 
     TLocalProvider LocalDevices;
     std::unique_ptr<TMidiProvider> OsDevices;
-    TUnixProvider UnixDevices;
+    TSocketProvider SocketDevices;
 };

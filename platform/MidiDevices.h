@@ -1,9 +1,10 @@
 // Managing the device providers behind the MIDI calls of MidiApi.h.
 //
 // Devices are listed in this order: registered in-process peers, the OS's
-// MIDI ports, then the byte-stream devices (unix:PATH). The byte-stream
-// devices named in the environment variable TAVIMOR_MIDI_DEVICES (separated
-// by ';') are added the first time the list is consulted.
+// MIDI ports, then the byte-stream devices (unix:PATH, tcp:127.0.0.1:PORT).
+// The byte-stream devices named in the environment variable
+// TAVIMOR_MIDI_DEVICES (separated by ';') are added the first time the list
+// is consulted.
 #pragma once
 
 #include <memory>
@@ -18,7 +19,8 @@ bool MidiRegisterLocalPeer(std::shared_ptr<TMidiLocalPeer> peer);
 // keep working until they are closed.
 void MidiUnregisterLocalPeer(const std::string& name);
 
-// Adds a byte-stream device such as "unix:/tmp/eps.sock" (an input and an
-// output device of that name). Returns false for a name it cannot handle or
-// one that is listed already.
+// Adds a byte-stream device such as "unix:/tmp/eps.sock" or
+// "tcp:127.0.0.1:5000" (an input and an output device of that name). Returns
+// false for a name it cannot handle (TSocketAddress tells why) or one that is
+// listed already.
 bool MidiAddDevice(const std::string& name);

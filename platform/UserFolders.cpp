@@ -2,7 +2,36 @@
 
 #include <cstdlib>
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include <knownfolders.h>
+#include <shlobj.h>
+
+#include "platform/Utf8.h"
+#endif
+
 namespace {
+
+#ifdef _WIN32
+
+// Settings and traces follow the user from computer to computer, as the
+// registry's user hive does. The variable comes first, as XDG's do
+// elsewhere, so that a test or a portable setup can move the folder.
+std::string RoamingFolder() {
+    if (const wchar_t* variable = _wgetenv(L"APPDATA"); variable != nullptr && *variable != 0) {
+        return TUtf8::FromWide(variable);
+    }
+    wchar_t* folder = nullptr;
+    std::string result;
+    if (SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &folder) == S_OK) {
+        result = TUtf8::FromWide(folder);
+    }
+    CoTaskMemFree(folder);
+    return result;
+}
+
+#else
 
 std::string BaseFolder(const char* variable, const char* inHome) {
     const char* folder = std::getenv(variable);
@@ -13,7 +42,21 @@ std::string BaseFolder(const char* variable, const char* inHome) {
     return home != nullptr ? std::string(home) + inHome : std::string();
 }
 
+#endif
+
 } // namespace
+
+#ifdef _WIN32
+
+std::string TUserFolders::Configuration() {
+    return RoamingFolder();
+}
+
+std::string TUserFolders::Data() {
+    return RoamingFolder();
+}
+
+#else
 
 std::string TUserFolders::Configuration() {
     return BaseFolder("XDG_CONFIG_HOME", "/.config");
@@ -22,3 +65,5 @@ std::string TUserFolders::Configuration() {
 std::string TUserFolders::Data() {
     return BaseFolder("XDG_DATA_HOME", "/.local/share");
 }
+
+#endif

@@ -4,6 +4,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/Utf8.h"
 #include "transfer/InstrumentManifest.h"
 
 namespace {
@@ -37,7 +38,7 @@ fs::path FolderPath(const fs::path& folder) {
 TBackupFolder::TBackupFolder(const fs::path& target)
     : TargetFolder(target),
       StagingFolder(FolderPath(target).parent_path() /
-                    (FolderPath(target).filename().string() + ".incomplete")) {}
+                    TUtf8::Path(TUtf8::Text(FolderPath(target).filename()) + ".incomplete")) {}
 
 bool TBackupFolder::Prepare(std::string& problem) {
     std::error_code error;
@@ -46,7 +47,8 @@ bool TBackupFolder::Prepare(std::string& problem) {
         fs::create_directories(StagingFolder, error);
     }
     if (error) {
-        problem = "Cannot make the folder " + StagingFolder.string() + ": " + error.message() + ".";
+        problem =
+            "Cannot make the folder " + TUtf8::Text(StagingFolder) + ": " + error.message() + ".";
         return false;
     }
     return true;
@@ -62,8 +64,9 @@ bool TBackupFolder::PutInPlace(std::string& problem) {
     const std::vector<std::string> newer = BackupFiles(StagingFolder);
     std::error_code error;
     const auto failed = [&](const fs::path& path) {
-        problem = "cannot move the backup into " + TargetFolder.string() + " (" + path.string() +
-                  ": " + error.message() + "); it is complete in " + StagingFolder.string();
+        problem = "cannot move the backup into " + TUtf8::Text(TargetFolder) + " (" +
+                  TUtf8::Text(path) + ": " + error.message() + "); it is complete in " +
+                  TUtf8::Text(StagingFolder);
         return false;
     };
     fs::create_directories(TargetFolder, error);

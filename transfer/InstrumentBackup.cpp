@@ -5,6 +5,7 @@
 
 #include "eps/Names.h"
 #include "eps/ReplyText.h"
+#include "platform/Utf8.h"
 #include "transfer/BackupFolder.h"
 #include "transfer/Download.h"
 #include "transfer/JoinedText.h"
@@ -116,14 +117,14 @@ bool TInstrumentBackup::BackUp(const TTarget& target, const TInstrumentManifest&
     if (!manifest.Write(folder.Staging(), problem) || !folder.PutInPlace(problem)) {
         return Stop("The backup stopped: " + problem + ".");
     }
-    Finished.push_back(manifest.Name() + " in " + target.Folder.string());
+    Finished.push_back(manifest.Name() + " in " + TUtf8::Text(target.Folder));
     return true;
 }
 
 bool TInstrumentBackup::Download(const TBackupFolder& folder, const TInstrumentManifest& manifest,
                                  const TManifestWaveSample& waveSample) {
-    Job.Next(manifest.Instrument, waveSample.Number, (folder.Staging() / waveSample.File).string(),
-             waveSample.Samples());
+    Job.Next(manifest.Instrument, waveSample.Number,
+             TUtf8::Text(folder.Staging() / TUtf8::Path(waveSample.File)), waveSample.Samples());
     TDownload download(Eps, Job, UploadDownloadPath);
     download.SaveWholeMemory();
     const TTransferReport report = download.Run();
@@ -136,10 +137,10 @@ bool TInstrumentBackup::Download(const TBackupFolder& folder, const TInstrumentM
     const std::string why = report.Message.empty() ? "it could not be read." : report.Message;
     const std::string kept =
         folder.TargetHoldsBackup()
-            ? " The earlier backup in " + folder.Target().string() + " is as it was."
+            ? " The earlier backup in " + TUtf8::Text(folder.Target()) + " is as it was."
             : "";
     return Stop("The backup stopped at " + where + ": " + why + " What it saved is in " +
-                    folder.Staging().string() + ", which no restore reads." + kept,
+                    TUtf8::Text(folder.Staging()) + ", which no restore reads." + kept,
                 report.Outcome);
 }
 

@@ -7,6 +7,7 @@
 
 #include "eps/Eps.h"
 #include "eps/Names.h"
+#include "platform/Utf8.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ std::string FileName(const json& entry, const std::filesystem::path& folder,
                      const std::string& where) {
     const json& value = Member(entry, "file", where);
     const std::string name = value.is_string() ? value.get<std::string>() : std::string();
-    const std::filesystem::path path(name);
+    const std::filesystem::path path = TUtf8::Path(name);
     if (name.empty() || path.has_parent_path() || name == "." || name == "..") {
         throw TManifestProblem{where + " names no file of the backup's folder"};
     }
@@ -196,14 +197,14 @@ bool TInstrumentManifest::Write(const std::filesystem::path& folder, std::string
         std::ofstream out(partial, std::ios::binary);
         out << document.dump(1) << '\n';
         if (!out.flush()) {
-            problem = "cannot write " + partial.string();
+            problem = "cannot write " + TUtf8::Text(partial);
             return false;
         }
     }
     std::error_code error;
     std::filesystem::rename(partial, path, error);
     if (error) {
-        problem = "cannot write " + path.string() + ": " + error.message();
+        problem = "cannot write " + TUtf8::Text(path) + ": " + error.message();
         return false;
     }
     return true;
@@ -214,15 +215,15 @@ std::optional<TInstrumentManifest> TInstrumentManifest::Read(const std::filesyst
     const std::filesystem::path path = folder / FileName;
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        problem = path.string() + ": there is no such file";
+        problem = TUtf8::Text(path) + ": there is no such file";
         return std::nullopt;
     }
     try {
         return ManifestOf(json::parse(in), folder);
     } catch (const json::exception& error) {
-        problem = path.string() + ": not a manifest (" + ParserText(error) + ")";
+        problem = TUtf8::Text(path) + ": not a manifest (" + ParserText(error) + ")";
     } catch (const TManifestProblem& error) {
-        problem = path.string() + ": " + error.Text;
+        problem = TUtf8::Text(path) + ": " + error.Text;
     }
     return std::nullopt;
 }

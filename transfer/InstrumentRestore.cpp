@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "eps/ReplyText.h"
+#include "platform/Utf8.h"
 #include "transfer/JoinedText.h"
 #include "transfer/Upload.h"
 #include "transfer/Verify.h"
@@ -69,7 +70,7 @@ bool TInstrumentRestore::CheckBackups(const std::vector<TTarget>& targets) {
             }
             // A file edited since would put other samples under the
             // backup's addresses.
-            const std::string file = (target.Folder / waveSample.File).string();
+            const std::string file = TUtf8::Text(target.Folder / TUtf8::Path(waveSample.File));
             std::uint32_t frames = 0;
             if (const auto problem = TUpload::Inspect(file, frames)) {
                 return Fail(*problem);
@@ -204,7 +205,7 @@ bool TInstrumentRestore::Create(const TPlan& plan, void (TEps::*request)(),
 }
 
 bool TInstrumentRestore::Upload(const TPlan& plan, const TManifestWaveSample& waveSample) {
-    const std::string file = (plan.Folder / waveSample.File).string();
+    const std::string file = TUtf8::Text(plan.Folder / TUtf8::Path(waveSample.File));
     Job.Next(plan.Instrument, waveSample.Number, file, waveSample.Samples());
     TUpload upload(Eps, Job, UploadDownloadPath);
     upload.UseWords(waveSample.Words);
@@ -227,7 +228,7 @@ bool TInstrumentRestore::Upload(const TPlan& plan, const TManifestWaveSample& wa
 }
 
 bool TInstrumentRestore::CheckUpload(const TPlan& plan, const TManifestWaveSample& waveSample) {
-    const std::string file = (plan.Folder / waveSample.File).string();
+    const std::string file = TUtf8::Text(plan.Folder / TUtf8::Path(waveSample.File));
     Job.Again(waveSample.Samples());
     TVerify verify(Eps, Job, file, waveSample.Samples());
     const TTransferReport report = verify.Run();

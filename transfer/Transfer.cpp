@@ -4,6 +4,7 @@
 
 #include "debug/DebugDevice.h"
 #include "eps/ReplyText.h"
+#include "platform/Utf8.h"
 
 namespace {
 
@@ -142,16 +143,16 @@ bool TTransfer::ChooseAndOpen(TTransferDirection direction, const char* mode,
         return false;
     }
     std::error_code error;
-    const std::filesystem::path path = std::filesystem::absolute(Report.File, error);
+    const std::filesystem::path path = std::filesystem::absolute(TUtf8::Path(Report.File), error);
     if (!error) {
-        *UploadDownloadPath = path.parent_path().string();
+        *UploadDownloadPath = TUtf8::Text(path.parent_path());
     }
     return true;
 }
 
 bool TTransfer::OpenReportFile(const char* mode, const std::string& traceText,
                                const std::string& failureText) {
-    File.reset(std::fopen(Report.File.c_str(), mode));
+    File.reset(TUtf8::Open(Report.File, mode));
     if (!File) {
         Trace(traceText + Report.File);
         return Fail(failureText + Report.File + ".");

@@ -9,6 +9,7 @@
 
 #include "debug/MidiInDump.h"
 #include "eps/Names.h"
+#include "platform/Utf8.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ constexpr int BytesPerWord = 3;
 
 // The file's name without its folder, cut before its first dot.
 std::string NameOf(const std::string& file) {
-    const std::string name = std::filesystem::path(file).filename().string();
+    const std::string name = TUtf8::Text(TUtf8::Path(file).filename());
     return name.substr(0, name.find('.'));
 }
 
@@ -115,7 +116,7 @@ bool TUpload::OpenFile() {
 }
 
 std::optional<std::string> TUpload::Inspect(const std::string& file, std::uint32_t& frames) {
-    const TFile stream(std::fopen(file.c_str(), "rb"));
+    const TFile stream(TUtf8::Open(file, "rb"));
     if (!stream) {
         return "Cannot open " + file + ".";
     }

@@ -9,10 +9,23 @@
 #include <string>
 #include <vector>
 
+#include "platform/Utf8.h"
+#include "tests/support/Eventually.h"
+#include "tests/support/TempFolder.h"
 #include "tests/transfer/ChildProcess.h"
 #include "tests/transfer/VirtualEpsServer.h"
 
 namespace {
+
+// What the tool wrote, with the line ends of Windows' text mode (CR LF) as
+// the plain LF the other systems write.
+std::string OutputText(const std::string& file) {
+    std::string text = ReadTextFile(file);
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) {
+        text.erase(at, 1);
+    }
+    return text;
+}
 
 struct TRun {
     int Status = -1;
@@ -22,11 +35,7 @@ struct TRun {
 
 class CliTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "tavimor-cli-test-XXXXXX").string();
-        Folder = mkdtemp(pattern.data());
-    }
+    void SetUp() override { Folder = MakeTempFolder("tavimor-cli-test"); }
     void TearDown() override { std::filesystem::remove_all(Folder); }
 
     // The tool with these arguments, its settings kept in the test's folder.
@@ -36,12 +45,13 @@ protected:
         const std::string output = Path("stdout");
         const std::string errors = Path("stderr");
         TChildProcess process(command,
-                              {"XDG_CONFIG_HOME=" + Path("config"), "TAVIMOR_MIDI_DEVICES="},
+                              {"XDG_CONFIG_HOME=" + Path("config"), "APPDATA=" + Path("config"),
+                               "TAVIMOR_MIDI_DEVICES="},
                               output, errors);
         TRun run;
         run.Status = process.Wait();
-        run.Output = ReadTextFile(output);
-        run.Errors = ReadTextFile(errors);
+        run.Output = OutputText(output);
+        run.Errors = OutputText(errors);
         return run;
     }
 
@@ -51,7 +61,9 @@ protected:
         return Run(arguments);
     }
 
-    std::string Path(const std::string& name) const { return (Folder / name).string(); }
+    std::string Path(const std::string& name) const {
+        return TUtf8::Text(Folder / TUtf8::Path(name));
+    }
 
     std::filesystem::path Folder;
 };
@@ -93,7 +105,7 @@ void WriteSineFile(const std::string& path, std::uint32_t rate, std::uint32_t fr
 // The data chunk of a downloaded file: its size at byte 40, the samples
 // from byte 44; a "smpl" chunk follows.
 std::vector<std::int16_t> SamplesOf(const std::string& file) {
-    std::ifstream stream(file, std::ios::binary);
+    std::ifstream stream(TUtf8::Path(file), std::ios::binary);
     unsigned char size[4] = {};
     stream.seekg(40);
     stream.read(reinterpret_cast<char*>(size), 4);
@@ -129,6 +141,7 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
         {"--verify", "download", "1", "1", "x.wav"},
         {"--device", "no such device", "probe"},
         {"--in", "99", "probe"},
+        {"--device", "tcp:192.168.1.5:5000", "probe"},
     };
     for (const auto& arguments : mistakes) {
         const TRun run = Run(arguments);
@@ -136,6 +149,10 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
         ExpectOneLineReason(run, "");
         EXPECT_TRUE(run.Output.empty());
     }
+    // The sampler's bytes carry no authentication: only this computer.
+    ExpectOneLineReason(Run({"--device", "tcp:192.168.1.5:5000", "probe"}),
+                        "cannot use tcp:192.168.1.5:5000: only this computer's loopback address "
+                        "127.0.0.1 may be used, not 192.168.1.5");
 }
 
 TEST_F(CliTest, HelpAndDevices) {
@@ -155,7 +172,10 @@ TEST_F(CliTest, ProbeFindsTheSamplerByNumberOrPartOfItsName) {
 }
 
 TEST_F(CliTest, ADeviceThatDoesNotOpenFailsWithOne) {
-    const std::string device = "unix:" + Path("nobody.sock");
+    // Port 1 of this computer, where nothing listens.
+    const std::string device = ServerSockets().front() == TServerSocket::Unix
+                                   ? "unix:" + Path("nobody.sock")
+                                   : "tcp:127.0.0.1:1";
     const TRun run = Run({"--device", device, "probe"});
     EXPECT_EQ(run.Status, 1);
     ExpectOneLineReason(run, "the MIDI input device 1 (" + device + ") cannot be opened");
@@ -229,6 +249,53 @@ TEST_F(CliTest, DownloadsAndRefusesWhatCannotBeDownloaded) {
     const TRun missing = RunBuiltIn({"download", "1", "7", Path("none.wav")});
     EXPECT_EQ(missing.Status, 1);
     ExpectOneLineReason(missing, "instrument 1 has no wavesample 7");
+}
+
+// File names reach the files as they are typed, in any script: a download,
+// the upload of what it saved, and the trace of both.
+TEST_F(CliTest, FilesMayBeNamedInAnyScript) {
+    const std::string wave = Path("Rimshot \u00e4\u00df \u20ac \u65e5\u672c.wav");
+    const std::string trace = Path("Spur \u00fc.txt");
+    const TRun down = RunBuiltIn({"--trace", trace, "download", "2", "2", wave});
+    EXPECT_EQ(down.Status, 0) << down.Errors;
+    EXPECT_EQ(down.Output, "Saved 400 samples to " + wave + ".\n");
+    EXPECT_EQ(SamplesOf(wave).size(), 400u);
+    EXPECT_NE(ReadTextFile(trace).find("* Start of debug session *"), std::string::npos);
+
+    const TRun up = RunBuiltIn({"upload", wave, "3", "new"});
+    EXPECT_EQ(up.Status, 0) << up.Errors;
+    EXPECT_NE(up.Output.find("Sent 400 samples to instrument 3, wavesample 1"), std::string::npos)
+        << up.Output;
+}
+
+// Ctrl+C during a transfer cancels it cleanly: the tool says so, keeps what
+// it saved and exits with 1.
+TEST_F(CliTest, CtrlCCancelsATransfer) {
+#ifdef _WIN32
+    // Ctrl+Break reaches only a program that shares our console, and a test
+    // run has none to share.
+    GTEST_SKIP() << "no console to send Ctrl+Break through";
+#endif
+    TVirtualEpsServer server({"--baud", "31250"}, ServerSockets().back());
+    ASSERT_TRUE(server.Listening());
+    const std::string wave = Path("piano.wav");
+    TChildProcess tool({TAVIMOR_CLI, "--device", server.DeviceName(), "download", "1", "1", wave},
+                       {"APPDATA=" + Path("config"), "XDG_CONFIG_HOME=" + Path("config")},
+                       Path("stdout"), Path("stderr"));
+    // The file fills once the transfer has started to watch for the key.
+    ASSERT_TRUE(Eventually(
+        [&] {
+            std::error_code error;
+            return std::filesystem::file_size(TUtf8::Path(wave), error) > 0 && !error;
+        },
+        std::chrono::seconds(30)));
+    tool.Interrupt();
+
+    TRun run;
+    run.Status = tool.Wait();
+    run.Errors = OutputText(Path("stderr"));
+    EXPECT_EQ(run.Status, 1);
+    ExpectOneLineReason(run, "The download was cancelled; " + wave + " is incomplete");
 }
 
 // Before the transfer the tool says what it makes of the file: a download
@@ -321,7 +388,8 @@ TEST_F(CliTest, SavedDevicesAreFoundByTheirNames) {
     }
 }
 
-class CliServerTest : public CliTest {
+// Over each kind of byte-stream device the standalone sampler serves.
+class CliServerTest : public CliTest, public ::testing::WithParamInterface<TServerSocket> {
 protected:
     void SetUp() override {
         CliTest::SetUp();
@@ -333,10 +401,13 @@ protected:
         return Run(arguments);
     }
 
-    TVirtualEpsServer Server;
+    TVirtualEpsServer Server{{}, GetParam()};
 };
 
-TEST_F(CliServerTest, AnUploadComesBackByDownload) {
+INSTANTIATE_TEST_SUITE_P(Sockets, CliServerTest, ::testing::ValuesIn(ServerSockets()),
+                         [](const auto& info) { return SocketName(info.param); });
+
+TEST_P(CliServerTest, AnUploadComesBackByDownload) {
     ASSERT_EQ(RunOnServer({"download", "2", "1", Path("kick.wav")}).Status, 0);
 
     const TRun up = RunOnServer({"upload", Path("kick.wav"), "3", "new"});
@@ -352,7 +423,7 @@ TEST_F(CliServerTest, AnUploadComesBackByDownload) {
               std::string::npos);
 }
 
-TEST_F(CliServerTest, UploadTargetsAUsedOrTheFirstFreeSlot) {
+TEST_P(CliServerTest, UploadTargetsAUsedOrTheFirstFreeSlot) {
     ASSERT_EQ(RunOnServer({"download", "2", "2", Path("rim.wav")}).Status, 0);
 
     const TRun gap = RunOnServer({"upload", Path("rim.wav"), "1", "5"});
@@ -370,7 +441,7 @@ TEST_F(CliServerTest, UploadTargetsAUsedOrTheFirstFreeSlot) {
     ExpectOneLineReason(copy, "The sampler stopped the upload");
 }
 
-TEST_F(CliServerTest, RenamesAnInstrument) {
+TEST_P(CliServerTest, RenamesAnInstrument) {
     const TRun run = RunOnServer({"rename", "2", "beat box"});
     EXPECT_EQ(run.Status, 0);
     EXPECT_EQ(run.Output, "Renamed instrument 2 to \"Beat Box\".\n");
@@ -381,7 +452,7 @@ TEST_F(CliServerTest, RenamesAnInstrument) {
     ExpectOneLineReason(absent, "instrument 3 is not loaded");
 }
 
-TEST_F(CliServerTest, EditsARangeAsTheEditMenuDoes) {
+TEST_P(CliServerTest, EditsARangeAsTheEditMenuDoes) {
     ASSERT_EQ(RunOnServer({"download", "2", "2", Path("before.wav")}).Status, 0);
 
     const TRun clear = RunOnServer({"edit", "2", "2", "clear", "10", "19"});

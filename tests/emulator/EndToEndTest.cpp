@@ -322,6 +322,8 @@ TEST_F(StandaloneTest, RefusesBadArgumentsClearly) {
         {"--model", "eps"},
         {"--listen", "unix:/tmp/x.sock", "--frobnicate"},
         {"--listen", "unix:/tmp/x.sock", "--raw-midi", "/dev/null"},
+        {"--listen", "tcp:192.168.1.5:5000"},
+        {"--listen", "tcp:127.0.0.1:65536"},
     };
     for (const auto& arguments : cases) {
         ASSERT_TRUE(Server.Start(arguments));
@@ -330,16 +332,23 @@ TEST_F(StandaloneTest, RefusesBadArgumentsClearly) {
     const std::string errors = Server.Stderr();
     EXPECT_THAT(errors, HasSubstr("--model takes eps, eps16 or asr, not eps32"));
     EXPECT_THAT(errors, HasSubstr("--channel takes 1 to 16, not 17"));
-    EXPECT_THAT(errors, HasSubstr("--listen takes unix:PATH, not /tmp/x.sock"));
+    EXPECT_THAT(errors,
+                HasSubstr("--listen takes unix:PATH or tcp:127.0.0.1:PORT, not /tmp/x.sock"));
     EXPECT_THAT(errors, HasSubstr("--baud needs a value"));
     EXPECT_THAT(errors,
-                HasSubstr("--listen unix:PATH, --raw-midi FILE or --virtual-port is required"));
+                HasSubstr("--listen ADDRESS, --raw-midi FILE or --virtual-port is required"));
     EXPECT_THAT(errors, HasSubstr("--listen and --raw-midi cannot be used together"));
     EXPECT_THAT(errors, HasSubstr("unknown option --frobnicate"));
+    // Nothing but this computer may reach the sampler.
+    EXPECT_THAT(errors, HasSubstr("--listen tcp:192.168.1.5:5000: only this computer's loopback "
+                                  "address 127.0.0.1 may be used, not 192.168.1.5"));
+    EXPECT_THAT(errors, HasSubstr("tcp: takes 127.0.0.1:PORT with a port of 0 to 65535, not "
+                                  "tcp:127.0.0.1:65536"));
 
     ASSERT_TRUE(Server.Start({"--help"}));
     EXPECT_EQ(Server.Wait(), 0);
     EXPECT_THAT(Server.Stdout(), HasSubstr("--listen unix:PATH"));
+    EXPECT_THAT(Server.Stdout(), HasSubstr("--listen tcp:127.0.0.1:PORT"));
 
     // A state file that is not one: the program does not start.
     std::ofstream(Server.StatePath) << "not a state";

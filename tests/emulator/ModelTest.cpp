@@ -14,6 +14,7 @@
 #include "emulator/SampleEdits.h"
 #include "emulator/SamplerName.h"
 #include "emulator/StateFile.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -166,8 +167,7 @@ TEST(SampleEditsTest, CopyReadsTheSourceBeforeWriting) {
 class StateFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char dir[] = "/tmp/tavimor-state-XXXXXX";
-        Folder = mkdtemp(dir);
+        Folder = MakeTempFolder("tavimor-state").string();
         Path = Folder + "/eps.state";
     }
     void TearDown() override { std::filesystem::remove_all(Folder); }

@@ -116,12 +116,13 @@ TEST(ServerOptionsTest, ReadsEveryOptionInBothSpellings) {
     TServerOptions options;
     std::string error;
     ASSERT_TRUE(
-        TServerOptions::Parse({"--listen", "unix:/tmp/eps.sock", "--model=asr", "--channel", "16",
+        TServerOptions::Parse({"--listen", "tcp:localhost:5000", "--model=asr", "--channel", "16",
                                "--bank=empty", "--baud", "31250", "--time-scale", "20", "--state",
                                "s.bin", "--log", "--edit-time", "0.5", "--block-time=10"},
                               options, error))
         << error;
-    EXPECT_EQ(options.ListenPath, "/tmp/eps.sock");
+    ASSERT_TRUE(options.Listen);
+    EXPECT_EQ(options.Listen->Text(), "tcp:127.0.0.1:5000");
     EXPECT_EQ(options.Sampler.Kind, TSamplerKind::Asr);
     EXPECT_EQ(options.Sampler.Channel, 16);
     EXPECT_FALSE(options.Sampler.DemoBank);

@@ -1,26 +1,22 @@
 #include "tests/faults/SocketSampler.h"
 
-#include <unistd.h>
-
 #include "platform/MidiDevices.h"
 #include "tests/support/DeviceNumbers.h"
 #include "tests/transfer/ChildProcess.h"
 
-TSocketSampler::TSocketSampler(const std::string& path) : Server(Sampler) {
+TSocketSampler::TSocketSampler(const std::string& address) : Server(Sampler) {
     std::string error;
-    Listening = Server.Listen(path, error) && pipe(Stop) == 0;
+    const std::optional<TSocketAddress> where = TSocketAddress::Parse(address, error);
+    Listening = where && Stop.IsReady() && Server.Listen(*where, error);
     if (Listening) {
-        Serving = std::thread([this] { Server.Serve(Stop[0]); });
+        Serving = std::thread([this] { Server.Serve(Stop); });
     }
 }
 
 TSocketSampler::~TSocketSampler() {
     if (Listening) {
-        const char stop = 0;
-        [[maybe_unused]] const auto written = write(Stop[1], &stop, 1);
+        Stop.Raise();
         Serving.join();
-        close(Stop[0]);
-        close(Stop[1]);
     }
 }
 
@@ -28,7 +24,7 @@ void SocketSamplerTest::SetUp() {
     FaultTest::SetUp();
     // The socket lies in the test's own folder, which exists from here on.
     Device = "unix:" + Path("eps.sock");
-    RemoteSampler = std::make_unique<TSocketSampler>(Path("eps.sock"));
+    RemoteSampler = std::make_unique<TSocketSampler>(Device);
     ASSERT_TRUE(Remote().Listening);
     MidiAddDevice(Device);
     Eps->MidiIn->DeviceID = MidiInputNumber(Device);

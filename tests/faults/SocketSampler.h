@@ -9,11 +9,13 @@
 #include <vector>
 
 #include "emulator/SocketServer.h"
+#include "platform/Wakeup.h"
 #include "tests/faults/FaultFixture.h"
 
 class TSocketSampler {
 public:
-    explicit TSocketSampler(const std::string& path);
+    // Serves the address, such as "unix:PATH".
+    explicit TSocketSampler(const std::string& address);
     ~TSocketSampler();
     TSocketSampler(const TSocketSampler&) = delete;
     TSocketSampler& operator=(const TSocketSampler&) = delete;
@@ -23,7 +25,7 @@ public:
     bool Listening = false;
 
 private:
-    int Stop[2] = {-1, -1};
+    TWakeup Stop;
     std::thread Serving;
 };
 

@@ -8,13 +8,18 @@
 #include "platform/MidiApi.h"
 
 TEST(DeviceEnvironmentTest, DevicesNamedInTheEnvironmentAreListedInOrder) {
-    setenv("TAVIMOR_MIDI_DEVICES", "unix:/tmp/a.sock;unix:/tmp/b.sock;bogus", 1);
+    const char* names = "tcp:127.0.0.1:5001;tcp:localhost:5002;bogus;tcp:10.0.0.1:5003";
+#ifdef _WIN32
+    _putenv_s("TAVIMOR_MIDI_DEVICES", names);
+#else
+    setenv("TAVIMOR_MIDI_DEVICES", names, 1);
+#endif
     const UINT count = midiOutGetNumDevs();
     ASSERT_GE(count, 2u);
     MIDIOUTCAPSA caps;
     ASSERT_EQ(midiOutGetDevCapsA(count - 2, &caps, sizeof(caps)), MMSYSERR_NOERROR);
-    EXPECT_STREQ(caps.szPname, "unix:/tmp/a.sock");
+    EXPECT_STREQ(caps.szPname, "tcp:127.0.0.1:5001");
     ASSERT_EQ(midiOutGetDevCapsA(count - 1, &caps, sizeof(caps)), MMSYSERR_NOERROR);
-    EXPECT_STREQ(caps.szPname, "unix:/tmp/b.sock");
+    EXPECT_STREQ(caps.szPname, "tcp:localhost:5002");
     EXPECT_EQ(midiInGetNumDevs(), count);
 }

@@ -5,11 +5,10 @@
 #include <iterator>
 
 #include "debug/DebugDevice.h"
+#include "tests/support/TempFolder.h"
 
 TTraceCapture::TTraceCapture() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "tavimor-trace-XXXXXX").string();
-    Folder = mkdtemp(pattern.data());
+    Folder = MakeTempFolder("tavimor-trace");
     TDebugDevice::Close();
     TDebugDevice::SetFileFolder(Folder.string());
     TDebugDevice::SetMedia(dmFile);

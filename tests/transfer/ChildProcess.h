@@ -3,7 +3,6 @@
 #pragma once
 
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 class TChildProcess {
@@ -19,18 +18,23 @@ public:
     TChildProcess(const TChildProcess&) = delete;
     TChildProcess& operator=(const TChildProcess&) = delete;
 
-    bool Started() const { return Pid > 0; }
+    bool Started() const;
     // The exit status; 128 + the signal's number when a signal ended it.
     int Wait();
     // Asks the program to stop (SIGTERM) and waits for it.
     int Terminate();
-    // Sends a signal without waiting.
-    void Signal(int signal);
+    // Presses Ctrl+C for the program (SIGINT; on Windows Ctrl+Break, the one
+    // a program started in a group of its own can be sent), without waiting.
+    void Interrupt();
 
 private:
-    pid_t Pid = -1;
+    // A process id, or on Windows the process's handle.
+    long long Process = -1;
+#ifdef _WIN32
+    unsigned long ProcessId = 0;
+#endif
     int Status = -1;
 };
 
-// The whole text of a file; empty when there is none.
+// The whole text of a file named in UTF-8; empty when there is none.
 std::string ReadTextFile(const std::string& path);

@@ -10,6 +10,7 @@
 #include "emulator/SamplerName.h"
 #include "platform/MidiDevices.h"
 #include "tests/support/DeviceNumbers.h"
+#include "tests/support/TempFolder.h"
 #include "transfer/Download.h"
 #include "transfer/Upload.h"
 
@@ -52,8 +53,7 @@ void TScriptedFrontEnd::ProcessEvents() {
 }
 
 void TransferTest::SetUp() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tavimor-xfer-XXXXXX").string();
-    Folder = mkdtemp(pattern.data());
+    Folder = MakeTempFolder("tavimor-xfer");
     Restart({});
 }
 

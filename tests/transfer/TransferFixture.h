@@ -17,6 +17,7 @@
 
 #include "emulator/VirtualEpsPeer.h"
 #include "eps/Eps.h"
+#include "platform/Utf8.h"
 #include "tests/support/TraceCapture.h"
 #include "transfer/TransferFrontEnd.h"
 
@@ -109,7 +110,9 @@ protected:
     // Log lines that begin with prefix.
     std::vector<std::string> SamplerLog(const std::string& prefix);
 
-    std::string Path(const std::string& name) const { return (Folder / name).string(); }
+    std::string Path(const std::string& name) const {
+        return TUtf8::Text(Folder / TUtf8::Path(name));
+    }
 
     TTraceCapture Trace;
     std::filesystem::path Folder;

@@ -1,19 +1,37 @@
 #include "tests/transfer/VirtualEpsServer.h"
 
 #include "tests/support/Eventually.h"
+#include "tests/support/TempFolder.h"
 
-TVirtualEpsServer::TVirtualEpsServer(const std::vector<std::string>& options) {
-    // Short, because a socket's path has to fit in about a hundred bytes.
-    char pattern[] = "/tmp/tavimor-eps-XXXXXX";
-    Folder = mkdtemp(pattern);
-    std::vector<std::string> command = {TAVIMOR_VIRTUAL_EPS, "--listen", DeviceName()};
+namespace {
+
+// The address the server names once it accepts connections (on a line that
+// Windows' text mode ends with CR LF).
+std::string ListeningAddress(const std::string& errors) {
+    const std::string mark = "listening on ";
+    const std::size_t at = errors.find(mark);
+    const std::size_t end = errors.find_first_of("\r\n", at);
+    return at == std::string::npos || end == std::string::npos
+               ? std::string()
+               : errors.substr(at + mark.size(), end - at - mark.size());
+}
+
+} // namespace
+
+TVirtualEpsServer::TVirtualEpsServer(const std::vector<std::string>& options,
+                                     TServerSocket socket) {
+    Folder = MakeShortTempFolder("tavimor-eps");
+    // Port 0: the server takes a free port and says which.
+    const std::string address = socket == TServerSocket::Unix
+                                    ? "unix:" + (Folder / "eps.sock").string()
+                                    : std::string("tcp:127.0.0.1:0");
+    std::vector<std::string> command = {TAVIMOR_VIRTUAL_EPS, "--listen", address};
     command.insert(command.end(), options.begin(), options.end());
     const std::string errors = (Folder / "server.err").string();
     Process = std::make_unique<TChildProcess>(command, std::vector<std::string>{}, "", errors);
-    // The server says so once it accepts connections.
-    IsListening = Process->Started() && Eventually([&] {
-                      return ReadTextFile(errors).find("listening on") != std::string::npos;
-                  });
+    if (Process->Started()) {
+        Eventually([&] { return !(Device = ListeningAddress(ReadTextFile(errors))).empty(); });
+    }
 }
 
 TVirtualEpsServer::~TVirtualEpsServer() {

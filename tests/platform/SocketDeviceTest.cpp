@@ -1,23 +1,22 @@
-// Byte-stream devices: a round trip through a unix: device against a small
-// peer on a real socket, and a peer that goes away.
+// Byte-stream devices: a round trip through a unix: or tcp: device against a
+// small peer on a real socket, and a peer that goes away.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <string>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 #include "platform/MidiApi.h"
 #include "platform/MidiDevices.h"
+#include "platform/Socket.h"
+#include "platform/SocketAddress.h"
 #include "tests/support/DeviceNumbers.h"
 #include "tests/support/RequeueingReceiver.h"
+#include "tests/support/ServerSockets.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -28,51 +27,49 @@ using TBytes = std::vector<std::uint8_t>;
 // until told to hang up.
 class TEchoServer {
 public:
-    TEchoServer() {
-        char dir[] = "/tmp/tavimor-unix-XXXXXX";
-        Folder = mkdtemp(dir);
-        Path = Folder + "/eps.sock";
-        Listener = socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strcpy(address.sun_path, Path.c_str());
-        bind(Listener, reinterpret_cast<sockaddr*>(&address), sizeof(address));
-        listen(Listener, 1);
+    explicit TEchoServer(TServerSocket kind) : Folder(MakeShortTempFolder("tavimor-unix")) {
+        std::string error;
+        const std::optional<TSocketAddress> address = TSocketAddress::Parse(
+            kind == TServerSocket::Unix ? "unix:" + (Folder / "eps.sock").string()
+                                        : "tcp:127.0.0.1:0",
+            error);
+        Listener = TSocket::Listen(*address, error);
+        Name = address->IsUnix() ? address->Text() : address->WithPort(Listener.LocalPort()).Text();
         Thread = std::thread([this] { Serve(); });
     }
     ~TEchoServer() {
         HangUp();
         Thread.join();
-        close(Listener);
+        Listener.Close();
         std::filesystem::remove_all(Folder);
     }
     void HangUp() {
-        const int client = Client.load();
-        if (client >= 0) {
-            shutdown(client, SHUT_RDWR);
+        const TSocket::THandle client = Client.load();
+        if (client != TSocket::None) {
+            TSocket::Shutdown(client);
         }
-        shutdown(Listener, SHUT_RDWR);
+        TSocket::Shutdown(Listener.Get());
     }
-    std::string Path;
+    // The device's name: "unix:PATH" or "tcp:127.0.0.1:PORT".
+    std::string Name;
 
 private:
     void Serve() {
-        const int client = accept(Listener, nullptr, nullptr);
-        if (client < 0) {
+        const TSocket client = Listener.Accept();
+        if (!client.IsOpen()) {
             return;
         }
-        Client = client;
+        Client = client.Get();
         std::uint8_t buffer[4096];
-        ssize_t got;
-        while ((got = recv(client, buffer, sizeof(buffer), 0)) > 0) {
-            send(client, buffer, static_cast<std::size_t>(got), MSG_NOSIGNAL);
+        std::ptrdiff_t got;
+        while ((got = TSocket::Receive(client.Get(), buffer, sizeof(buffer))) > 0) {
+            TSocket::Send(client.Get(), buffer, static_cast<std::size_t>(got));
         }
-        close(client);
     }
 
-    std::string Folder;
-    int Listener;
-    std::atomic<int> Client{-1};
+    std::filesystem::path Folder;
+    TSocket Listener;
+    std::atomic<TSocket::THandle> Client{TSocket::None};
     std::thread Thread;
 };
 
@@ -99,12 +96,19 @@ void SendLong(HMIDIOUT out, TBytes bytes) {
     EXPECT_EQ(midiOutUnprepareHeader(out, &header, sizeof(header)), MMSYSERR_NOERROR);
 }
 
-TEST(UnixDeviceTest, RoundTripsThroughOneSharedConnectionAndFailsAfterAHangUp) {
-    TEchoServer server;
-    const std::string name = "unix:" + server.Path;
+class SocketDeviceTest : public ::testing::TestWithParam<TServerSocket> {};
+
+INSTANTIATE_TEST_SUITE_P(Sockets, SocketDeviceTest, ::testing::ValuesIn(ServerSockets()),
+                         [](const auto& info) { return SocketName(info.param); });
+
+TEST_P(SocketDeviceTest, RoundTripsThroughOneSharedConnectionAndFailsAfterAHangUp) {
+    TEchoServer server(GetParam());
+    const std::string name = server.Name;
     ASSERT_TRUE(MidiAddDevice(name));
     EXPECT_FALSE(MidiAddDevice(name));
     EXPECT_FALSE(MidiAddDevice("tcp:localhost"));
+    EXPECT_FALSE(MidiAddDevice("tcp:192.168.1.5:5000"));
+    EXPECT_FALSE(MidiAddDevice("tcp:example.com:5000"));
 
     HMIDIOUT out = nullptr;
     HMIDIIN in = nullptr;
@@ -148,8 +152,10 @@ TEST(UnixDeviceTest, RoundTripsThroughOneSharedConnectionAndFailsAfterAHangUp) {
     EXPECT_EQ(midiOutClose(out), MMSYSERR_NOERROR);
 }
 
-TEST(UnixDeviceTest, AnAbsentSocketCannotBeOpened) {
-    const std::string name = "unix:/nonexistent/tavimor.sock";
+TEST_P(SocketDeviceTest, AnAbsentSocketCannotBeOpened) {
+    // Port 1 of this computer, where nothing listens.
+    const std::string name =
+        GetParam() == TServerSocket::Unix ? "unix:/nonexistent/tavimor.sock" : "tcp:127.0.0.1:1";
     ASSERT_TRUE(MidiAddDevice(name));
     HMIDIOUT out = nullptr;
     ASSERT_GE(MidiOutputNumber(name), 0);

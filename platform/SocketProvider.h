@@ -1,5 +1,6 @@
-// Byte-stream devices named "unix:PATH": each offers an input and an output
-// device that share one connection to the socket at PATH.
+// Byte-stream devices named "unix:PATH" or "tcp:127.0.0.1:PORT": each offers
+// an input and an output device that share one connection to the socket at
+// that address.
 #pragma once
 
 #include <map>
@@ -9,12 +10,12 @@
 #include <vector>
 
 #include "platform/MidiProvider.h"
-#include "platform/UnixConnection.h"
+#include "platform/SocketAddress.h"
+#include "platform/SocketConnection.h"
 
-class TUnixProvider : public TMidiProvider {
+class TSocketProvider : public TMidiProvider {
 public:
-    static constexpr const char* Prefix = "unix:";
-
+    // False for a name that is no address we may use, or one listed already.
     bool Add(const std::string& name);
 
     std::vector<std::string> InputNames() override;
@@ -26,9 +27,10 @@ private:
     class TInput;
     class TOutput;
 
-    std::shared_ptr<TUnixConnection> ConnectionFor(std::size_t index);
+    std::shared_ptr<TSocketConnection> ConnectionFor(std::size_t index);
 
     std::mutex Mutex;
     std::vector<std::string> Names;
-    std::map<std::string, std::weak_ptr<TUnixConnection>> Connections;
+    std::vector<TSocketAddress> Addresses;
+    std::map<std::string, std::weak_ptr<TSocketConnection>> Connections;
 };

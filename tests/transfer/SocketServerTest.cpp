@@ -1,5 +1,6 @@
-// The workflows over a unix: device against the standalone virtual sampler,
-// a program of its own: what goes up comes back down.
+// The workflows over each kind of byte-stream device (unix:, tcp:) against
+// the standalone virtual sampler, a program of its own: what goes up comes
+// back down.
 #include "tests/transfer/TransferFixture.h"
 
 #include "platform/MidiDevices.h"
@@ -8,7 +9,7 @@
 
 namespace {
 
-class UnixServerTest : public TransferTest {
+class SocketServerTest : public TransferTest, public ::testing::WithParamInterface<TServerSocket> {
 protected:
     void SetUp() override {
         TransferTest::SetUp();
@@ -19,10 +20,13 @@ protected:
         ASSERT_GE(Eps->MidiIn->DeviceID, 0);
     }
 
-    TVirtualEpsServer Server;
+    TVirtualEpsServer Server{{}, GetParam()};
 };
 
-TEST_F(UnixServerTest, AnUploadComesBackByDownload) {
+INSTANTIATE_TEST_SUITE_P(Sockets, SocketServerTest, ::testing::ValuesIn(ServerSockets()),
+                         [](const auto& info) { return SocketName(info.param); });
+
+TEST_P(SocketServerTest, AnUploadComesBackByDownload) {
     TSamples samples(5000);
     for (std::size_t i = 0; i < samples.size(); ++i) {
         samples[i] = static_cast<std::int16_t>(i * 13 % 65536);
