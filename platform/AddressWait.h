@@ -3,6 +3,8 @@
 // thread that changes the counter wakes the sleepers after each change.
 #pragma once
 
+#include "platform/MidiExport.h"
+
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -10,7 +12,7 @@
 // Returns once word no longer holds value, once WakeAddressWaiters was called
 // for it, or once limit has passed; it may also return early for no reason,
 // so callers look at the word again.
-void WaitWhileEqual(const std::atomic<std::uint32_t>& word, std::uint32_t value,
-                    std::chrono::nanoseconds limit);
+TAVIMOR_MIDI_API void WaitWhileEqual(const std::atomic<std::uint32_t>& word, std::uint32_t value,
+                                     std::chrono::nanoseconds limit);
 // Wakes every thread in WaitWhileEqual on word.
-void WakeAddressWaiters(const std::atomic<std::uint32_t>& word);
+TAVIMOR_MIDI_API void WakeAddressWaiters(const std::atomic<std::uint32_t>& word);

@@ -18,9 +18,10 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/MidiExport.h"
 #include "platform/MidiPieces.h"
 
-class TDriverInputQueue {
+class TAVIMOR_MIDI_API TDriverInputQueue {
 public:
     // What the thread is to do with what it took, in this order: give the
     // buffers back, say that input was lost, hand the bytes to the sink.

@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/MidiExport.h"
+
 #if defined(_WINDOWS_) || defined(_INC_MMSYSTEM)
 #error "MidiApi.h and <windows.h> declare the same MIDI names: include only one of them"
 #endif
@@ -93,27 +95,27 @@ struct MIDIINCAPSA {
 using MidiCallback = void(CALLBACK*)(TMidiHandleRecord* handle, UINT message, DWORD_PTR instance,
                                      DWORD_PTR param1, DWORD_PTR param2);
 
-UINT midiOutGetNumDevs();
-MMRESULT midiOutGetDevCapsA(UINT_PTR deviceId, MIDIOUTCAPSA* caps, UINT size);
-MMRESULT midiOutOpen(HMIDIOUT* handle, UINT deviceId, DWORD_PTR callback, DWORD_PTR instance,
-                     DWORD flags);
-MMRESULT midiOutClose(HMIDIOUT handle);
-MMRESULT midiOutShortMsg(HMIDIOUT handle, DWORD message);
-MMRESULT midiOutPrepareHeader(HMIDIOUT handle, LPMIDIHDR header, UINT size);
-MMRESULT midiOutUnprepareHeader(HMIDIOUT handle, LPMIDIHDR header, UINT size);
-MMRESULT midiOutLongMsg(HMIDIOUT handle, LPMIDIHDR header, UINT size);
-MMRESULT midiOutReset(HMIDIOUT handle);
+TAVIMOR_MIDI_API UINT midiOutGetNumDevs();
+TAVIMOR_MIDI_API MMRESULT midiOutGetDevCapsA(UINT_PTR deviceId, MIDIOUTCAPSA* caps, UINT size);
+TAVIMOR_MIDI_API MMRESULT midiOutOpen(HMIDIOUT* handle, UINT deviceId, DWORD_PTR callback,
+                                      DWORD_PTR instance, DWORD flags);
+TAVIMOR_MIDI_API MMRESULT midiOutClose(HMIDIOUT handle);
+TAVIMOR_MIDI_API MMRESULT midiOutShortMsg(HMIDIOUT handle, DWORD message);
+TAVIMOR_MIDI_API MMRESULT midiOutPrepareHeader(HMIDIOUT handle, LPMIDIHDR header, UINT size);
+TAVIMOR_MIDI_API MMRESULT midiOutUnprepareHeader(HMIDIOUT handle, LPMIDIHDR header, UINT size);
+TAVIMOR_MIDI_API MMRESULT midiOutLongMsg(HMIDIOUT handle, LPMIDIHDR header, UINT size);
+TAVIMOR_MIDI_API MMRESULT midiOutReset(HMIDIOUT handle);
 
-UINT midiInGetNumDevs();
-MMRESULT midiInGetDevCapsA(UINT_PTR deviceId, MIDIINCAPSA* caps, UINT size);
-MMRESULT midiInOpen(HMIDIIN* handle, UINT deviceId, DWORD_PTR callback, DWORD_PTR instance,
-                    DWORD flags);
-MMRESULT midiInClose(HMIDIIN handle);
-MMRESULT midiInPrepareHeader(HMIDIIN handle, LPMIDIHDR header, UINT size);
-MMRESULT midiInUnprepareHeader(HMIDIIN handle, LPMIDIHDR header, UINT size);
-MMRESULT midiInAddBuffer(HMIDIIN handle, LPMIDIHDR header, UINT size);
-MMRESULT midiInStart(HMIDIIN handle);
-MMRESULT midiInStop(HMIDIIN handle);
-MMRESULT midiInReset(HMIDIIN handle);
+TAVIMOR_MIDI_API UINT midiInGetNumDevs();
+TAVIMOR_MIDI_API MMRESULT midiInGetDevCapsA(UINT_PTR deviceId, MIDIINCAPSA* caps, UINT size);
+TAVIMOR_MIDI_API MMRESULT midiInOpen(HMIDIIN* handle, UINT deviceId, DWORD_PTR callback,
+                                     DWORD_PTR instance, DWORD flags);
+TAVIMOR_MIDI_API MMRESULT midiInClose(HMIDIIN handle);
+TAVIMOR_MIDI_API MMRESULT midiInPrepareHeader(HMIDIIN handle, LPMIDIHDR header, UINT size);
+TAVIMOR_MIDI_API MMRESULT midiInUnprepareHeader(HMIDIIN handle, LPMIDIHDR header, UINT size);
+TAVIMOR_MIDI_API MMRESULT midiInAddBuffer(HMIDIIN handle, LPMIDIHDR header, UINT size);
+TAVIMOR_MIDI_API MMRESULT midiInStart(HMIDIIN handle);
+TAVIMOR_MIDI_API MMRESULT midiInStop(HMIDIIN handle);
+TAVIMOR_MIDI_API MMRESULT midiInReset(HMIDIIN handle);
 
 } // extern "C"

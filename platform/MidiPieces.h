@@ -11,6 +11,8 @@
 // stream a MIDI cable would carry.
 #pragma once
 
+#include "platform/MidiExport.h"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -18,7 +20,7 @@
 #include <span>
 #include <vector>
 
-class TMidiPieces {
+class TAVIMOR_MIDI_API TMidiPieces {
 public:
     // Longest System Exclusive fragment sent as one event.
     static constexpr std::size_t MaxFragment = 256;

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "platform/MidiExport.h"
 #include "platform/MidiProvider.h"
 
-std::unique_ptr<TMidiProvider> CreateOsMidiProvider();
+TAVIMOR_MIDI_API std::unique_ptr<TMidiProvider> CreateOsMidiProvider();

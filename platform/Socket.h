@@ -4,6 +4,8 @@
 // handle is a file descriptor, so the byte calls serve any file as well.
 #pragma once
 
+#include "platform/MidiExport.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -11,7 +13,7 @@
 
 class TSocketAddress;
 
-class TSocket {
+class TAVIMOR_MIDI_API TSocket {
 public:
 #ifdef _WIN32
     using THandle = std::uintptr_t;

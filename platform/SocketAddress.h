@@ -5,11 +5,13 @@
 // reach them: any other host is refused.
 #pragma once
 
+#include "platform/MidiExport.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
 
-class TSocketAddress {
+class TAVIMOR_MIDI_API TSocketAddress {
 public:
     // Empty with the reason when the text names no address we may use. Port
     // 0 stands for any free port (for a server).

@@ -4,9 +4,10 @@
 // loopback sockets.
 #pragma once
 
+#include "platform/MidiExport.h"
 #include "platform/Socket.h"
 
-class TWakeup {
+class TAVIMOR_MIDI_API TWakeup {
 public:
     TWakeup();
     ~TWakeup();

@@ -114,7 +114,7 @@ TEST_F(AlsaSequencerTest, ALargestBlockGoesBothWaysInPacedFragments) {
     std::size_t largest = 0;
     EXPECT_EQ(Peer.Receive(block.size(), largest), block);
     EXPECT_TRUE(sent.get());
-    EXPECT_LE(largest, TMidiPieces::MaxFragment);
+    EXPECT_LE(largest, std::size_t{TMidiPieces::MaxFragment});
 
     TAlsaEventWriter writer;
     EXPECT_TRUE(writer.Write(Peer.Handle(), Peer.PortNumber(), block.data(), block.size()));

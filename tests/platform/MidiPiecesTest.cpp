@@ -52,7 +52,7 @@ void ExpectFragmentsOf(const std::vector<TPieceCopy>& pieces, const TBytes& mess
     for (const auto& piece : pieces) {
         ASSERT_TRUE(piece.SysEx);
         ASSERT_FALSE(piece.Bytes.empty());
-        ASSERT_LE(piece.Bytes.size(), TMidiPieces::MaxFragment);
+        ASSERT_LE(piece.Bytes.size(), std::size_t{TMidiPieces::MaxFragment});
         joined.insert(joined.end(), piece.Bytes.begin(), piece.Bytes.end());
     }
     EXPECT_EQ(joined, message);
