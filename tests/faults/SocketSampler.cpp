@@ -2,6 +2,7 @@
 
 #include "platform/MidiDevices.h"
 #include "tests/support/DeviceNumbers.h"
+#include "tests/support/ServerSockets.h"
 #include "tests/transfer/ChildProcess.h"
 
 TSocketSampler::TSocketSampler(const std::string& address) : Server(Sampler) {
@@ -22,10 +23,13 @@ TSocketSampler::~TSocketSampler() {
 
 void SocketSamplerTest::SetUp() {
     FaultTest::SetUp();
-    // The socket lies in the test's own folder, which exists from here on.
-    Device = "unix:" + Path("eps.sock");
-    RemoteSampler = std::make_unique<TSocketSampler>(Device);
+    // The socket lies in the test's own folder, which exists from here on;
+    // without Unix sockets it is a free loopback port.
+    RemoteSampler = std::make_unique<TSocketSampler>(ServerSockets().front() == TServerSocket::Unix
+                                                         ? "unix:" + Path("eps.sock")
+                                                         : "tcp:127.0.0.1:0");
     ASSERT_TRUE(Remote().Listening);
+    Device = Remote().Server.Address();
     MidiAddDevice(Device);
     Eps->MidiIn->DeviceID = MidiInputNumber(Device);
     Eps->MidiOut->DeviceID = MidiOutputNumber(Device);

@@ -1,6 +1,7 @@
 // The standalone sampler's socket front end, served on a thread of the test,
-// and the fault tests that reach it over a unix: connection: the engine's
-// ports and the command-line tool, a program of its own, on the same line.
+// and the fault tests that reach it over a unix: connection (tcp: on
+// Windows): the engine's ports and the command-line tool, a program of its
+// own, on the same line.
 #pragma once
 
 #include <memory>
