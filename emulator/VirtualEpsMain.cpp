@@ -17,6 +17,7 @@
 
 #include "TavimorVersion.h"
 #include "emulator/DemoBank.h"
+#include "emulator/RawMidiBuffer.h"
 #include "emulator/ServerOptions.h"
 #include "emulator/SocketServer.h"
 #include "emulator/StateFile.h"
@@ -95,6 +96,7 @@ int ServeRawMidi(const std::string& path, const std::string& name, TVirtualSampl
         StopRequest->Raise(); // lets the sequencer port's reader end
         return Fail("cannot open " + path + ": " + std::strerror(errno), 1);
     }
+    MakeRoomForWholeBlocks(fd);
     std::cerr << name << " on " << path << std::endl;
     {
         TStreamLink link(sampler, fd);
