@@ -41,10 +41,15 @@ struct TRoute {
     bool UnderWine = false;
 };
 
-// The Windows build's tool, where scripts/test-alsa found one and a Wine to
-// run it with.
-const char* WindowsCli() {
-    return std::getenv("TAVIMOR_WINDOWS_CLI");
+// The Windows build's tool and the Wine to run it with, where scripts/test-alsa
+// found both; empty otherwise.
+std::vector<std::string> WindowsCli() {
+    const char* wine = std::getenv("TAVIMOR_WINE");
+    const char* cli = std::getenv("TAVIMOR_WINDOWS_CLI");
+    if (wine == nullptr || cli == nullptr || *wine == 0 || *cli == 0) {
+        return {};
+    }
+    return {wine, cli};
 }
 
 void PrintTo(const TRoute& route, std::ostream* stream) {
@@ -114,7 +119,7 @@ protected:
         if (!TAlsaPeer("Tavimor probe").Exists()) {
             GTEST_SKIP() << "no ALSA sequencer on this system (scripts/test-alsa runs these)";
         }
-        if (GetParam().UnderWine && WindowsCli() == nullptr) {
+        if (GetParam().UnderWine && WindowsCli().empty()) {
             GTEST_SKIP() << "no Windows build to run under Wine (scripts/test-alsa runs it)";
         }
         std::string pattern =
@@ -141,7 +146,7 @@ protected:
     TRun Run(const std::vector<std::string>& arguments) {
         std::vector<std::string> command = {TAVIMOR_CLI};
         if (GetParam().UnderWine) {
-            command = {"wine", WindowsCli()};
+            command = WindowsCli();
         }
         command.insert(command.end(), arguments.begin(), arguments.end());
         TChildProcess process(command,
