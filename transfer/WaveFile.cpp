@@ -55,7 +55,10 @@ std::uint32_t BytesLeft(std::FILE* stream) {
     }
     const long end = std::ftell(stream);
     std::fseek(stream, here, SEEK_SET);
-    return end > here ? static_cast<std::uint32_t>(std::min<long>(end - here, UINT32_MAX)) : 0;
+    // Compared as 64 bits: where a long has 32, UINT32_MAX as a long is -1.
+    return end > here ? static_cast<std::uint32_t>(std::min<std::uint64_t>(
+                            static_cast<std::uint64_t>(end - here), UINT32_MAX))
+                      : 0;
 }
 
 // RIFF chunks are padded to an even size. A chunk that claims more than the

@@ -2,23 +2,28 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
+#include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <optional>
 #include <string>
+#include <thread>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <termios.h>
 #include <unistd.h>
+#endif
 
+#include "platform/Socket.h"
+#include "platform/SocketAddress.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/TraceCapture.h"
 
 namespace {
@@ -28,6 +33,104 @@ namespace fs = std::filesystem;
 std::string ReadAll(const fs::path& path) {
     std::ifstream file(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+void SetVariable(const std::string& name, const std::optional<std::string>& value) {
+#ifdef _WIN32
+    // An empty value removes the variable.
+    _putenv_s(name.c_str(), value ? value->c_str() : "");
+#else
+    if (value) {
+        ::setenv(name.c_str(), value->c_str(), 1);
+    } else {
+        ::unsetenv(name.c_str());
+    }
+#endif
+}
+
+#ifdef _WIN32
+
+// Where the trace falls back to when the program's folder cannot be written.
+constexpr const char* UserDataVariable = "APPDATA";
+
+fs::path ExecutableFolder() {
+    std::wstring name(MAX_PATH, L'\0');
+    name.resize(GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size())));
+    return fs::path(name).parent_path();
+}
+
+// The test's stand-in for the trace monitor: the named pipe a QLocalServer
+// listens on. It ends with the monitor, so the address is the same for every
+// test.
+class TMonitorListener {
+public:
+    explicit TMonitorListener(const fs::path& address) {
+        FPipe = CreateNamedPipeW(address.wstring().c_str(), PIPE_ACCESS_INBOUND,
+                                 PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0,
+                                 nullptr);
+        EXPECT_NE(FPipe, INVALID_HANDLE_VALUE);
+    }
+    ~TMonitorListener() { StopListening(); }
+    // A client that came before the call is connected all the same.
+    bool Accept() {
+        return ConnectNamedPipe(FPipe, nullptr) || GetLastError() == ERROR_PIPE_CONNECTED;
+    }
+    void StopListening() {
+        if (FPipe != INVALID_HANDLE_VALUE) {
+            CloseHandle(FPipe);
+            FPipe = INVALID_HANDLE_VALUE;
+        }
+    }
+    // Up to `size` bytes, ending early when the client has gone or after five
+    // quiet seconds, so that a fault fails the test instead of hanging.
+    std::string Read(std::size_t size) {
+        std::string text;
+        auto quietUntil = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (text.size() < size && std::chrono::steady_clock::now() < quietUntil) {
+            DWORD waiting = 0;
+            if (!PeekNamedPipe(FPipe, nullptr, 0, nullptr, &waiting, nullptr)) {
+                break;
+            }
+            if (waiting == 0) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                continue;
+            }
+            char buffer[256];
+            DWORD count = 0;
+            if (!ReadFile(FPipe, buffer,
+                          static_cast<DWORD>(
+                              std::min<std::size_t>({sizeof buffer, size - text.size(), waiting})),
+                          &count, nullptr)) {
+                break;
+            }
+            text.append(buffer, count);
+            quietUntil = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        }
+        return text;
+    }
+    // Whether the client closes its end within five seconds.
+    bool SeesTheEnd() {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        DWORD waiting = 0;
+        while (PeekNamedPipe(FPipe, nullptr, 0, nullptr, &waiting, nullptr) && waiting == 0) {
+            if (std::chrono::steady_clock::now() > until) {
+                return false;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return GetLastError() == ERROR_BROKEN_PIPE;
+    }
+
+private:
+    HANDLE FPipe = INVALID_HANDLE_VALUE;
+};
+
+#else
+
+constexpr const char* UserDataVariable = "XDG_DATA_HOME";
+
+fs::path ExecutableFolder() {
+    return fs::read_symlink("/proc/self/exe").parent_path();
 }
 
 // Reads from a descriptor until `size` bytes or end of stream, giving up
@@ -51,25 +154,34 @@ std::string ReadFrom(int descriptor, std::size_t size) {
 class TMonitorListener {
 public:
     explicit TMonitorListener(const fs::path& address) {
-        sockaddr_un own{};
-        own.sun_family = AF_UNIX;
-        std::strncpy(own.sun_path, address.c_str(), sizeof own.sun_path - 1);
-        FListener = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        EXPECT_EQ(::bind(FListener, reinterpret_cast<sockaddr*>(&own), sizeof own), 0);
-        EXPECT_EQ(::listen(FListener, 4), 0);
+        std::string error;
+        const auto own = TSocketAddress::Parse("unix:" + address.string(), error);
+        EXPECT_TRUE(own) << error;
+        if (own) {
+            FListener = TSocket::Listen(*own, error);
+            EXPECT_TRUE(FListener.IsOpen()) << error;
+        }
     }
-    ~TMonitorListener() { StopListening(); }
-    int Accept() { return FConnection = ::accept(FListener, nullptr, nullptr); }
+    bool Accept() {
+        FConnection = FListener.Accept();
+        return FConnection.IsOpen();
+    }
     // Closes both sockets but leaves the socket file, as a crashed monitor does.
     void StopListening() {
-        ::close(FConnection);
-        ::close(FListener);
-        FConnection = FListener = -1;
+        FConnection.Close();
+        FListener.Close();
+    }
+    std::string Read(std::size_t size) const { return ReadFrom(FConnection.Get(), size); }
+    // Whether the client closes its end within five seconds.
+    bool SeesTheEnd() const {
+        pollfd wanted{FConnection.Get(), POLLIN, 0};
+        char more = 0;
+        return ::poll(&wanted, 1, 5000) == 1 && ::read(FConnection.Get(), &more, 1) == 0;
     }
 
 private:
-    int FListener = -1;
-    int FConnection = -1;
+    TSocket FListener;
+    TSocket FConnection;
 };
 
 // A pseudo-terminal whose slave side stands in for the serial port.
@@ -97,15 +209,16 @@ private:
     int FMaster = -1;
 };
 
+#endif
+
 class DebugDeviceTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "tavimor-debug-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        Folder = pattern;
+        // Short: the monitor's socket file lies in it.
+        Folder = MakeShortTempFolder("tavimor-debug");
         TDebugDevice::SetFileFolder(Folder.string());
         // A trace that falls back to the user's folder stays in the test's.
-        SetEnvironment("XDG_DATA_HOME", (Folder / "data").string());
+        SetEnvironment(UserDataVariable, (Folder / "data").string());
     }
 
     void TearDown() override {
@@ -114,11 +227,7 @@ protected:
         TDebugDevice::SetFileFolder("");
         TDebugDevice::SetSerialPort("");
         for (const auto& [name, value] : SavedEnvironment) {
-            if (value) {
-                ::setenv(name.c_str(), value->c_str(), 1);
-            } else {
-                ::unsetenv(name.c_str());
-            }
+            SetVariable(name, value);
         }
         fs::remove_all(Folder);
     }
@@ -129,16 +238,25 @@ protected:
             const char* saved = std::getenv(name.c_str());
             SavedEnvironment[name] = saved ? std::optional<std::string>(saved) : std::nullopt;
         }
-        ::setenv(name.c_str(), value.c_str(), 1);
+        SetVariable(name, value);
     }
 
+#ifdef _WIN32
+    // A pipe's name is the same from every folder.
+    fs::path PrivateMonitorAddress() {
+        return R"(\\.\pipe\Pellomir.Ole)";
+    }
+#else
     // Makes this test's folder the temporary folder where the monitor listens.
     fs::path PrivateMonitorAddress() {
         SetEnvironment("TMPDIR", Folder.string());
         return Folder / "Pellomir.Ole";
     }
+#endif
 
-    std::string TraceFile() const { return ReadAll(Folder / "Debug.txt"); }
+    std::string TraceFile() const {
+        return ReadAll(Folder / "Debug.txt");
+    }
 
     static void OpenOn(TDebugMedia media) {
         TDebugDevice::SetMedia(media);
@@ -204,7 +322,7 @@ TEST_F(DebugDeviceTest, NullMediumOpensButWritesNothing) {
 
 TEST_F(DebugDeviceTest, FileLiesBesideTheExecutableByDefault) {
     TDebugDevice::SetFileFolder("");
-    const fs::path path = fs::read_symlink("/proc/self/exe").parent_path() / "Debug.txt";
+    const fs::path path = ExecutableFolder() / "Debug.txt";
     OpenOn(dmFile);
     EXPECT_EQ(TDebugDevice::FilePath(), path.string());
     TDebugDevice::Close();
@@ -258,29 +376,28 @@ TEST_F(DebugDeviceTest, StartUpReportsAnUnreachableMonitorWithoutThrowing) {
 TEST_F(DebugDeviceTest, WindowMediumSendsTheTraceToTheMonitor) {
     TMonitorListener monitor(PrivateMonitorAddress());
     OpenOn(dmWindow);
-    const int connection = monitor.Accept();
-    ASSERT_GE(connection, 0);
+    ASSERT_TRUE(monitor.Accept());
     DebugWriteLn(DebugDevice, "to the window");
     TDebugDevice::WriteBool(false);
     TDebugDevice::Close();
     const std::string session =
         TTraceCapture::StartBanner + "to the window\r\nfalse " + TTraceCapture::EndBanner;
-    EXPECT_EQ(ReadFrom(connection, session.size()), session);
+    EXPECT_EQ(monitor.Read(session.size()), session);
     // Close releases the connection: the monitor sees the session end.
-    pollfd wanted{connection, POLLIN, 0};
-    ASSERT_EQ(::poll(&wanted, 1, 5000), 1);
-    char more = 0;
-    EXPECT_EQ(::read(connection, &more, 1), 0);
+    EXPECT_TRUE(monitor.SeesTheEnd());
 }
 
 TEST_F(DebugDeviceTest, WindowMediumFailsToOpenWhenNothingListens) {
-    const fs::path address = PrivateMonitorAddress();
+    [[maybe_unused]] const fs::path address = PrivateMonitorAddress();
     TDebugDevice::SetMedia(dmWindow);
     EXPECT_THROW(TDebugDevice::Open(), EDebugDeviceError);
-    // A monitor that crashed leaves its socket file behind.
+#ifndef _WIN32
+    // A monitor that crashed leaves its socket file behind (a pipe goes with
+    // its server).
     TMonitorListener(address).StopListening();
     ASSERT_TRUE(fs::exists(address));
     EXPECT_THROW(TDebugDevice::Open(), EDebugDeviceError);
+#endif
     TDebugDevice::Write("discarded");
     TDebugDevice::SetMedia(dmNull);
     EXPECT_EQ(TDebugDevice::Media(), dmNull);
@@ -289,7 +406,7 @@ TEST_F(DebugDeviceTest, WindowMediumFailsToOpenWhenNothingListens) {
 TEST_F(DebugDeviceTest, MonitorGoingAwayDoesNotStopTheProgram) {
     TMonitorListener monitor(PrivateMonitorAddress());
     OpenOn(dmWindow);
-    ASSERT_GE(monitor.Accept(), 0);
+    ASSERT_TRUE(monitor.Accept());
     monitor.StopListening();
     // The first write after the peer has gone draws a reset, the next ones
     // would raise SIGPIPE.
@@ -300,6 +417,8 @@ TEST_F(DebugDeviceTest, MonitorGoingAwayDoesNotStopTheProgram) {
     SUCCEED();
 }
 
+// Windows has no pseudo-terminal to stand in for a serial port.
+#ifndef _WIN32
 TEST_F(DebugDeviceTest, SerialMediumWritesRawAt19200Baud8N1) {
     TPseudoTerminal port;
     TDebugDevice::SetSerialPort(port.SlaveName);
@@ -315,6 +434,8 @@ TEST_F(DebugDeviceTest, SerialMediumWritesRawAt19200Baud8N1) {
     EXPECT_EQ(port.Read(TTraceCapture::EndBanner.size()), TTraceCapture::EndBanner);
 }
 
+#endif
+
 TEST_F(DebugDeviceTest, SerialPortThatCannotBeOpenedLeavesTheDeviceClosed) {
     TDebugDevice::SetSerialPort((Folder / "ttyMissing").string());
     OpenOn(dmSerial);
@@ -323,18 +444,20 @@ TEST_F(DebugDeviceTest, SerialPortThatCannotBeOpenedLeavesTheDeviceClosed) {
     EXPECT_EQ(TDebugDevice::Media(), dmFile);
 }
 
+#ifndef _WIN32
 TEST_F(DebugDeviceTest, FileSwitchWithNoWritableFolderEndsOnTheSerialPort) {
     TPseudoTerminal port;
     TDebugDevice::SetSerialPort(port.SlaveName);
     TDebugDevice::SetFileFolder((Folder / "missing").string());
     // A user data folder below a plain file cannot be made, even by root.
     std::ofstream(Folder / "plain");
-    SetEnvironment("XDG_DATA_HOME", (Folder / "plain" / "data").string());
+    SetEnvironment(UserDataVariable, (Folder / "plain" / "data").string());
     EXPECT_EQ(ConfigureDebugDevice("/DF"), std::nullopt);
     // What the data module does when it is created.
     OpenOn(dmSerial);
     EXPECT_EQ(TDebugDevice::Media(), dmSerial);
     EXPECT_EQ(port.Read(TTraceCapture::StartBanner.size()), TTraceCapture::StartBanner);
 }
+#endif
 
 } // namespace

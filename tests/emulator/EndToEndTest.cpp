@@ -1,17 +1,13 @@
 // Whole editing sessions through the real ports, Vorrin and the MIDI layer:
 // against the built-in device and against the standalone program over a
-// Unix socket. The editor's side is written out message by message here.
+// Unix socket or a loopback TCP connection. The editor's side is written out message by message
+// here.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 #include "emulator/DemoBank.h"
 #include "emulator/SampleEdits.h"
@@ -21,8 +17,11 @@
 #include "midi/MidiOut.h"
 #include "platform/MidiApi.h"
 #include "platform/MidiDevices.h"
+#include "platform/Socket.h"
+#include "platform/SocketAddress.h"
 #include "tests/emulator/ProtocolFixture.h"
 #include "tests/emulator/ServerProcess.h"
+#include "tests/support/ServerSockets.h"
 
 namespace {
 
@@ -255,12 +254,15 @@ TEST(BuiltInSamplerTest, RepliesWhileTheInputIsClosedAreLost) {
 class StandaloneTest : public ::testing::Test {
 protected:
     // Starts the program and adds its socket as a MIDI device.
-    void Start(const std::vector<std::string>& extra) {
-        std::vector<std::string> arguments = {"--listen", "unix:" + Server.SocketPath};
+    void Start(const std::vector<std::string>& extra, TServerSocket socket = TServerSocket::Unix) {
+        // Port 0: the program takes a free port and names it.
+        std::vector<std::string> arguments = {"--listen", socket == TServerSocket::Unix
+                                                              ? "unix:" + Server.SocketPath
+                                                              : std::string("tcp:127.0.0.1:0")};
         arguments.insert(arguments.end(), extra.begin(), extra.end());
         ASSERT_TRUE(Server.Start(arguments));
-        ASSERT_TRUE(Server.WaitUntilListening()) << Server.Stderr();
-        const std::string device = "unix:" + Server.SocketPath;
+        const std::string device = Server.WaitUntilListening();
+        ASSERT_FALSE(device.empty()) << Server.Stderr();
         MidiAddDevice(device);
         Output = FindDevice(device, false);
         Input = FindDevice(device, true);
@@ -273,33 +275,39 @@ protected:
     int Input = -1;
 };
 
-TEST_F(StandaloneTest, EditSessionOverASocketSurvivesARestart) {
-    Start({"--log", "--state", Server.StatePath});
+class StandaloneSocketTest : public StandaloneTest,
+                             public ::testing::WithParamInterface<TServerSocket> {};
+
+TEST_P(StandaloneSocketTest, EditSessionSurvivesARestart) {
+    Start({"--log", "--state", Server.StatePath}, GetParam());
     {
         TEditor editor(Output, Input);
         ASSERT_TRUE(editor.Opened);
         EditSession(editor);
     }
-    EXPECT_EQ(Server.Terminate(), 0);
+    EXPECT_EQ(Server.Stop(), 0);
     EXPECT_THAT(Server.Stdout(), HasSubstr("Probe 35 -> 0\n"));
     EXPECT_THAT(Server.Stdout(), HasSubstr("CreateWaveSample 2/0/1 as 1 -> 0\n"));
     EXPECT_TRUE(std::filesystem::exists(Server.StatePath));
 
-    Start({"--state", Server.StatePath});
+    Start({"--state", Server.StatePath}, GetParam());
     TEditor editor(Output, Input);
     ASSERT_TRUE(editor.Opened);
     CheckSessionResult(editor);
 }
 
+INSTANTIATE_TEST_SUITE_P(Sockets, StandaloneSocketTest, ::testing::ValuesIn(ServerSockets()),
+                         [](const auto& info) { return SocketName(info.param); });
+
+#ifndef _WIN32
 TEST_F(StandaloneTest, ReplacesAStaleSocketAndServesTheNextClient) {
     {
         // A socket file left behind by a server that did not end cleanly.
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strcpy(address.sun_path, Server.SocketPath.c_str());
-        const int stale = socket(AF_UNIX, SOCK_STREAM, 0);
-        ASSERT_EQ(bind(stale, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        close(stale);
+        std::string error;
+        const auto address = TSocketAddress::Parse("unix:" + Server.SocketPath, error);
+        ASSERT_TRUE(address) << error;
+        ASSERT_TRUE(TSocket::Listen(*address, error).IsOpen()) << error;
+        ASSERT_TRUE(std::filesystem::exists(Server.SocketPath));
     }
     Start({"--bank", "empty", "--channel", "3"});
     for (int client = 0; client < 2; ++client) {
@@ -310,18 +318,19 @@ TEST_F(StandaloneTest, ReplacesAStaleSocketAndServesTheNextClient) {
         editor.Send({0xF0, 0x0F, 0x03, 0x02, 0x03, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xF7});
         EXPECT_EQ(editor.Read(8), (TBytes{0xF0, 0x0F, 0x03, 0x02, 0x01, 0x00, 0x05, 0xF7}));
     }
-    EXPECT_EQ(Server.Terminate(), 0);
+    EXPECT_EQ(Server.Stop(), 0);
 }
+#endif
 
 TEST_F(StandaloneTest, RefusesBadArgumentsClearly) {
     const std::vector<std::vector<std::string>> cases = {
-        {"--listen", "unix:/tmp/x.sock", "--model", "eps32"},
-        {"--listen", "unix:/tmp/x.sock", "--channel", "17"},
+        {"--listen", "tcp:127.0.0.1:0", "--model", "eps32"},
+        {"--listen", "tcp:127.0.0.1:0", "--channel", "17"},
         {"--listen", "/tmp/x.sock"},
         {"--baud"},
         {"--model", "eps"},
-        {"--listen", "unix:/tmp/x.sock", "--frobnicate"},
-        {"--listen", "unix:/tmp/x.sock", "--raw-midi", "/dev/null"},
+        {"--listen", "tcp:127.0.0.1:0", "--frobnicate"},
+        {"--listen", "tcp:127.0.0.1:0", "--raw-midi", "/dev/null"},
         {"--listen", "tcp:192.168.1.5:5000"},
         {"--listen", "tcp:127.0.0.1:65536"},
     };
@@ -332,8 +341,8 @@ TEST_F(StandaloneTest, RefusesBadArgumentsClearly) {
     const std::string errors = Server.Stderr();
     EXPECT_THAT(errors, HasSubstr("--model takes eps, eps16 or asr, not eps32"));
     EXPECT_THAT(errors, HasSubstr("--channel takes 1 to 16, not 17"));
-    EXPECT_THAT(errors,
-                HasSubstr("--listen takes unix:PATH or tcp:127.0.0.1:PORT, not /tmp/x.sock"));
+    EXPECT_THAT(errors, HasSubstr("--listen takes " + std::string(TSocketAddress::Forms()) +
+                                  ", not /tmp/x.sock"));
     EXPECT_THAT(errors, HasSubstr("--baud needs a value"));
     EXPECT_THAT(errors,
                 HasSubstr("--listen ADDRESS, --raw-midi FILE or --virtual-port is required"));
@@ -352,8 +361,7 @@ TEST_F(StandaloneTest, RefusesBadArgumentsClearly) {
 
     // A state file that is not one: the program does not start.
     std::ofstream(Server.StatePath) << "not a state";
-    ASSERT_TRUE(
-        Server.Start({"--listen", "unix:" + Server.SocketPath, "--state", Server.StatePath}));
+    ASSERT_TRUE(Server.Start({"--listen", "tcp:127.0.0.1:0", "--state", Server.StatePath}));
     EXPECT_EQ(Server.Wait(), 1);
     EXPECT_THAT(Server.Stderr(), HasSubstr("is not a sampler state file"));
 }

@@ -1,96 +1,63 @@
 #include "tests/emulator/ServerProcess.h"
 
-#include <chrono>
-#include <csignal>
-#include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
-#include <filesystem>
-#include <fstream>
-#include <spawn.h>
-#include <sstream>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include "tests/support/Eventually.h"
+#include "tests/support/TempFolder.h"
+#include "tests/transfer/VirtualEpsServer.h"
 
-extern char** environ;
-
-namespace {
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-} // namespace
-
-TServerProcess::TServerProcess() {
-    char dir[] = "/tmp/tavimor-eps-XXXXXX";
-    Folder = mkdtemp(dir);
-    SocketPath = Folder + "/eps.sock";
-    StatePath = Folder + "/eps.state";
+TServerProcess::TServerProcess() : Folder(MakeShortTempFolder("tavimor-eps")) {
+    SocketPath = (Folder / "eps.sock").string();
+    StatePath = (Folder / "eps.state").string();
 }
 
 TServerProcess::~TServerProcess() {
-    if (Child > 0) {
-        kill(Child, SIGKILL);
-        waitpid(Child, nullptr, 0);
-    }
+    Process.reset();
     std::filesystem::remove_all(Folder);
 }
 
 bool TServerProcess::Start(const std::vector<std::string>& arguments) {
-    std::vector<std::string> words = {TAVIMOR_VIRTUAL_EPS};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words) {
-        argv.push_back(word.data());
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, (Folder + "/stdout").c_str(),
-                                     O_WRONLY | O_CREAT | O_APPEND, 0644);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, (Folder + "/stderr").c_str(),
-                                     O_WRONLY | O_CREAT | O_APPEND, 0644);
-    const int result = posix_spawn(&Child, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return result == 0;
+    std::vector<std::string> command = {TAVIMOR_VIRTUAL_EPS};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    // Each run writes files of its own, since a new child's files start empty.
+    ++Runs;
+    Process =
+        std::make_unique<TChildProcess>(command, std::vector<std::string>{},
+                                        OutputFile("stdout", Runs), OutputFile("stderr", Runs));
+    return Process->Started();
 }
 
-bool TServerProcess::WaitUntilListening() const {
-    return Eventually([this] {
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strcpy(address.sun_path, SocketPath.c_str());
-        const int probe = socket(AF_UNIX, SOCK_STREAM, 0);
-        const bool up = connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-        close(probe);
-        return up;
+std::string TServerProcess::WaitUntilListening() const {
+    std::string address;
+    Eventually([&] {
+        return !(address = ListeningAddress(ReadTextFile(OutputFile("stderr", Runs)))).empty();
     });
+    return address;
 }
 
-int TServerProcess::Terminate() {
-    kill(Child, SIGTERM);
+int TServerProcess::Stop() {
+    Process->Interrupt();
     return Wait();
 }
 
 int TServerProcess::Wait() {
-    int status = 0;
-    const bool ended = waitpid(Child, &status, 0) == Child;
-    Child = -1;
-    return ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return Process->Wait();
 }
 
 std::string TServerProcess::Stdout() const {
-    return ReadFile(Folder + "/stdout");
+    return Output("stdout");
 }
 
 std::string TServerProcess::Stderr() const {
-    return ReadFile(Folder + "/stderr");
+    return Output("stderr");
+}
+
+std::string TServerProcess::Output(const std::string& stream) const {
+    std::string text;
+    for (int run = 1; run <= Runs; ++run) {
+        text += ReadTextFile(OutputFile(stream, run));
+    }
+    return text;
+}
+
+std::string TServerProcess::OutputFile(const std::string& stream, int run) const {
+    return (Folder / (stream + "." + std::to_string(run))).string();
 }

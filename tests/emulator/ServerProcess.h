@@ -1,10 +1,13 @@
-// The standalone virtual sampler started as a child process, its output
-// going to files in a folder of its own.
+// The standalone virtual sampler started as a child process, run after run,
+// its output going to files in a folder of its own.
 #pragma once
 
+#include <filesystem>
+#include <memory>
 #include <string>
-#include <sys/types.h>
 #include <vector>
+
+#include "tests/transfer/ChildProcess.h"
 
 class TServerProcess {
 public:
@@ -16,20 +19,25 @@ public:
 
     // Starts the program with these arguments; false when it cannot start.
     bool Start(const std::vector<std::string>& arguments);
-    // Waits until the socket accepts connections.
-    bool WaitUntilListening() const;
-    // Sends SIGTERM and waits; the exit code, or -1 when it did not exit.
-    int Terminate();
+    // Waits until the program accepts connections; the address it names.
+    std::string WaitUntilListening() const;
+    // Asks the program to stop as Ctrl+C does and waits; its exit code.
+    int Stop();
     // Waits for the program to end by itself; its exit code.
     int Wait();
 
+    // What every run so far wrote.
     std::string Stdout() const;
     std::string Stderr() const;
 
-    std::string Folder;
+    std::filesystem::path Folder;
     std::string SocketPath;
     std::string StatePath;
 
 private:
-    pid_t Child = -1;
+    std::string Output(const std::string& stream) const;
+    std::string OutputFile(const std::string& stream, int run) const;
+
+    std::unique_ptr<TChildProcess> Process;
+    int Runs = 0;
 };

@@ -3,10 +3,7 @@
 #include "tests/support/Eventually.h"
 #include "tests/support/TempFolder.h"
 
-namespace {
-
-// The address the server names once it accepts connections (on a line that
-// Windows' text mode ends with CR LF).
+// On a line that Windows' text mode ends with CR LF.
 std::string ListeningAddress(const std::string& errors) {
     const std::string mark = "listening on ";
     const std::size_t at = errors.find(mark);
@@ -15,8 +12,6 @@ std::string ListeningAddress(const std::string& errors) {
                ? std::string()
                : errors.substr(at + mark.size(), end - at - mark.size());
 }
-
-} // namespace
 
 TVirtualEpsServer::TVirtualEpsServer(const std::vector<std::string>& options,
                                      TServerSocket socket) {

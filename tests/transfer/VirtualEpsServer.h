@@ -31,3 +31,7 @@ private:
     std::unique_ptr<TChildProcess> Process;
     std::string Device;
 };
+
+// The address the server names in its error output once it accepts
+// connections; empty before.
+std::string ListeningAddress(const std::string& errors);
