@@ -285,9 +285,16 @@ TEST_P(StandaloneSocketTest, EditSessionSurvivesARestart) {
         ASSERT_TRUE(editor.Opened);
         EditSession(editor);
     }
-    EXPECT_EQ(Server.Stop(), 0);
+    // Each line of the log is written out at once.
     EXPECT_THAT(Server.Stdout(), HasSubstr("Probe 35 -> 0\n"));
     EXPECT_THAT(Server.Stdout(), HasSubstr("CreateWaveSample 2/0/1 as 1 -> 0\n"));
+#ifdef _WIN32
+    // Ctrl+Break reaches only a program that shares our console, and a test
+    // run has none to share: the program cannot be stopped so that it saves
+    // its state.
+    GTEST_SKIP() << "no console to send Ctrl+Break through";
+#endif
+    EXPECT_EQ(Server.Stop(), 0);
     EXPECT_TRUE(std::filesystem::exists(Server.StatePath));
 
     Start({"--state", Server.StatePath}, GetParam());

@@ -1,5 +1,7 @@
 #include "tests/emulator/ServerProcess.h"
 
+#include <string>
+
 #include "tests/support/Eventually.h"
 #include "tests/support/TempFolder.h"
 #include "tests/transfer/VirtualEpsServer.h"
@@ -55,6 +57,8 @@ std::string TServerProcess::Output(const std::string& stream) const {
     for (int run = 1; run <= Runs; ++run) {
         text += ReadTextFile(OutputFile(stream, run));
     }
+    // Windows' text mode ends the lines with CR LF.
+    std::erase(text, '\r');
     return text;
 }
 

@@ -26,7 +26,7 @@ public:
     // Waits for the program to end by itself; its exit code.
     int Wait();
 
-    // What every run so far wrote.
+    // What every run so far wrote, its lines ended by LF on every system.
     std::string Stdout() const;
     std::string Stderr() const;
 
