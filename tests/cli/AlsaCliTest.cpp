@@ -97,6 +97,12 @@ std::vector<char> SamplesOf(const std::string& path) {
     return samples;
 }
 
+// A Windows program's text as a Linux one writes it.
+std::string WithoutReturns(std::string text) {
+    std::erase(text, '\r');
+    return text;
+}
+
 // The names of one section of `tavimor-cli devices`: "MIDI inputs:" or
 // "MIDI outputs:", lines "  N  Name".
 std::vector<std::string> Listed(const std::string& text, const std::string& section) {
@@ -154,8 +160,9 @@ protected:
                               Path("cli.out"), Path("cli.err"));
         TRun run;
         run.Status = process.Wait();
-        run.Output = ReadTextFile(Path("cli.out"));
-        run.Errors = ReadTextFile(Path("cli.err"));
+        // Windows ends its lines with CR LF.
+        run.Output = WithoutReturns(ReadTextFile(Path("cli.out")));
+        run.Errors = WithoutReturns(ReadTextFile(Path("cli.err")));
         return run;
     }
 
@@ -184,7 +191,7 @@ TEST_P(AlsaCliTest, ListsDownloadsAndUploadsAtEveryBlockSize) {
     }
 
     const TRun list = Run({"--device", route.Device, "list"});
-    ASSERT_EQ(list.Status, 0) << list.Errors;
+    ASSERT_EQ(list.Status, 0) << list.Output << list.Errors;
     EXPECT_THAT(list.Output, HasSubstr("Grand Piano"));
 
     const std::vector<std::vector<std::string>> uploads = {{"256", "new"}, {"10240", "1"}};
