@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFile>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHeaderView>
@@ -13,6 +12,7 @@
 #include <span>
 #include <string>
 
+#include "app/EnginePath.h"
 #include "app/MainForm.h"
 #include "dialogs/DestructiveQuestion.h"
 #include "dialogs/OpenWaveForm.h"
@@ -174,10 +174,10 @@ std::string TGuiTransferFrontEnd::ChooseFile(TTransferDirection direction,
         if (KeepRate != nullptr) {
             *KeepRate = MainForm.KeepUploadRate;
         }
-        return QFile::encodeName(UploadFile).toStdString();
+        return TEnginePath::FromQt(UploadFile);
     }
     QFileDialog dialog(&MainForm, upload ? QStringLiteral("Upload") : QString(),
-                       QFile::decodeName(QByteArray::fromStdString(initialFolder)));
+                       TEnginePath::ToQt(initialFolder));
     PrepareFileDialog(dialog);
     dialog.setAcceptMode(upload ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(upload ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
@@ -201,7 +201,7 @@ std::string TGuiTransferFrontEnd::ChooseFile(TTransferDirection direction,
         MainForm.KeepUploadRate = keepRate->isChecked();
         *KeepRate = MainForm.KeepUploadRate;
     }
-    return QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
+    return TEnginePath::FromQt(dialog.selectedFiles().constFirst());
 }
 
 void TGuiTransferFrontEnd::BeginTransfer(const std::string& caption) {
@@ -244,7 +244,7 @@ void TGuiTransferFrontEnd::TransferEnded(const TTransferReport& report) {
         return;
     }
     const QString title = QApplication::applicationDisplayName();
-    const QString text = QFile::decodeName(QByteArray::fromStdString(report.Message));
+    const QString text = QString::fromStdString(report.Message);
     if (report.Outcome == toCompleted) {
         QMessageBox::information(&MainForm, title, text);
     } else {

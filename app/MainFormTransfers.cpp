@@ -2,7 +2,6 @@
 // and the backup and restore of a whole instrument, with the browser, the
 // file and folder dialogs, the progress window and a word at the end as
 // their front end.
-#include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
@@ -11,6 +10,7 @@
 #include <string>
 #include <type_traits>
 
+#include "app/EnginePath.h"
 #include "app/GuiTransferFrontEnd.h"
 #include "app/MainForm.h"
 #include "transfer/Download.h"
@@ -20,19 +20,15 @@
 
 namespace {
 
-std::string EncodedPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-
 // The workflow starts its file dialog in folder and leaves there the folder
 // of the file it used, also when a port's failure cuts it short.
 template <typename TWorkflow>
 TTransferReport RunTransfer(TEps& eps, TGuiTransferFrontEnd& frontEnd, QString& folder) {
-    std::string path = EncodedPath(folder);
+    std::string path = TEnginePath::FromQt(folder);
     struct TKeepFolder {
         std::string& Path;
         QString& Folder;
-        ~TKeepFolder() { Folder = QFile::decodeName(QByteArray::fromStdString(Path)); }
+        ~TKeepFolder() { Folder = TEnginePath::ToQt(Path); }
     } keep{path, folder};
     TWorkflow workflow(eps, frontEnd, path);
     if constexpr (std::is_same_v<TWorkflow, TUpload>) {
@@ -120,7 +116,7 @@ void TMainForm::BackUpInstrumentClick() {
     UploadDownloadPath = folder;
     const int instrument = Eps->Instrument;
     const std::string name = Eps->InstrumentName[static_cast<std::size_t>(instrument)];
-    std::string jobPath = EncodedPath(folder);
+    std::string jobPath = TEnginePath::FromQt(folder);
     const TInstrumentBackup::TTarget target{instrument,
                                             std::filesystem::path(jobPath) /
                                                 TInstrumentBackup::FolderName(instrument, name)};
@@ -139,7 +135,7 @@ void TMainForm::RestoreInstrumentClick() {
     if (folder.isEmpty()) {
         return;
     }
-    std::string jobPath = EncodedPath(folder);
+    std::string jobPath = TEnginePath::FromQt(folder);
     if (std::string problem; !TInstrumentManifest::Read(jobPath, problem)) {
         TTransferReport refused;
         refused.Outcome = toFailed;

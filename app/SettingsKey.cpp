@@ -5,20 +5,14 @@
 #include <limits>
 
 #include "platform/IniText.h"
+#include "platform/UserFolders.h"
 
 namespace {
 
-// On Windows the key lies in the registry as HKEY_CURRENT_USER\Software\Tavimor.
-// Elsewhere it is the INI file Tavimor/Tavimor.ini in the user's configuration
-// folder (~/.config on Linux), read and written as plain text: Qt's own INI
-// reader would also decode binary "@Variant(...)" values, which a damaged
-// file can turn into a request for gigabytes.
-#ifdef Q_OS_WIN
-QSettings::Format KeyFormat() {
-    return QSettings::NativeFormat;
-}
-const QString KeyApplication;
-#else
+// The key is the INI file that the command-line tool reads too. It is read
+// and written as plain text: Qt's own INI reader would also decode binary
+// "@Variant(...)" values, which a damaged file can turn into a request for
+// gigabytes.
 bool ReadText(QIODevice& device, QSettings::SettingsMap& map) {
     const QByteArray bytes = device.readAll();
     for (const auto& [key, value] :
@@ -41,12 +35,11 @@ QSettings::Format KeyFormat() {
     static const QSettings::Format format = QSettings::registerFormat("ini", ReadText, WriteText);
     return format;
 }
-const QString KeyApplication = QStringLiteral("Tavimor");
-#endif
 
 } // namespace
 
-TSettingsKey::TSettingsKey() : Key(KeyFormat(), QSettings::UserScope, "Tavimor", KeyApplication) {}
+TSettingsKey::TSettingsKey()
+    : Key(QString::fromStdString(TUserFolders::SettingsFile()), KeyFormat()) {}
 
 int TSettingsKey::ReadInteger(const QString& section, const QString& name, int defaultValue) {
     return ParseInteger(Key.value(Path(section, name)).toString(), defaultValue);

@@ -1,7 +1,8 @@
-// The settings kept between runs: the key "Software\Tavimor" of the current
-// user, used like an INI file. Every value is stored as text; integers as
-// decimal text. An instance is the opened key: open it when a handler starts
-// and let it go when the handler ends, so that nothing holds it in between.
+// The settings kept between runs: the file Tavimor/Tavimor.ini in the
+// user's configuration folder (%APPDATA% on Windows, ~/.config on Linux).
+// Every value is stored as text; integers as decimal text. An instance is the
+// opened key: open it when a handler starts and let it go when the handler
+// ends, so that nothing holds it in between.
 #pragma once
 
 #include <QSettings>

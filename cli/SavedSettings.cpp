@@ -14,8 +14,7 @@ TSavedSettings TSavedSettings::Load() {
 }
 
 std::string TSavedSettings::DefaultPath() {
-    return TUtf8::Text(
-        TUtf8::Path(TUserFolders::Configuration() + "/Tavimor/Tavimor.ini").make_preferred());
+    return TUserFolders::SettingsFile();
 }
 
 TSavedSettings TSavedSettings::LoadFile(const std::string& path) {

@@ -29,6 +29,17 @@ if(TAVIMOR_WINDOWS_PREFIX)
     set(ENV{PKG_CONFIG_LIBDIR} ${TAVIMOR_WINDOWS_PREFIX}/lib/pkgconfig:${TAVIMOR_WINDOWS_PREFIX}/share/pkgconfig)
     set(ENV{PKG_CONFIG_PATH} "")
 endif()
+# Qt for Windows runs its code generators (moc, rcc, uic) from the build
+# machine's Qt of the same version, found in Debian's multiarch folder.
+if(NOT QT_HOST_PATH)
+    execute_process(COMMAND gcc -print-multiarch OUTPUT_VARIABLE TAVIMOR_HOST_MULTIARCH
+        OUTPUT_STRIP_TRAILING_WHITESPACE)
+    # Cached, so that Qt's own build keeps them.
+    set(QT_HOST_PATH /usr CACHE PATH "The build machine's Qt")
+    set(QT_HOST_PATH_CMAKE_DIR /usr/lib/${TAVIMOR_HOST_MULTIARCH}/cmake CACHE PATH
+        "The CMake packages of the build machine's Qt")
+endif()
+
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

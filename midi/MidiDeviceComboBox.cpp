@@ -25,5 +25,5 @@ void TMidiDeviceComboBox::FillDeviceList() {
 }
 
 QString TMidiDeviceComboBox::NameText(const char (&name)[MAXPNAMELEN]) {
-    return QString::fromLocal8Bit(name, static_cast<qsizetype>(qstrnlen(name, MAXPNAMELEN)));
+    return QString::fromUtf8(name, static_cast<qsizetype>(qstrnlen(name, MAXPNAMELEN)));
 }

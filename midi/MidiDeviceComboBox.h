@@ -28,7 +28,7 @@ protected:
     // The device's product name; empty when the system cannot tell.
     virtual QString ProductName(unsigned device) const = 0;
 
-    // The text of a capabilities record's name field, which need not end in
-    // a zero.
+    // The text of a capabilities record's name field, UTF-8 on every
+    // system, which need not end in a zero.
     static QString NameText(const char (&name)[MAXPNAMELEN]);
 };

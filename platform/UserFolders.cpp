@@ -2,13 +2,13 @@
 
 #include <cstdlib>
 
+#include "platform/Utf8.h"
+
 #ifdef _WIN32
 #include <windows.h>
 
 #include <knownfolders.h>
 #include <shlobj.h>
-
-#include "platform/Utf8.h"
 #endif
 
 namespace {
@@ -67,3 +67,7 @@ std::string TUserFolders::Data() {
 }
 
 #endif
+
+std::string TUserFolders::SettingsFile() {
+    return TUtf8::Text(TUtf8::Path(Configuration() + "/Tavimor/Tavimor.ini").make_preferred());
+}

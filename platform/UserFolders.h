@@ -13,4 +13,8 @@ public:
     static std::string Configuration();
     // %APPDATA%; $XDG_DATA_HOME, or ~/.local/share; empty when none is known.
     static std::string Data();
+    // The settings file that the desktop program and the command-line tool
+    // share: Tavimor/Tavimor.ini in the configuration folder, in the
+    // system's own spelling.
+    static std::string SettingsFile();
 };

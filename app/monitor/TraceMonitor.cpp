@@ -14,18 +14,21 @@ TTraceMonitor::TTraceMonitor(QWidget* parent) : QPlainTextEdit(parent) {
 }
 
 bool TTraceMonitor::Listen() {
-    if (Server.listen(ServerName)) {
-        return true;
-    }
-    // A monitor that ended without cleaning up leaves its socket file
-    // behind; one that still runs answers, and then the name stays its own.
+    // A monitor that still runs answers, and then the name stays its own.
+    // Asked first, since on Windows many servers may share a pipe's name.
     QLocalSocket probe;
     probe.connectToServer(ServerName);
     if (probe.waitForConnected(500)) {
+        Failure = "another trace monitor is running";
         return false;
     }
+    // One that ended without cleaning up leaves its socket file behind.
     QLocalServer::removeServer(ServerName);
-    return Server.listen(ServerName);
+    if (!Server.listen(ServerName)) {
+        Failure = Server.errorString();
+        return false;
+    }
+    return true;
 }
 
 void TTraceMonitor::Accept() {

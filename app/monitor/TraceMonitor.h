@@ -17,9 +17,9 @@ public:
     explicit TTraceMonitor(QWidget* parent = nullptr);
 
     // False, with the reason in ErrorString, when another monitor listens
-    // already.
+    // already or the name cannot be taken.
     bool Listen();
-    QString ErrorString() const { return Server.errorString(); }
+    QString ErrorString() const { return Failure; }
 
 private:
     void Accept();
@@ -27,4 +27,5 @@ private:
     void Append(const QByteArray& bytes);
 
     QLocalServer Server;
+    QString Failure;
 };

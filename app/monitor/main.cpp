@@ -1,6 +1,7 @@
 // tavimor-monitor: shows the debug trace that Tavimor sends when it is
 // started with "/DW".
 #include <QApplication>
+#include <QMessageBox>
 
 #include <algorithm>
 #include <cstdio>
@@ -20,8 +21,12 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("tavimor-monitor");
     TTraceMonitor monitor;
     if (!monitor.Listen()) {
-        std::fprintf(stderr, "tavimor-monitor: cannot listen as %s: %s\n",
-                     TTraceMonitor::ServerName, qPrintable(monitor.ErrorString()));
+        const QString text = QString("Cannot listen as %1: %2")
+                                 .arg(TTraceMonitor::ServerName, monitor.ErrorString());
+        std::fprintf(stderr, "tavimor-monitor: %s\n", qPrintable(text));
+        // Started from a menu, as on Windows always, the program has no
+        // terminal to say it in.
+        QMessageBox::critical(nullptr, "Tavimor trace monitor", text);
         return 1;
     }
     monitor.show();

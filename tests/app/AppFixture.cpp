@@ -1,13 +1,15 @@
 #include "AppFixture.h"
 
-#include <QSettings>
 #include <QTest>
 
+#include "app/SettingsKey.h"
 #include "emulator/DemoBank.h"
 #include "emulator/VirtualEpsPeer.h"
 
 TAppFixture::TAppFixture() : Sampler(RegisterBuiltInSampler()) {
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, Folder.path());
+    // The programs' configuration folder on either system.
+    qputenv("XDG_CONFIG_HOME", Folder.path().toUtf8());
+    qputenv("APPDATA", Folder.path().toUtf8());
     // What an earlier test changed in the sampler is undone.
     Sampler->Sampler().Inspect([](TSamplerModel& memory) { TDemoBank::Load(memory); });
 }
@@ -16,15 +18,17 @@ QString TAppFixture::SettingsFile() const {
     return Folder.filePath("Tavimor/Tavimor.ini");
 }
 
+// Through the program's own key: Qt's INI format would fold the names to
+// lower case on Windows.
 void TAppFixture::Store(const std::map<QString, QString>& values) {
-    QSettings file(SettingsFile(), QSettings::IniFormat);
+    TSettingsKey file;
     for (const auto& [key, value] : values) {
-        file.setValue(key, value);
+        file.WriteString(key.section('/', 0, 0), key.section('/', 1), value);
     }
 }
 
 QVariant TAppFixture::Stored(const QString& key) const {
-    return QSettings(SettingsFile(), QSettings::IniFormat).value(key);
+    return TSettingsKey().ReadString(key.section('/', 0, 0), key.section('/', 1), {});
 }
 
 TProgramWindows& TAppFixture::Start(const QString& firstArgument) {

@@ -670,7 +670,8 @@ private slots:
         QTest::keyClick(Form, Qt::Key_F1, Qt::ShiftModifier);
         QTRY_VERIFY(script.Finished());
         QCOMPARE(text, QString("Debug session started"));
-        QCOMPARE(where, "The trace goes to " + QDir::cleanPath(folder.filePath("Debug.txt")));
+        QCOMPARE(where, "The trace goes to " + QDir::toNativeSeparators(
+                                                   QDir::cleanPath(folder.filePath("Debug.txt"))));
         QVERIFY(title.isEmpty());
         TDebugDevice::Close();
         TDebugDevice::SetFileFolder({});

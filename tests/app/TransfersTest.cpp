@@ -144,8 +144,9 @@ private slots:
     // The rimshot into a file and back into a new instrument: the file holds
     // the sampler's samples, the new wavesample the file's, and the folder
     // of the file is where the next dialog starts and what the settings keep.
+    // The file's name is one that no ANSI code page of Windows can spell.
     void DownloadAndUploadMakeARoundTrip() {
-        const QString file = Folder.filePath("rim.wav");
+        const QString file = Folder.filePath(QString::fromUtf8("rim \u97f3.wav"));
         // An existing file is replaced only once the user agrees: No keeps it
         // and the dialog open, Yes replaces it.
         QFile old(file);
@@ -168,7 +169,7 @@ private slots:
             })
             .Then<QFileDialog>([&](QFileDialog* dialog) {
                 save = Seen(dialog);
-                Type(dialog, Folder.filePath("rim"));
+                Type(dialog, Folder.filePath(QString::fromUtf8("rim \u97f3")));
                 overwrite = AnswerNextBox(QMessageBox::No, [dialog] { Confirm(dialog); });
                 keptOpen = dialog->isVisible();
                 keptSize = QFileInfo(file).size();
@@ -183,13 +184,16 @@ private slots:
         QCOMPARE(save.Suffix, QString("wav"));
         QCOMPARE(save.Folder, Folder.path() + "/start");
         QVERIFY(save.ConfirmsOverwrite);
-        QVERIFY2(overwrite.startsWith("rim.wav already exists."), qPrintable(overwrite));
+        QVERIFY2(overwrite.startsWith(QString::fromUtf8("rim \u97f3.wav already exists.")),
+                 qPrintable(overwrite));
         QVERIFY(keptOpen);
         QCOMPARE(keptSize, qint64{5000});
         QVERIFY(save.ColumnsFit);
         const TSamples rimshot = SamplerData(Drums, Rimshot);
         QCOMPARE(SamplesOf(file), rimshot);
-        QCOMPARE(saved, QString("Saved %1 samples to %2.").arg(rimshot.size()).arg(file));
+        QCOMPARE(saved, QString("Saved %1 samples to %2.")
+                            .arg(rimshot.size())
+                            .arg(QDir::toNativeSeparators(file)));
         QCOMPARE(Form->UploadDownloadPath, Folder.path());
         // The wavesample was only read, not opened for editing.
         QVERIFY(!Form->CloseWavesampleMenuItem->isEnabled());
@@ -378,7 +382,7 @@ private slots:
                  static_cast<qint64>(WaveHeaderBytes + 2 * AnnouncedSamples(file)));
         QCOMPARE(warning,
                  QString("The download was cancelled; %1 is incomplete (%2 of %3 samples).")
-                     .arg(file)
+                     .arg(QDir::toNativeSeparators(file))
                      .arg(written.size())
                      .arg(total));
         // The wavesample stays open for editing.
@@ -540,7 +544,8 @@ private slots:
         QCOMPARE(backupFolder.FileMode, QFileDialog::Directory);
         QCOMPARE(backupFolder.Folder, Folder.path() + "/start");
         QVERIFY(backupFolder.ColumnsFit);
-        QCOMPARE(backedUp, QString("Backed up Drum Kit in %1.").arg(backup));
+        QCOMPARE(backedUp,
+                 QString("Backed up Drum Kit in %1.").arg(QDir::toNativeSeparators(backup)));
         const QStringList files = QDir(backup).entryList(QDir::Files, QDir::Name);
         QCOMPARE(files.filter(".wav").size(), 2);
         QVERIFY(files.contains("instrument.json"));
@@ -564,10 +569,9 @@ private slots:
             });
         Form->RestoreInstrumentMenuItem->trigger();
         QVERIFY2(script.Finished(), qPrintable(script.Failure));
-        QCOMPARE(refused, QString("%1/instrument.json: there is no such file.\n\nChoose the "
-                                  "folder of one backed-up instrument, the one that holds "
-                                  "instrument.json.")
-                              .arg(Folder.path()));
+        QCOMPARE(refused, QString("%1: there is no such file.\n\nChoose the folder of one "
+                                  "backed-up instrument, the one that holds instrument.json.")
+                              .arg(QDir::toNativeSeparators(Folder.filePath("instrument.json"))));
 
         QString question;
         QString replace;

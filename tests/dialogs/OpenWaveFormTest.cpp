@@ -10,7 +10,6 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -227,7 +226,9 @@ class TOpenWaveFormTest : public QObject {
 
 private slots:
     void initTestCase() {
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, SettingsFolder.path());
+        // The programs' configuration folder on either system.
+        qputenv("XDG_CONFIG_HOME", SettingsFolder.path().toUtf8());
+        qputenv("APPDATA", SettingsFolder.path().toUtf8());
         QVERIFY(Sampler.Connect());
     }
 
