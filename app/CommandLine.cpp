@@ -50,8 +50,12 @@ bool TCommandLine::IsDebugSwitch(qsizetype index, const QString& argument) {
 
 void TCommandLine::StartRequests(TMainForm& mainForm) const {
     QTimer::singleShot(0, &mainForm, [&mainForm, open = Open, file = UploadFile] {
-        if (open) {
-            mainForm.OpenWavesampleAt(open->Instrument, open->WaveSample);
+        // Without the browser the instruments' names are still unread: the
+        // directory is read as the browser reads it, for the title to name
+        // the instrument.
+        if (open && mainForm.OpenWavesampleAt(open->Instrument, open->WaveSample)) {
+            mainForm.Eps->ReadConfiguration();
+            mainForm.Eps->UpdateCommands();
         }
         if (!file.isEmpty()) {
             mainForm.UploadFile(file);

@@ -1,7 +1,9 @@
 // The program's command line and the reading of numbers from the settings.
 #include <QTest>
 
+#include "AppFixture.h"
 #include "app/CommandLine.h"
+#include "app/MainForm.h"
 #include "app/SettingsKey.h"
 
 class TCommandLineTest : public QObject {
@@ -100,8 +102,20 @@ private slots:
         QFETCH(int, value);
         QCOMPARE(TSettingsKey::ParseInteger(text, 77), value);
     }
+
+    // Opened from the command line, without the browser, the wavesample is
+    // named in the title with its instrument all the same.
+    void OpenNamesTheInstrumentInTheTitle() {
+        TAppFixture fixture;
+        fixture.Store({{"MainForm/WelcomeShown", "1"}});
+        TMainForm& form = *fixture.Start().MainForm;
+        TCommandLine({"--open", "2", "1"}).StartRequests(form);
+        QTRY_VERIFY(form.Eps->WaveSampleOpen);
+        QCOMPARE(form.windowTitle(), QString("Kick \u2014 Drum Kit \u2014 Tavimor"));
+        fixture.Stop();
+    }
 };
 
-QTEST_GUILESS_MAIN(TCommandLineTest)
+QTEST_MAIN(TCommandLineTest)
 
 #include "CommandLineTest.moc"
