@@ -50,12 +50,8 @@ bool TCommandLine::IsDebugSwitch(qsizetype index, const QString& argument) {
 
 void TCommandLine::StartRequests(TMainForm& mainForm) const {
     QTimer::singleShot(0, &mainForm, [&mainForm, open = Open, file = UploadFile] {
-        // Without the browser the instruments' names are still unread: the
-        // directory is read as the browser reads it, for the title to name
-        // the instrument.
-        if (open && mainForm.OpenWavesampleAt(open->Instrument, open->WaveSample)) {
-            mainForm.Eps->ReadConfiguration();
-            mainForm.Eps->UpdateCommands();
+        if (open) {
+            mainForm.OpenWavesampleAt(open->Instrument, open->WaveSample);
         }
         if (!file.isEmpty()) {
             mainForm.UploadFile(file);
@@ -64,19 +60,27 @@ void TCommandLine::StartRequests(TMainForm& mainForm) const {
 }
 
 QString TCommandLine::Usage() {
-    return "Usage: tavimor [/DF | /DW | /DS] [--open INST WS] [FILE]\n"
-           "Edits the wavesamples of an Ensoniq EPS, EPS-16 Plus or ASR sampler over MIDI\n"
-           "System Exclusive.\n"
-           "\n"
-           "  /DF             trace to Debug.txt beside the program, or in\n"
-           "                  ~/.local/share/Tavimor where the program's folder cannot\n"
-           "                  be written (first argument only)\n"
-           "  /DW             trace to the monitor window (tavimor-monitor)\n"
-           "  /DS             trace to the first serial port\n"
-           "  --open INST WS  open wavesample WS (1..127) of instrument INST (1..8)\n"
-           "                  at start-up, without the browser\n"
-           "  FILE            upload the sound file FILE (WAVE, AIFF, FLAC, Ogg, MP3...)\n"
-           "                  at start-up; the browser asks for the target wavesample\n"
-           "  --help          show this text\n"
-           "  --version       print the program's name and version\n";
+    // Where a trace goes when the program's own folder cannot be written:
+    // the user's data folder.
+#ifdef _WIN32
+    const char* traceFolder = "%APPDATA%\\Tavimor";
+#else
+    const char* traceFolder = "~/.local/share/Tavimor";
+#endif
+    return QString("Usage: tavimor [/DF | /DW | /DS] [--open INST WS] [FILE]\n"
+                   "Edits the wavesamples of an Ensoniq EPS, EPS-16 Plus or ASR sampler over MIDI\n"
+                   "System Exclusive.\n"
+                   "\n"
+                   "  /DF             trace to Debug.txt beside the program, or in\n"
+                   "                  %1 where the program's folder cannot\n"
+                   "                  be written (first argument only)\n"
+                   "  /DW             trace to the monitor window (tavimor-monitor)\n"
+                   "  /DS             trace to the first serial port\n"
+                   "  --open INST WS  open wavesample WS (1..127) of instrument INST (1..8)\n"
+                   "                  at start-up, without the browser\n"
+                   "  FILE            upload the sound file FILE (WAVE, AIFF, FLAC, Ogg, MP3...)\n"
+                   "                  at start-up; the browser asks for the target wavesample\n"
+                   "  --help          show this text\n"
+                   "  --version       print the program's name and version\n")
+        .arg(traceFolder);
 }

@@ -84,7 +84,7 @@ void TMainForm::UpdateCommands() {
            selected && InLoopMode());
     Enable({ZoomInMenuItem}, {ZoomInButton}, selected && Eps->SamplesPerPoint > 1);
     Enable({ZoomOutMenuItem, ShowAllMenuItem}, {ZoomOutButton, ShowAllButton}, open && Eps->Zoomed);
-    ShowStartLabel(!open);
+    ShowStartLabel(!Eps->WaveSampleOpen);
     UpdateUndoCommands();
     UpdateStatusBar();
     setWindowTitle(TitleText());
@@ -285,6 +285,7 @@ bool TMainForm::OpenWavesampleAt(int instrument, int waveSample) {
     if (!Eps->CheckConnection()) {
         return false;
     }
+    Eps->LookUpInstrument(instrument);
     Eps->Instrument = instrument;
     Eps->WaveSample = waveSample;
     return OpenChosenWavesample();

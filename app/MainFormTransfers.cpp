@@ -81,6 +81,7 @@ void TMainForm::TakeUpWavesample(const TTransferReport& report, bool written) {
 }
 
 void TMainForm::OfferUploaded(int instrument, int waveSample, bool otherOpen) {
+    Eps->LookUpInstrument(instrument);
     if (otherOpen) {
         QMessageBox question(QMessageBox::Question, QString(),
                              QString("Open wavesample %1 of %2 now?")

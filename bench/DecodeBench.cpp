@@ -1,5 +1,5 @@
 // What the upload's decoding costs before the transfer: a minute of 48 kHz
-// stereo 24-bit WAVE decoded, mixed, resampled to 44,643 Hz and dithered, set
+// stereo 24-bit WAVE decoded, mixed, resampled to 44,642 Hz and dithered, set
 // against the time its words need on a MIDI cable.
 //
 //   bench_decode
@@ -64,7 +64,7 @@ int main() {
         return 1;
     }
     const double cable = TUpload::CableSeconds(sound.Words(), BlockSize);
-    std::printf("%d s of %d Hz stereo 24-bit WAVE into %u words at 44643 Hz\n", Seconds, Rate,
+    std::printf("%d s of %d Hz stereo 24-bit WAVE into %u words at 44642 Hz\n", Seconds, Rate,
                 sound.Words());
     std::printf("decode and convert %.2f s, transfer at MIDI speed (block %d) %.0f s\n", decoding,
                 BlockSize, cable);

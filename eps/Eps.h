@@ -245,6 +245,10 @@ public:
     // free and an upload there would overwrite it.
     bool ReadConfiguration();
     bool RenameInstrument(int instrument, std::string_view name);
+    // Reads the directory's entry for one instrument that the directory does
+    // not know yet, as one made by an upload: for its name, without reading
+    // every instrument.
+    void LookUpInstrument(int instrument);
     // The parameter block of an instrument into InstrumentParameters:
     // rrInstrumentParameters, or the reply that came instead.
     TReplyResult ReadInstrument(int instrument);

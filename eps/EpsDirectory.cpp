@@ -62,13 +62,27 @@ bool TEps::RenameInstrument(int instrument, std::string_view name) {
     return renamed;
 }
 
-// Everything but the name goes back to the sampler as it came.
+// Everything but the name goes back to the sampler as it came. The
+// directory takes the block as written, so that an instrument just made and
+// named, by an upload for one, is known by its name without reading every
+// instrument again.
 bool TEps::WriteInstrumentName(std::string_view name) {
     if (FetchInstrumentParameters() != rrInstrumentParameters) {
         return false;
     }
     EncodeName(std::span<std::int32_t, NameWords>(InstrumentParameters.begin(), NameWords), name);
-    return SendInstrumentParameters() == wrWritten;
+    if (SendInstrumentParameters() != wrWritten) {
+        return false;
+    }
+    ReadInstrumentEntry(Instrument);
+    return true;
+}
+
+void TEps::LookUpInstrument(int instrument) {
+    const auto index = static_cast<std::size_t>(instrument);
+    if (!InstrumentPresent[index] && ReadInstrument(instrument) == rrInstrumentParameters) {
+        ReadInstrumentEntry(instrument);
+    }
 }
 
 TReplyResult TEps::ReadInstrument(int instrument) {

@@ -229,6 +229,9 @@ void TEps::Close(bool endHistory) {
         }
         WaveSampleOpen = false;
         UpdateCommands();
+        // The owner's picture of it goes too, also when a transfer sets it
+        // aside and paints nothing else until it ends.
+        UpdateView();
     }
     FullViewStale = true;
 }

@@ -231,7 +231,7 @@ void TSoundFile::PlanRate(bool keepRate) {
         PeriodTicks = std::clamp(nearest, FastestPeriod, LongestPeriod);
         Resampled = true;
     }
-    const std::string target = std::to_string(std::lround(PeriodRate())) + " Hz";
+    const std::string target = PeriodRateText();
     if (Resampled && src_is_valid_ratio(Ratio()) == 0) {
         Refuse(Name + ": its " + std::to_string(Info.Rate) + " Hz cannot be converted to " +
                target + ".");
@@ -255,6 +255,10 @@ void TSoundFile::PlanRate(bool keepRate) {
 
 double TSoundFile::PeriodRate() const {
     return static_cast<double>(PeriodTicksPerSecond) / PeriodTicks;
+}
+
+std::string TSoundFile::PeriodRateText() const {
+    return std::to_string(PeriodToRate(PeriodTicks << 8)) + " Hz";
 }
 
 std::optional<std::vector<std::int16_t>> TSoundFile::Decode() {
@@ -429,8 +433,7 @@ std::string TSoundFile::Description() const {
         text += Info.Depth + ", ";
     }
     return text + ClockText(static_cast<double>(Info.Frames) / Info.Rate, true) + " \u2192 " +
-           std::to_string(std::lround(PeriodRate())) + " Hz" + (Resampled ? "" : " as it is") +
-           ", " + Grouped(WordCount) + " words";
+           PeriodRateText() + (Resampled ? "" : " as it is") + ", " + Grouped(WordCount) + " words";
 }
 
 std::string TSoundFile::ConversionNote() const {

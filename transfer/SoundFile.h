@@ -5,7 +5,7 @@
 //
 // A file whose rate a period gives (within 0.05 %) keeps its frames, sample
 // for sample; any other is resampled to the nearest period's rate, and rates
-// above 44,643 Hz (period 14, the fastest every model plays) come down to it.
+// above 44,642 Hz (period 14, the fastest every model plays) come down to it.
 // Samples deeper than 16 bits, and every resampled one, are rounded with
 // triangular dither whose noise starts from the same seed on every decoding,
 // so that a verification decodes the very words the upload sent.
@@ -74,7 +74,7 @@ public:
     // Samples that lay beyond 16 bits and were held at the limit.
     std::uint64_t Clipped() const { return ClippedCount; }
 
-    // "FLAC, 48000 Hz, 2 channels, 24-bit, 0:12.5 → 44643 Hz, 558,036 words"
+    // "FLAC, 48000 Hz, 2 channels, 24-bit, 0:12.5 → 44642 Hz, 558,036 words"
     std::string Description() const;
     // What the words are not of the file's own: "converted from 48000 Hz;
     // 3 samples clipped"; empty when they are.
@@ -95,6 +95,9 @@ private:
     // no wavesample holds.
     void PlanRate(bool keepRate);
     double PeriodRate() const;
+    // The period's rate as the sampler's rate is named everywhere else, in
+    // whole hertz cut short: "44642 Hz" for period 14.
+    std::string PeriodRateText() const;
     // Up to count frames mixed into one channel, as words or as samples of
     // -1..1; fewer at the end of the file.
     std::size_t ReadWords(std::int32_t* out, std::size_t count);

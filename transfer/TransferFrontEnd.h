@@ -53,7 +53,7 @@ public:
     virtual std::string ChooseFile(TTransferDirection direction,
                                    const std::string& initialFolder) = 0;
     // What the upload makes of its file, one line before the transfer:
-    // "FLAC, 48000 Hz, 2 channels, 24-bit, 0:12.5 → 44643 Hz, 558,036 words,
+    // "FLAC, 48000 Hz, 2 channels, 24-bit, 0:12.5 → 44642 Hz, 558,036 words,
     // about 9:24 at MIDI speed".
     virtual void ShowFileInfo(const std::string& text) = 0;
 

@@ -21,6 +21,7 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -42,6 +43,8 @@
 #include "emulator/VirtualEpsPeer.h"
 #include "transfer/WaveFile.h"
 #include "transfer/ui/StatusForm.h"
+#include "wave/WaveBox.h"
+#include "wave/WaveColours.h"
 
 namespace {
 
@@ -121,6 +124,24 @@ bool ColumnsFit(const QFileDialog& dialog) {
         }
     }
     return header->length() <= list->viewport()->width();
+}
+
+// The share of the widget that the screen shows in the colour of no
+// wavesample open: what its window last painted there, not a fresh paint.
+double ClosedShareShown(const QWidget& widget) {
+    const QPoint origin = widget.mapTo(widget.window(), QPoint());
+    const QImage shown = widget.screen()
+                             ->grabWindow(widget.window()->winId(), origin.x(), origin.y(),
+                                          widget.width(), widget.height())
+                             .toImage();
+    const QRgb closed = TWaveColours::Classic.ClosedBackground.rgb();
+    qsizetype count = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            count += shown.pixel(x, y) == closed ? 1 : 0;
+        }
+    }
+    return static_cast<double>(count) / static_cast<double>(shown.width() * shown.height());
 }
 
 } // namespace
@@ -221,6 +242,9 @@ private slots:
         QCOMPARE(sent, QString("Sent %1 samples to instrument 3, wavesample 1 and named the "
                                "instrument after the file.")
                            .arg(rimshot.size()));
+        // Nothing was open, so the new wavesample is, under the name the
+        // file brought and the one its new instrument got from the file.
+        QCOMPARE(Form->windowTitle(), QString("Rimshot \u2014 Rim \u2014 Tavimor"));
 
         // Into a wavesample that holds data only after a question naming it;
         // No goes back to the browser, and nothing is sent.
@@ -391,6 +415,55 @@ private slots:
         QVERIFY(Form->CloseWavesampleMenuItem->isEnabled());
     }
 
+    // An upload into a new instrument cancelled part-way while the piano is
+    // open: the closing word says what the sampler kept, the piano comes
+    // back, and the wavesample offered and opened is named by the instrument
+    // the sampler made for it.
+    void ACancelledUploadIntoANewInstrumentIsOfferedAsKept() {
+        QVERIFY(Form->OpenWavesampleAt(Piano, 1));
+        const QString file = Folder.filePath("long.wav");
+        WriteMonoFile(file, TSamples(20000, 1000), 31250);
+        TStatusForm* status = Fixture->Windows->StatusForm.get();
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            if (status->isVisible() && status->ProgressBar->value() >= 1) {
+                watch.stop();
+                QTest::mouseClick(status->CancelButton, Qt::LeftButton);
+            }
+        });
+        watch.start(1);
+        TModalScript script;
+        QString warning;
+        QString offer;
+        script.Then<QFileDialog>([&](QFileDialog* dialog) { Answer(dialog, file); })
+            .Then<TOpenWaveForm>(ChooseNewInEmptySlot)
+            .Then<QMessageBox>([&](QMessageBox* box) {
+                warning = box->text();
+                box->accept();
+            })
+            .Then<QMessageBox>([&](QMessageBox* box) {
+                offer = box->text();
+                box->buttons().constFirst()->click();
+            });
+        Form->UploadMenuItem->trigger();
+        QVERIFY2(script.Finished(), qPrintable(script.Failure));
+
+        const std::size_t kept = SamplerData(EmptySlot, 1).size();
+        QVERIFY(kept > 0 && kept < 20000);
+        QVERIFY2(warning.endsWith(QString("Instrument 3 was created for the upload; its "
+                                          "wavesample 1 holds the first %1 of the file's 20000 "
+                                          "samples.")
+                                      .arg(kept)),
+                 qPrintable(warning));
+        QCOMPARE(offer, QString("Open wavesample 1 of Unnamed Inst now?"));
+        QVERIFY(Form->Eps->WaveSampleOpen);
+        QCOMPARE(Form->Eps->OpenInstrument, EmptySlot);
+        QVERIFY2(
+            Form->windowTitle().endsWith(QString::fromUtf8(" \u2014 Unnamed Inst \u2014 Tavimor")),
+            qPrintable(Form->windowTitle()));
+        QCOMPARE(Form->Eps->LastSample + 1, static_cast<std::int32_t>(kept));
+    }
+
     // "Cancel and Close" from the close box during a download: the download
     // ends as cancelled, its word is said, and then the main window closes.
     void CloseBoxDuringATransferCancelsItAndCloses() {
@@ -472,7 +545,7 @@ private slots:
             QVERIFY2(script.Finished(), qPrintable(script.Failure));
             QVERIFY2(offered || !keep, "the box was not kept checked");
             const QString info = status->StepLabel->text();
-            QVERIFY2(info.startsWith("WAVE, 44100 Hz, 1 channel, 16-bit, 0:00.1 \u2192 44643 Hz"),
+            QVERIFY2(info.startsWith("WAVE, 44100 Hz, 1 channel, 16-bit, 0:00.1 \u2192 44642 Hz"),
                      qPrintable(info));
             const TSamples sent = SamplerData(EmptySlot, keep ? 2 : 1);
             if (keep) {
@@ -536,8 +609,20 @@ private slots:
             .Then<QFileDialog>(
                 [&](QFileDialog* dialog) { backupFolder = Answer(dialog, Folder.path()); })
             .Then<QMessageBox>([&](QMessageBox* box) { backedUp = Information(box); });
+        // Set aside, the piano leaves the wave area empty while the backup
+        // runs, not its last picture under the empty area's line.
+        double closedShare = -1;
+        QTimer watchArea;
+        connect(&watchArea, &QTimer::timeout, this, [&] {
+            if (Fixture->Windows->StatusForm->isVisible()) {
+                closedShare = ClosedShareShown(*Form->WaveBox);
+            }
+        });
+        watchArea.start(1);
         Form->BackUpInstrumentMenuItem->trigger();
         QVERIFY2(script.Finished(), qPrintable(script.Failure));
+        watchArea.stop();
+        QVERIFY2(closedShare > 0.9, qPrintable(QString::number(closedShare)));
 
         const QString backup = Folder.filePath("2-Drum_Kit");
         QCOMPARE(backupFolder.Title, QString("Back Up Into Folder"));

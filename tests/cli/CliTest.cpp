@@ -311,15 +311,15 @@ TEST_F(CliTest, AnUploadSaysWhatItSendsAndIsReadBackWhenAskedTo) {
     };
     const std::vector<TCase> cases = {
         {{Path("rim.wav")},
-         "WAVE, 44642 Hz, 1 channel, 16-bit, 0:00.0 \u2192 44643 Hz as it is, 400 words, about "
+         "WAVE, 44642 Hz, 1 channel, 16-bit, 0:00.0 \u2192 44642 Hz as it is, 400 words, about "
          "0:00 at MIDI speed\nSent 400 samples to instrument 2, wavesample 3.\nVerified 400 "
          "samples.\n"},
         {{Path("sine.wav")},
-         "WAVE, 44100 Hz, 1 channel, 16-bit, 0:00.1 \u2192 44643 Hz, 4,464 words, about 0:05 at "
+         "WAVE, 44100 Hz, 1 channel, 16-bit, 0:00.1 \u2192 44642 Hz, 4,464 words, about 0:05 at "
          "MIDI speed\nSent 4464 samples to instrument 2, wavesample 3 (converted from 44100 "
          "Hz).\nVerified 4464 samples.\n"},
         {{"--keep-rate", Path("sine.wav")},
-         "WAVE, 44100 Hz, 1 channel, 16-bit, 0:00.1 \u2192 44643 Hz as it is, 4,410 words, about "
+         "WAVE, 44100 Hz, 1 channel, 16-bit, 0:00.1 \u2192 44642 Hz as it is, 4,410 words, about "
          "0:04 at MIDI speed\nSent 4410 samples to instrument 2, wavesample 3.\nVerified 4410 "
          "samples.\n"},
     };
@@ -412,7 +412,7 @@ TEST_P(CliServerTest, AnUploadComesBackByDownload) {
 
     const TRun up = RunOnServer({"upload", Path("kick.wav"), "3", "new"});
     EXPECT_EQ(up.Status, 0) << up.Errors;
-    EXPECT_EQ(up.Output, "WAVE, 44642 Hz, 1 channel, 16-bit, 0:00.5 \u2192 44643 Hz as it is, "
+    EXPECT_EQ(up.Output, "WAVE, 44642 Hz, 1 channel, 16-bit, 0:00.5 \u2192 44642 Hz as it is, "
                          "22,321 words, about 0:23 at MIDI speed\nSent 22321 samples to "
                          "instrument 3, wavesample 1 and named the instrument after the file.\n");
     const TRun down = RunOnServer({"download", "3", "1", Path("back.wav")});

@@ -205,7 +205,7 @@ class TOpenWaveFormTest : public QObject {
     // platform does not always make a new modal window active by itself.
     void PressF5(QWidget* focus) {
         Browser.activateWindow();
-        QTest::qWaitForWindowActive(&Browser);
+        QVERIFY(QTest::qWaitForWindowActive(&Browser));
         QTest::keyClick(focus, Qt::Key_F5);
     }
 

@@ -215,7 +215,7 @@ TEST_F(InstrumentBackupTest, ABadBackupIsRefusedBeforeAnythingIsSent) {
 
 TEST_F(InstrumentBackupTest, ARestoreThatStopsPartWaySaysWhatItLeft) {
     // 256K words of memory: the second wavesample no longer fits.
-    Restart({.Kind = TSamplerKind::Eps, .DemoBank = false});
+    Restart({.Kind = TSamplerKind::Eps, .DemoBank = false, .Timing = {}});
     Place(0, 1, Ramp(150000, 3), 0, 149999);
     Place(0, 2, Ramp(150000, 5), 0, 149999);
     const std::filesystem::path folder = Folder / "big";
@@ -268,7 +268,7 @@ TEST_F(InstrumentBackupTest, ARestoreWritesOnlyIntoTheSlotsItPlanned) {
 
 TEST_F(InstrumentBackupTest, ACancelledRestoreStillMarksItsInstrumentIncomplete) {
     // A slow cable: the answer to the block on its way comes after the cancel.
-    TSamplerOptions options{.DemoBank = false};
+    TSamplerOptions options{.DemoBank = false, .Timing = {}};
     options.Timing.Baud = 31250;
     options.Timing.TimeScale = 10;
     Restart(options);

@@ -349,7 +349,7 @@ TEST_F(UploadTest, AFileOfAnotherRateIsResampledToPlayAtItsPitch) {
     EXPECT_EQ(report.Message,
               "Sent 44643 samples to instrument 2, wavesample 2 (converted from 44100 Hz).");
     EXPECT_EQ(FrontEnd.FileInfos,
-              std::vector<std::string>{"WAVE, 44100 Hz, 1 channel, 16-bit, 0:01.0 \u2192 44643 "
+              std::vector<std::string>{"WAVE, 44100 Hz, 1 channel, 16-bit, 0:01.0 \u2192 44642 "
                                        "Hz, 44,643 words, about 0:43 at MIDI speed"});
     const std::optional<TWaveSample> target = WaveSampleAt(1, 2);
     ASSERT_TRUE(target);
@@ -911,7 +911,7 @@ TEST_F(UploadTest, FormatsTheReaderCannotConvertStopBeforeTheTransfer) {
         {"none.wav", noChannels, " has no channels."},
         {"rate.wav", noRate, " gives no sample rate."},
         {"tiny.wav", tiny,
-         " is too short: its 1 frame at 96000 Hz makes no sample at the sampler's rate of 44643 "
+         " is too short: its 1 frame at 96000 Hz makes no sample at the sampler's rate of 44642 "
          "Hz."},
         {"long.flac", tenHours,
          ": at 31250 Hz it would be 1,125,000,000 samples; a wavesample holds at most "
@@ -941,7 +941,7 @@ TEST_F(UploadTest, AFileLongerThanAWaveSampleCanBeIsRefusedBeforeTheTransfer) {
     const TTransferReport report = Upload(file, 1, 2);
 
     EXPECT_EQ(report.Outcome, toFailed);
-    EXPECT_EQ(report.Message, file + ": at 44643 Hz it would be 8,491,869 samples; a wavesample "
+    EXPECT_EQ(report.Message, file + ": at 44642 Hz it would be 8,491,869 samples; a wavesample "
                                      "holds at most 8,388,607 (0:03:07.9).");
     EXPECT_EQ(FrontEnd.TargetChoices, 0);
 }
