@@ -154,7 +154,6 @@ void TOpenWaveForm::LayOutControls() {
     form->addWidget(WaveSampleListBox, 1, 1);
     form->addWidget(WaveSampleInfoLabel, 2, 0, 1, 2);
     form->addLayout(MakeButtonColumn({OkButton, CancelButton}), 1, 2);
-    form->setColumnStretch(1, WaveSampleListStretch);
     form->setRowStretch(1, 1);
 }
 
@@ -281,7 +280,11 @@ void TOpenWaveForm::FitInstrumentList() {
                        2 * InstrumentListBox->frameWidth() +
                        InstrumentListBox->verticalScrollBar()->sizeHint().width();
     InstrumentListBox->setMinimumWidth(needed);
-    InstrumentListBox->setMaximumWidth(OpenMode == owRestore ? QWIDGETSIZE_MAX : needed);
+    const bool alone = OpenMode == owRestore;
+    InstrumentListBox->setMaximumWidth(alone ? QWIDGETSIZE_MAX : needed);
+    auto* form = static_cast<QGridLayout*>(layout());
+    form->setColumnStretch(0, alone ? 1 : 0);
+    form->setColumnStretch(1, alone ? 0 : WaveSampleListStretch);
 }
 
 bool TOpenWaveForm::OffersNew() const {

@@ -211,6 +211,7 @@ bool TInstrumentRestore::Upload(const TPlan& plan, const TManifestWaveSample& wa
     upload.UseWords(waveSample.Words);
     upload.KeepInstrumentName();
     upload.KeepTarget();
+    upload.NameJob("restore");
     const TTransferReport report = upload.Run();
     Changed = Changed || report.Done > 0;
     if (report.Outcome != toCompleted) {

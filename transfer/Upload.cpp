@@ -508,13 +508,13 @@ std::optional<TSampleRange> TUpload::PlayedAfterwards() {
 }
 
 void TUpload::Settle() {
-    std::string ending = SettleOutcome(Completed && ParametersTaken, "upload");
+    std::string ending = SettleOutcome(Completed && ParametersTaken, Job);
     if (RepairInVain != 0 && Report.Outcome == toRefused) {
         ending = "The sampler took the new " + std::string(RepairText(RepairInVain)) +
-                 " but refused the block again; the upload was stopped";
+                 " but refused the block again; the " + Job + " was stopped";
     } else if (Missing != 0 && Report.Outcome == toRefused) {
-        ending = "The sampler has no such " + std::string(RepairText(Missing)) +
-                 "; the upload writes only into the wavesample chosen and was stopped";
+        ending = "The sampler has no such " + std::string(RepairText(Missing)) + "; the " + Job +
+                 " writes only into the wavesample chosen and was stopped";
     }
     const std::string counts =
         std::to_string(Report.Done) + " of " + std::to_string(Report.Total) + " samples";

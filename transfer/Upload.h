@@ -40,6 +40,9 @@ public:
     // all. A refusal it would repair stops it instead, since what it would
     // create may be another slot (the sampler fills the lowest free one).
     void KeepTarget() { FixedTarget = true; }
+    // Before Run: the job the user started, which the closing words name
+    // ("The restore was cancelled after ..."); the upload by default.
+    void NameJob(std::string job) { Job = std::move(job); }
     // The words the file becomes, known once the file is decoded: from the
     // front end's ChooseTarget on.
     std::uint32_t Frames() const { return Report.Total; }
@@ -115,6 +118,7 @@ private:
     // The repairs made for the block on its way, and the one the sampler
     // refused the block after.
     unsigned Repairs = 0;
+    std::string Job = "upload";
     unsigned RepairInVain = 0;
     // What the sampler lacked when the target was fixed.
     unsigned Missing = 0;

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -559,9 +560,12 @@ private slots:
         Sampler.Eps.WaveSample = 2;
         TSeen seen;
         bool waveSamplesShown = true;
+        int gap = 0;
         const TModalResult result = Browse(owRestore, [&] {
             seen = Look();
             waveSamplesShown = Browser.WaveSampleListBox->isVisible();
+            gap =
+                Browser.OkButton->geometry().left() - Browser.InstrumentListBox->geometry().right();
             Click(Browser.InstrumentListBox, 2);
             QTest::mouseClick(Browser.OkButton, Qt::LeftButton);
         });
@@ -571,6 +575,9 @@ private slots:
                                                 "(4) Warm Pad \u2014 1 wavesample", "(5) <new>",
                                                 "(6) <new>", "(7) <new>", "(8) <new>"}));
         QVERIFY(!waveSamplesShown);
+        // Alone, the instruments take the room up to the buttons.
+        QVERIFY2(gap <= 3 * Browser.style()->pixelMetric(QStyle::PM_LayoutHorizontalSpacing),
+                 qPrintable(QString::number(gap)));
         QCOMPARE(Sampler.Eps.Instrument, 2);
         QCOMPARE(Sampler.Eps.WaveSample, 2);
     }

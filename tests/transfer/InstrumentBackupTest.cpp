@@ -258,7 +258,7 @@ TEST_F(InstrumentBackupTest, ARestoreWritesOnlyIntoTheSlotsItPlanned) {
 
     ASSERT_TRUE(gone);
     EXPECT_EQ(report.Outcome, toRefused);
-    EXPECT_NE(report.Message.find("The sampler has no such layer; the upload writes only into "
+    EXPECT_NE(report.Message.find("The sampler has no such layer; the restore writes only into "
                                   "the wavesample chosen and was stopped"),
               std::string::npos)
         << report.Message;
@@ -282,6 +282,8 @@ TEST_F(InstrumentBackupTest, ACancelledRestoreStillMarksItsInstrumentIncomplete)
     const TTransferReport report = Restore({{folder / "1", 4}});
 
     EXPECT_EQ(report.Outcome, toCancelled);
+    // What the user stopped was the restore, not an upload of its own.
+    EXPECT_EQ(report.Message.rfind("The restore was cancelled after ", 0), 0u) << report.Message;
     EXPECT_NE(report.Message.find("The instrument is named INCOMPLETE."), std::string::npos)
         << report.Message;
     EXPECT_EQ(InstrumentNameOf(4), "INCOMPLETE");
