@@ -4,10 +4,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
-#include <algorithm>
+#include "dialogs/WindowPlacement.h"
 
 namespace {
 constexpr int IconSize = 32;
@@ -74,20 +73,7 @@ QWidget* TModalForm::Owner() const {
 }
 
 void TModalForm::CentreOverOwner() {
-    const QScreen* display = screen();
-    if (display == nullptr) {
-        return;
-    }
-    const QRect room = display->availableGeometry();
-    const QWidget* owner = Owner();
-    const bool ownerShown = owner != nullptr && owner->isVisible() && !owner->isMinimized();
-    QRect frame = frameGeometry();
-    frame.moveCenter(ownerShown ? owner->frameGeometry().center() : room.center());
-    const auto within = [](int start, int length, int first, int last) {
-        return std::max(first, std::min(start, last + 1 - length));
-    };
-    move(within(frame.left(), frame.width(), room.left(), room.right()),
-         within(frame.top(), frame.height(), room.top(), room.bottom()));
+    TWindowPlacement::CentreOver(*this, Owner());
 }
 
 QLabel* TModalForm::MakeIconLabel(QStyle::StandardPixmap picture) {

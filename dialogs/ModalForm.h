@@ -64,8 +64,6 @@ private:
     QLabel* MakeIconLabel(QStyle::StandardPixmap picture);
     // The window this one belongs over; null for none.
     QWidget* Owner() const;
-    // Over the owner's window where it is on screen, else in the middle of
-    // the screen; kept on the screen either way.
     void CentreOverOwner();
     // A window manager cuts a title wider than the window ("Unable to o…e"):
     // a window that takes the size of its contents is made wide enough for

@@ -58,6 +58,15 @@ TEST_F(StatusFormTest, StartsWithItsLayoutTexts) {
     EXPECT_FALSE(Form.isVisible());
 }
 
+// Over the main window, as the program's dialogs and messages come up,
+// wherever the main window stands on the screen.
+TEST_F(StatusFormTest, ComesUpOverTheMainWindow) {
+    MainWindow.setGeometry(0, 0, 480, 320);
+    Begin();
+    const QPoint offset = Form.frameGeometry().center() - MainWindow.frameGeometry().center();
+    EXPECT_LE(offset.manhattanLength(), 10) << offset.x() << ", " << offset.y();
+}
+
 TEST_F(StatusFormTest, TimeLeftIsSecondsUnderAMinuteAndMinutesColonTwoDigitSecondsAbove) {
     EXPECT_EQ(TimeText(59.9f), "Time left : 59 sec");
     EXPECT_EQ(TimeText(60.0f), "Time left : 1:00");

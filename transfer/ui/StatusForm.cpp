@@ -7,12 +7,13 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+
+#include "dialogs/WindowPlacement.h"
 
 namespace {
 
@@ -180,9 +181,5 @@ void TStatusForm::reject() {
 
 void TStatusForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (QScreen* display = screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(display->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    TWindowPlacement::CentreOver(*this, MainWindow);
 }
