@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <limits>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -149,6 +150,26 @@ TEST_F(StatusFormTest, TheMainWindowsCloseBoxAsksWhetherToCancel) {
     Form.EndTransfer();
     EXPECT_FALSE(question->isVisible());
     EXPECT_TRUE(MainWindow.close());
+}
+
+// The question names the job that runs, and neither answer wears the
+// style's tick or cross: leaving the job unfinished is no "yes" to cheer.
+TEST_F(StatusFormTest, TheCloseQuestionNamesTheJobThatRuns) {
+    const std::vector<std::pair<std::string, QString>> jobs = {{"Downloading...", "A download"},
+                                                               {"Uploading...", "An upload"},
+                                                               {"Verifying...", "A verification"},
+                                                               {"Backing up...", "A backup"},
+                                                               {"Restoring...", "A restore"}};
+    for (const auto& [caption, job] : jobs) {
+        Form.BeginTransfer(caption);
+        EXPECT_FALSE(MainWindow.close());
+        EXPECT_EQ(Form.CloseQuestion->text().toStdString(),
+                  (job + " is running. Cancel it and close?").toStdString());
+        for (QAbstractButton* button : Form.CloseQuestion->buttons()) {
+            EXPECT_TRUE(button->icon().isNull()) << button->text().toStdString();
+        }
+        Form.EndTransfer();
+    }
 }
 
 // The Cancel button, Esc, Enter and the close box all ask the transfer to

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QIcon>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -12,6 +13,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <utility>
 
 #include "dialogs/WindowPlacement.h"
 
@@ -42,6 +44,22 @@ QString TimeLeftText(float secondsLeft) {
     return QString("Time left : %1:%2").arg(minutes).arg(seconds, 2, 10, QChar('0'));
 }
 
+// The job the window's caption says is running: "A restore" for
+// "Restoring...".
+QString RunningJob(const QString& caption) {
+    static const std::pair<const char*, const char*> Jobs[] = {{"Downloading", "A download"},
+                                                               {"Uploading", "An upload"},
+                                                               {"Verifying", "A verification"},
+                                                               {"Backing up", "A backup"},
+                                                               {"Restoring", "A restore"}};
+    for (const auto& [doing, job] : Jobs) {
+        if (caption.startsWith(doing)) {
+            return job;
+        }
+    }
+    return "A transfer";
+}
+
 } // namespace
 
 TStatusForm::TStatusForm(QWidget* mainWindow) : QDialog(mainWindow), MainWindow(mainWindow) {
@@ -64,8 +82,11 @@ TStatusForm::TStatusForm(QWidget* mainWindow) : QDialog(mainWindow), MainWindow(
     CloseQuestion = new QMessageBox(QMessageBox::Question, QApplication::applicationDisplayName(),
                                     QString(), QMessageBox::Yes | QMessageBox::No, this);
     CloseQuestion->setWindowModality(Qt::NonModal);
+    // Neither answer is a plain yes or no: no tick, no cross.
     CloseQuestion->button(QMessageBox::Yes)->setText("Cancel and Close");
+    CloseQuestion->button(QMessageBox::Yes)->setIcon(QIcon());
     CloseQuestion->button(QMessageBox::No)->setText("Continue");
+    CloseQuestion->button(QMessageBox::No)->setIcon(QIcon());
     CloseQuestion->setDefaultButton(QMessageBox::No);
     connect(CloseQuestion, &QMessageBox::buttonClicked, this, &TStatusForm::CloseQuestionAnswered);
     if (MainWindow != nullptr) {
@@ -147,9 +168,7 @@ bool TStatusForm::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     event->ignore();
-    CloseQuestion->setText(windowTitle().startsWith("Upload")
-                               ? "An upload is running. Cancel it and close?"
-                               : "A download is running. Cancel it and close?");
+    CloseQuestion->setText(RunningJob(windowTitle()) + " is running. Cancel it and close?");
     CloseQuestion->show();
     CloseQuestion->raise();
     return true;
