@@ -201,7 +201,7 @@ void TMainForm::AppIdle() {
 }
 
 void TMainForm::StatusBarMouseDown(Qt::MouseButton, int x, int) {
-    const std::optional<int> panel = TStatusPanels::PanelAt(x);
+    const std::optional<int> panel = StatusPanels->PanelAt(x);
     if (!panel || !Eps->WaveSampleOpen) {
         return;
     }

@@ -1,7 +1,10 @@
 #include "app/StatusPanels.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QMouseEvent>
+
+#include <algorithm>
 
 TStatusPanels::TStatusPanels(QWidget* parent) : QWidget(parent) {
     auto* layout = new QHBoxLayout(this);
@@ -9,7 +12,6 @@ TStatusPanels::TStatusPanels(QWidget* parent) : QWidget(parent) {
     layout->setSpacing(0);
     for (QLabel*& panel : Panels) {
         panel = new QLabel(this);
-        panel->setFixedWidth(PanelWidth);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         // Presses belong to the row of panels, not to one label.
         panel->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -18,10 +20,33 @@ TStatusPanels::TStatusPanels(QWidget* parent) : QWidget(parent) {
     // The last panel reaches to the right edge: a range of long addresses
     // ("range:1000000 - 1999999") would not fit 75 pixels, and a range cut
     // short reads as a different range.
-    QLabel* last = Panels.back();
-    last->setMinimumWidth(PanelWidth);
-    last->setMaximumWidth(QWIDGETSIZE_MAX);
-    layout->setStretchFactor(last, 1);
+    layout->setStretchFactor(Panels.back(), 1);
+    FitPanels();
+}
+
+void TStatusPanels::FitPanels() {
+    const QFontMetrics metrics = Panels.front()->fontMetrics();
+    int widest = 0;
+    for (const char* name : {"ws:", "we:", "ls:", "le:"}) {
+        widest = std::max(widest, metrics.horizontalAdvance(QString(name) + "8388607"));
+    }
+    // A framed label indents its text by half an "x".
+    Width = std::max(PanelWidth,
+                     widest + 2 * Panels.front()->frameWidth() + metrics.horizontalAdvance('x'));
+    for (QLabel* panel : Panels) {
+        if (panel == Panels.back()) {
+            panel->setMinimumWidth(Width);
+        } else {
+            panel->setFixedWidth(Width);
+        }
+    }
+}
+
+void TStatusPanels::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
+        FitPanels();
+    }
 }
 
 QString TStatusPanels::Text(int panel) const {
@@ -35,10 +60,10 @@ void TStatusPanels::SetText(int panel, const QString& text) {
     }
 }
 
-std::optional<int> TStatusPanels::PanelAt(int x) {
+std::optional<int> TStatusPanels::PanelAt(int x) const {
     int right = 0;
     for (int panel = 0; panel < PanelCount; ++panel) {
-        right += PanelWidth;
+        right += Width;
         if (right > x) {
             return panel;
         }

@@ -1,6 +1,7 @@
 // The status bar's five position panels, side by side from its left edge,
-// each 75 pixels wide; the last one reaches on to the right edge. A press anywhere on them is
-// reported with the point, so that the owner can tell which panel was hit.
+// each 75 pixels wide, or as wide as the highest address needs in a larger
+// font; the last one reaches on to the right edge. A press anywhere on them
+// is reported with the point, so that the owner can tell which panel was hit.
 #pragma once
 
 #include <QLabel>
@@ -21,14 +22,21 @@ public:
     void SetText(int panel, const QString& text);
     // The panel under the column x: the first whose right edge lies beyond
     // x; none beyond the last.
-    static std::optional<int> PanelAt(int x);
+    std::optional<int> PanelAt(int x) const;
 
 signals:
     void MouseDown(Qt::MouseButton button, int x, int y);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    // A figure cut short reads as another number: the address panels take
+    // the width of the highest address in the font they have.
+    void FitPanels();
+
     std::array<QLabel*, PanelCount> Panels{};
+    // Of each panel, the last one's share of the row included.
+    int Width = PanelWidth;
 };

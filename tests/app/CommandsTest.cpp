@@ -73,8 +73,8 @@ int ColouredPixels(const QImage& picture) {
 }
 
 // A point inside status panel n.
-QPoint InPanel(int n) {
-    return {n * TStatusPanels::PanelWidth + 10, 5};
+QPoint InPanel(const TStatusPanels& panels, int n) {
+    return panels.findChildren<QLabel*>().at(n)->geometry().center();
 }
 
 // A key and the menu item it must reach, with the class of the dialog that
@@ -178,8 +178,8 @@ private slots:
 
         Select(100, 199);
         QCOMPARE(Form->StatusPanels->Text(4), QString("range:100 - 199"));
-        // A range of long addresses shows whole; the other panels stay 75
-        // pixels wide.
+        // A range of long addresses shows whole; the other panels keep
+        // their width, 75 pixels at least.
         Form->SelStart = 1000000;
         Form->SelEnd = 1999999;
         Form->UpdateStatusBar();
@@ -188,7 +188,24 @@ private slots:
         QCOMPARE(panels.back()->text(), QString("range:1000000 - 1999999"));
         QTRY_VERIFY(panels.back()->contentsRect().width() >=
                     panels.back()->fontMetrics().horizontalAdvance(panels.back()->text()));
-        QCOMPARE(panels.front()->width(), TStatusPanels::PanelWidth);
+        const int panelWidth = panels.front()->width();
+        QVERIFY(panelWidth >= TStatusPanels::PanelWidth);
+        // In a larger font the address panels widen, so that the highest
+        // address is never cut to another number, and a press finds them.
+        const QFont font = Form->StatusPanels->font();
+        QFont large = font;
+        large.setPointSizeF(font.pointSizeF() * 2);
+        Form->StatusPanels->setFont(large);
+        Form->StatusPanels->SetText(1, "we:8388607");
+        QTRY_VERIFY(panels.at(1)->contentsRect().width() >=
+                    panels.at(1)->fontMetrics().horizontalAdvance("we:8388607"));
+        QTest::mouseClick(Form->StatusPanels, Qt::LeftButton, {},
+                          panels.at(1)->geometry().center());
+        QCOMPARE(Form->Eps->SamplesPerPoint, 1);
+        QCOMPARE(Form->Eps->ViewEnd, Form->Eps->LastSample + 1);
+        Form->ShowAllMenuItem->trigger();
+        Form->StatusPanels->setFont(font);
+        QTRY_COMPARE(panels.at(1)->width(), panelWidth);
         Select(100, 199);
         QVERIFY(Form->Eps->SamplesPerPoint > 1);
         ExpectEnabled({Form->CloseWavesampleMenuItem, Form->NormalizeGainMenuItem,
@@ -200,7 +217,7 @@ private slots:
 
         // The loop panels have no address here: a click on them does nothing.
         const std::int32_t viewEnd = Form->Eps->ViewEnd;
-        QTest::mouseClick(Form->StatusPanels, Qt::LeftButton, {}, InPanel(3));
+        QTest::mouseClick(Form->StatusPanels, Qt::LeftButton, {}, InPanel(*Form->StatusPanels, 3));
         QVERIFY(Form->HasSelection);
         QCOMPARE(Form->Eps->ViewEnd, viewEnd);
     }
@@ -224,7 +241,7 @@ private slots:
         QVERIFY(Form->OpenWavesampleAt(Pad, 1));
         Select(10, 20);
         const std::int32_t loopStart = Form->Eps->GetSampleAddress(wpLoopStart);
-        QTest::mouseClick(Form->StatusPanels, Qt::LeftButton, {}, InPanel(2));
+        QTest::mouseClick(Form->StatusPanels, Qt::LeftButton, {}, InPanel(*Form->StatusPanels, 2));
         QVERIFY(!Form->HasSelection);
         QVERIFY(Form->StatusPanels->Text(4).isEmpty());
         QCOMPARE(Form->Eps->SamplesPerPoint, 1);
@@ -233,7 +250,7 @@ private slots:
         // The pad loops through its last sample: near the end the window is
         // pushed back inside the wavesample, which the end marker closes.
         const std::int32_t loopEnd = Form->Eps->GetSampleAddress(wpLoopEnd);
-        QTest::mouseClick(Form->StatusPanels, Qt::LeftButton, {}, InPanel(3));
+        QTest::mouseClick(Form->StatusPanels, Qt::LeftButton, {}, InPanel(*Form->StatusPanels, 3));
         QCOMPARE(Form->Eps->ViewStart, loopEnd + 1 - 512);
         QCOMPARE(Form->Eps->ViewEnd, loopEnd + 1);
         QVERIFY(Form->ScrollBar->isVisibleTo(Form));
@@ -241,12 +258,16 @@ private slots:
 
         // Near the start the window is pushed back inside the wavesample.
         Form->Eps->SetSampleAddress(wpSampleStart, 100);
-        QTest::mouseClick(Form->StatusPanels, Qt::RightButton, {}, InPanel(0));
+        QTest::mouseClick(Form->StatusPanels, Qt::RightButton, {}, InPanel(*Form->StatusPanels, 0));
         QCOMPARE(Form->Eps->ViewStart, 0);
         QCOMPARE(Form->Eps->ViewEnd, 512);
         // Beyond the five panels nothing happens.
-        QTest::mouseClick(Form->StatusPanels, Qt::LeftButton, {},
-                          QPoint(TStatusPanels::PanelCount * TStatusPanels::PanelWidth + 5, 5));
+        QTest::mouseClick(
+            Form->StatusPanels, Qt::LeftButton, {},
+            QPoint(TStatusPanels::PanelCount *
+                           Form->StatusPanels->findChildren<QLabel*>().front()->width() +
+                       5,
+                   5));
         QCOMPARE(Form->Eps->ViewStart, 0);
         Form->Eps->SetSampleAddress(wpSampleStart, 0);
     }
