@@ -37,6 +37,7 @@ private:
     void FitPanels();
 
     std::array<QLabel*, PanelCount> Panels{};
-    // Of each panel, the last one's share of the row included.
+    // The width of an address panel, and the last panel's least width,
+    // which a press counts as its width.
     int Width = PanelWidth;
 };
