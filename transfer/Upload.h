@@ -118,10 +118,11 @@ private:
     // The repairs made for the block on its way, and the one the sampler
     // refused the block after.
     unsigned Repairs = 0;
-    std::string Job = "upload";
     unsigned RepairInVain = 0;
     // What the sampler lacked when the target was fixed.
     unsigned Missing = 0;
+    // What the closing words call the job: "upload", or the job it serves.
+    std::string Job = "upload";
     // Every repair made: what the upload created.
     unsigned Created = 0;
     std::uint32_t FirstFrame = 0;
